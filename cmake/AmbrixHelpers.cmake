@@ -1,0 +1,54 @@
+# One GoogleTest executable per folder under tests/, registered with ctest.
+# A folder with no sources yet adds nothing.
+function(ambrix_add_test_dir dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(target test_${dir})
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${target} PRIVATE
+    AMBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}" AMBRIX_TEST_DIR="${PROJECT_SOURCE_DIR}/tests/${dir}")
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${dir})
+endfunction()
+
+# The conversion core must never depend on Qt: fail the configuration if any
+# library it links, directly or through its interface, names Qt.
+function(ambrix_check_no_qt target)
+  get_target_property(libs ${target} LINK_LIBRARIES)
+  get_target_property(ilibs ${target} INTERFACE_LINK_LIBRARIES)
+  foreach(lib IN LISTS libs ilibs)
+    if(lib MATCHES "(^|::|/|lib)Qt[0-9]" OR lib MATCHES "^Qt")
+      message(FATAL_ERROR "${target} links ${lib}: the conversion core must not depend on Qt")
+    endif()
+  endforeach()
+  get_target_property(incs ${target} INCLUDE_DIRECTORIES)
+  foreach(inc IN LISTS incs)
+    if(inc MATCHES "/[Qq]t6?/" OR inc MATCHES "qt6")
+      message(FATAL_ERROR "${target} includes ${inc}: the conversion core must not depend on Qt")
+    endif()
+  endforeach()
+endfunction()
+
+# Sources of the core may not include Qt headers either.
+function(ambrix_check_no_qt_includes)
+  foreach(src IN LISTS ARGN)
+    file(STRINGS ${src} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q[A-Za-z]+")
+    if(hits)
+      message(FATAL_ERROR "${src} includes a Qt header: the conversion core must not depend on Qt")
+    endif()
+  endforeach()
+endfunction()
+
+# Compiles the files of data/ into a function that returns a file's text by name.
+function(ambrix_embed_files target namespace)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_embedded.cpp)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DOUT=${out} -DNAMESPACE=${namespace} "-DFILES=${ARGN}"
+            -P ${PROJECT_SOURCE_DIR}/cmake/EmbedFiles.cmake
+    DEPENDS ${ARGN} ${PROJECT_SOURCE_DIR}/cmake/EmbedFiles.cmake
+    COMMENT "Embedding data files")
+  add_library(${target} STATIC ${out})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+endfunction()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the `ambrix` command with the given arguments.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root/scripts/setup.sh" >&2
+if [ ! -x "$root/build/src/cli/ambrix" ]; then
+  echo "ambrix: the command line is not built yet" >&2
+  exit 3
+fi
+exec "$root/build/src/cli/ambrix" "$@"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need (when missing), then configures and
+# builds incrementally.  Used by both commands of the README.
+#   scripts/setup.sh                 release build in build/
+#   scripts/setup.sh --asan          core-only AddressSanitizer+UBSan build in build-asan/
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql postgresql time)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}" >&2
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+if [ "${1:-}" = "--asan" ]; then
+  cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DAMBRIX_SANITIZE=ON \
+        -DAMBRIX_CORE_ONLY=ON -DAMBRIX_BUILD_BENCH=OFF >/dev/null
+  cmake --build "$root/build-asan" -j "$jobs"
+else
+  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$root/build" -j "$jobs"
+fi
