@@ -1,0 +1,124 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ambrix {
+
+class TParserWord;
+class TParserWordList;
+class TParserTextWordList;
+
+/// One word of the editable text with the layout printed before it.
+class TParserTextWord {
+ public:
+  TParserTextWord(const TParserTextWord&) = delete;
+  TParserTextWord& operator=(const TParserTextWord&) = delete;
+
+  int LineBreaks = 0;   ///< line breaks before the word; 0 = same line as the previous word
+  int Spaces = 0;       ///< blanks before the word (after the line breaks); <= 0 prints none
+  std::string Text;     ///< may contain line breaks (a raw text spanning lines)
+  TParserTextWord* Next = nullptr;  ///< the `Tail` sentinel after the last word
+  TParserTextWord* Prev = nullptr;  ///< the `Head` sentinel before the first word
+  TParserWord* ParserWord = nullptr;  ///< the node this word belongs to; not owned
+  TParserTextWordList* Owner = nullptr;
+  int OutLine = 0;      ///< 1-based line where `Print` last printed the word
+  int OutCol = 0;       ///< 1-based column (characters) where `Print` last printed the word
+
+  /// Neighbours; null at the ends (never a sentinel).
+  TParserTextWord* NextWord() const;
+  TParserTextWord* PrevWord() const;
+
+ private:
+  friend class TParserTextWordList;
+  TParserTextWord() = default;
+  ~TParserTextWord() = default;
+};
+
+/// The editable text of a root parse result: a chain of words between the two
+/// sentinels `Head` and `Tail`, which can be neither deleted, moved, nor (Head)
+/// inserted before. The chain owns its words. A word tied to a parser word is
+/// that node's start or end word (`StartTextWord`/`EndTextWord`); creating a
+/// tied word sets the node's link, freeing it clears the link.
+///
+/// Operations that fail raise ambrix::Error and leave the chain as it was.
+class TParserTextWordList {
+ public:
+  explicit TParserTextWordList(TParserWordList* owner = nullptr);
+  TParserTextWordList(const TParserTextWordList&) = delete;
+  TParserTextWordList& operator=(const TParserTextWordList&) = delete;
+  ~TParserTextWordList();
+
+  TParserTextWord* const Head;  ///< sentinel before the first word; owned
+  TParserTextWord* const Tail;  ///< sentinel after the last word; owned
+  TParserWordList* Owner;       ///< the root parse result whose `TextList` this is
+
+  TParserTextWord* First() const;
+  TParserTextWord* Last() const;
+  bool Empty() const { return Head->Next == Tail; }
+
+  /// The first word of the chain whose `ParserWord` is `node`, or null.
+  TParserTextWord* FindByParserWord(const TParserWord* node) const;
+
+  /// Adds a word at the end, tied to `node` (if given) as its start word
+  /// (`isStart`) or end word. The first word of a text always gets at least
+  /// one line break.
+  TParserTextWord* Append(TParserWord* node, bool isStart, int spaces, int lineBreaks, std::string text);
+  /// Adds a word before `before` (at the end when `before` is null); before the
+  /// first word it gets at least one line break. `joinNext` pulls the word
+  /// after it onto its line (no line breaks, at least one blank). Raises
+  /// "Невозможна вставка перед системным обьектом" before `Head`.
+  TParserTextWord* InsertBefore(TParserWord* node, bool isStart, bool joinNext, int spaces, int lineBreaks,
+                                TParserTextWord* before, std::string text);
+  /// Adds a word after `after` (`Append` when it is the last word).
+  TParserTextWord* InsertAfter(TParserWord* node, bool isStart, bool joinNext, int spaces, int lineBreaks,
+                               TParserTextWord* after, std::string text);
+  /// Adds a word before the first word tied to `beforeNode`. Raises
+  /// "Ключевое слово не найдено для вставки" when there is none.
+  TParserTextWord* InsertBeforeParserWord(TParserWord* node, bool isStart, bool joinNext, int spaces,
+                                          int lineBreaks, const TParserWord* beforeNode, std::string text);
+
+  /// Removes one word; with `keepLayout` the following word takes over its line
+  /// breaks and blanks. Raises "Невозможно удаление системных обьектов" for a
+  /// sentinel.
+  void Delete(TParserTextWord* word, bool keepLayout);
+  /// Removes firstWord..lastWord (lastWord at or after firstWord); with
+  /// `keepLayout` the following word takes over the layout of `lastWord`.
+  void DeleteRange(TParserTextWord* firstWord, TParserTextWord* lastWord, bool keepLayout);
+  /// Removes `count` words from `word` on (`DeleteRange` to `WordAt`).
+  void DeleteCount(TParserTextWord* word, int count, bool keepLayout);
+  /// The n-th word counting `word` as the first; the last word when the chain
+  /// ends first. Raises "Невозможно удаление системных обьектов" for a sentinel.
+  TParserTextWord* WordAt(TParserTextWord* word, int n) const;
+  /// Removes a node's text words: mode 0 the start word only, 1 the start and
+  /// end words (the content stays), 2 everything from start to end word. A node
+  /// without end text is always mode 0. Raises "Стартовое ключевое слово для
+  /// удаления не найдено" / "Конечное ключевое слово для удаления не найдено".
+  void DeleteParserWord(TParserWord* node, int mode, bool keepLayout);
+
+  /// Moves `word` just before `target`, keeping its layout. Raises "Невозможна
+  /// вставка перед системным обьектом" when target is `Head` and "Невозможна
+  /// обработка системного обьекта" when the word is a sentinel.
+  void MoveBefore(TParserTextWord* target, TParserTextWord* word);
+  /// Moves firstWord..lastWord, in order, just before `target`.
+  void MoveRangeBefore(TParserTextWord* target, TParserTextWord* firstWord, TParserTextWord* lastWord);
+
+  /// Frees every word except the sentinels.
+  void Clear();
+
+  /// Prints fromWord..toWord (or to the end of the chain) into `lines`
+  /// (emptied first) and records every printed word's `OutLine`/`OutCol`. The
+  /// line breaks of the chain's first word are never printed; LineBreaks n > 1
+  /// prints one line of n - 1 blanks.
+  void Print(TParserTextWord* fromWord, TParserTextWord* toWord, std::vector<std::string>& lines);
+  /// `Print(First(), Last(), lines)`.
+  void PrintAll(std::vector<std::string>& lines);
+
+ private:
+  TParserTextWord* NewWord(TParserWord* node, bool isStart, int spaces, int lineBreaks, std::string text);
+  void FreeWord(TParserTextWord* word);
+  static void Unlink(TParserTextWord* first, TParserTextWord* last);
+  static void LinkBefore(TParserTextWord* target, TParserTextWord* first, TParserTextWord* last);
+};
+
+}  // namespace ambrix

@@ -1,0 +1,175 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "parser/term.h"
+#include "text/text_point.h"
+
+namespace ambrix {
+
+class TParserWordList;
+class TParserTextWord;
+class TParserTextWordList;
+
+/// One node of a parse result.
+class TParserWord {
+ public:
+  TParserWord() = default;
+  TParserWord(const TParserWord&) = delete;
+  TParserWord& operator=(const TParserWord&) = delete;
+  ~TParserWord();
+
+  TTextPoint StartPos;     ///< line (from 0) and column (from 1) of the first character
+  TTextPoint EndWordPos;   ///< where the node's last word starts
+  TTerm* Term = nullptr;   ///< owned by the node unless its kind is `tkDefined`
+  TParserWordList* Owner = nullptr;  ///< the list the node was created in; not owned
+  /// The nodes between a delimiter's start and end sequences; for a list item
+  /// a list that points at the item's stretch without owning it.
+  std::unique_ptr<TParserWordList> Children;
+  TParserTextWord* StartTextWord = nullptr;  ///< start word in the editable text; not owned
+  TParserTextWord* EndTextWord = nullptr;    ///< end word in the editable text; not owned
+  TTextPoint EndPos;       ///< last character of the node's last word
+
+  /// The node's text: its term's `StartText`.
+  const std::string& Text() const { return Term->StartText(); }
+  /// The node's type: its term's `TypeName`.
+  const std::string& TypeName() const { return Term->TypeName; }
+
+  /// Appends a copy of the node to `target`: same positions, the same term if
+  /// it is registered, a clone otherwise, and `Copy(deep)` of the children.
+  void CopyTo(bool deep, TParserWordList& target) const;
+  /// The node's index in its `Owner`, -1 when it is not there.
+  int IndexInOwner() const;
+  /// `EndTextWord` if set, otherwise `StartTextWord`.
+  TParserTextWord* LastTextWord() const { return EndTextWord ? EndTextWord : StartTextWord; }
+
+ private:
+  friend class TParserWordList;
+  friend class TParserTextWordList;
+  std::unique_ptr<TTerm> ownedTerm_;
+  int index_ = -1;        // position in Owner at creation (checked before use)
+  int tiedTextWords_ = 0;  // text words whose ParserWord is this node
+};
+
+/// A list of parse nodes: the parse result, a node's children, or a list that
+/// only points at nodes of another list (searches, splits, shallow copies).
+///
+/// Index arguments and results are 0-based, -1 means none. Type and text
+/// arguments are compared after trimming and upper-casing; type lists are
+/// normalised the same way. Only `FindAll` and `FindAllByType` descend into
+/// `Children`.
+class TParserWordList {
+ public:
+  explicit TParserWordList(bool ownsObjects = true) : OwnsObjects(ownsObjects) {}
+  TParserWordList(const TParserWordList&) = delete;
+  TParserWordList& operator=(const TParserWordList&) = delete;
+  ~TParserWordList();
+
+  /// true: the list frees its nodes; false: it points at nodes of another list
+  /// and frees only the item nodes a split made in it.
+  bool OwnsObjects;
+  /// The node whose `Children` this list is; null for a root list.
+  TParserWord* ParentWord = nullptr;
+  /// The editable text of a root list; owned.
+  std::unique_ptr<TParserTextWordList> TextList;
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  bool Empty() const { return items_.empty(); }
+  TParserWord* Words(int i) const { return items_[static_cast<std::size_t>(i)]; }
+  TParserWord* operator[](int i) const { return items_[static_cast<std::size_t>(i)]; }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+  /// Appends an existing node (the list does not take it over).
+  int Add(TParserWord* node);
+  /// Creates a node in this list (its `Owner`) for a registered term (not
+  /// owned), makes it the `ParentWord` of `children`, appends it and returns
+  /// its index.
+  int AddWord(TTerm* term, TTextPoint startPos, std::unique_ptr<TParserWordList> children,
+              TTextPoint endPos, TTextPoint endWordPos);
+  /// The same for a term the node takes over (a plain word, a list item).
+  int AddWord(std::unique_ptr<TTerm> term, TTextPoint startPos, std::unique_ptr<TParserWordList> children,
+              TTextPoint endPos, TTextPoint endWordPos);
+
+  /// A new list of the nodes fromIndex..toIndex with this list's `ParentWord`:
+  /// deep, copies it owns; otherwise the same nodes, not owned.
+  std::unique_ptr<TParserWordList> SubList(bool deep, int fromIndex, int toIndex) const;
+  /// `SubList(deep, 0, Count() - 1)`.
+  std::unique_ptr<TParserWordList> Copy(bool deep) const;
+  /// Frees the list's editable text, then empties the list.
+  void Clear();
+
+  /// The editable text of the root list reached through `ParentWord` and its
+  /// `Owner`; null when the root has none.
+  TParserTextWordList* RootTextList() const;
+  /// The root list reached through `ParentWord` and its `Owner`.
+  TParserWordList* Root();
+
+  // Editable text.
+
+  /// Creates the root's editable text, or empties it if it exists.
+  TParserTextWordList& EnsureTextList();
+  /// Creates or empties the root's editable text and fills it from the tree:
+  /// one text word for every node's start text and one for every end text,
+  /// with the source's line breaks and blanks; `indent` more blanks before the
+  /// first word and before every word that begins a line.
+  void BuildText(int indent);
+
+  // Searches.
+
+  /// First index >= from whose node's term is `term` itself.
+  int IndexOfTerm(int from, const TTerm* term) const;
+  /// First index in from..to (to: the last index when omitted) whose node's
+  /// text equals `text`, letter case ignored.
+  int IndexOfText(int from, std::string_view text) const;
+  int IndexOfText(int from, std::string_view text, int to) const;
+  /// First index >= from whose node has a `tkDefined` term of that type.
+  int IndexOfType(int from, std::string_view typeName) const;
+  /// The same from `high` down to `low`; -1 when high < low.
+  int LastIndexOfType(int low, int high, std::string_view typeName) const;
+  /// First index >= from whose node's type is none of `types` (any kind).
+  int IndexOfNotType(int from, const std::vector<std::string>& types) const;
+  /// Last index <= from whose node's type is none of `types`; -1 when from < 0.
+  int LastIndexOfNotType(int from, const std::vector<std::string>& types) const;
+  /// The n-th index after `from` (n >= 1) whose node's type is none of `types`.
+  int NextNotType(int from, int n, const std::vector<std::string>& types) const;
+  /// The n-th index before `from` (n >= 1) whose node's type is none of `types`.
+  int PrevNotType(int from, int n, const std::vector<std::string>& types) const;
+  /// First index >= from whose node's term has `tag` among its tags.
+  int IndexOfTag(int from, std::string_view tag) const;
+
+  /// Collects into `out` (emptied, made non-owning) the nodes of the whole tree,
+  /// depth first, whose key (the text, or with `byStartText` false the first
+  /// start word) equals one of `texts`; nodes of `types` are neither collected
+  /// nor entered.
+  void FindAll(const std::vector<std::string>& texts, bool byStartText, TParserWordList& out,
+               const std::vector<std::string>& types) const;
+  /// Collects into `out` (emptied, made non-owning) every node of the whole
+  /// tree whose type is one of `types`.
+  void FindAllByType(TParserWordList& out, const std::vector<std::string>& types) const;
+
+  /// Cuts from..to into item nodes at the nodes of `term`; `out` is emptied and
+  /// made non-owning; it owns the items it receives, never the tree's nodes.
+  /// Empty stretches add no item. `alwaysItem`: with no separator at all the
+  /// whole range is one item. `singleWords`: parts and separators alternate,
+  /// each part one node; the chain ends at the first separator that does not
+  /// follow a single node, and the node after the last separator is the last
+  /// item.
+  void SplitByTerm(const TTerm* term, int from, TParserWordList& out, bool singleWords, bool alwaysItem,
+                   int to) const;
+  /// `SplitByTerm` over the whole list.
+  void SplitByTerm(const TTerm* term, bool alwaysItem, TParserWordList& out, bool singleWords) const;
+
+ private:
+  friend class TParserWord;
+  std::vector<TParserWord*> items_;
+  std::vector<std::unique_ptr<TParserWord>> owned_;  // the nodes this list frees
+
+  int AddOwned(std::unique_ptr<TParserWord> node);
+  void AddItem(int fromIndex, int toIndex);
+};
+
+}  // namespace ambrix

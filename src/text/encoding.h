@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ambrix {
+
+/// Encodings of script files. `Auto` (reading only): a byte-order mark decides
+/// (UTF-8, UTF-16LE, UTF-16BE); without one, text that is valid UTF-8 is UTF-8
+/// and anything else is Windows-1251.
+enum class TextEncoding { Auto, Utf8, Windows1251, Utf16LE, Utf16BE };
+
+/// The encoding a user names: "utf-8"/"utf8", "windows-1251"/"cp1251",
+/// "utf-16le", "utf-16be" (letter case ignored), "auto" or "". Raises
+/// ambrix::Error for any other name.
+TextEncoding EncodingFromName(std::string_view name);
+
+/// The canonical name of an encoding ("utf-8", "windows-1251", ...).
+const char* EncodingName(TextEncoding encoding);
+
+/// Result of decoding a script file.
+struct TDecodedText {
+  std::vector<std::string> Lines;  ///< UTF-8 lines, without line ends
+  TextEncoding Encoding = TextEncoding::Utf8;  ///< the encoding that was used
+};
+
+/// Decodes a script file's bytes to UTF-8 lines. Lines end at CR LF, LF or CR;
+/// a missing final line end is fine, a final line end adds no empty line, and
+/// the content of every line is kept exactly (NUL bytes included). A byte-order
+/// mark is dropped. Raises ambrix::Error, naming the line and column, for bytes
+/// that are not valid in an explicitly named UTF-8 or UTF-16 encoding.
+TDecodedText DecodeText(std::string_view bytes, TextEncoding encoding = TextEncoding::Auto);
+
+/// Splits UTF-8 text into lines at CR LF, LF and CR (see `DecodeText`).
+std::vector<std::string> SplitLines(std::string_view text);
+
+/// Encodes UTF-8 text for output: `Utf8` copies it (no byte-order mark),
+/// `Windows1251` converts it. A character that the encoding cannot hold raises
+/// ambrix::Error naming its 1-based line and column (in characters; lines
+/// counted at CR LF, LF and CR). UTF-16 output is not offered.
+std::string EncodeText(std::string_view utf8, TextEncoding encoding);
+
+/// Joins lines with `lineEnd` after every line (an empty list gives an empty
+/// text) and encodes the result as `EncodeText` does; line numbers of errors
+/// count the lines of the list (and line breaks inside an item).
+std::string EncodeLines(const std::vector<std::string>& lines, TextEncoding encoding,
+                        std::string_view lineEnd = "\r\n");
+
+/// Windows-1251 byte <-> code point. Byte 0x98, unassigned in the code page,
+/// maps to U+0098 and back so that no byte is ever lost.
+char32_t Cp1251ToUnicode(unsigned char byte);
+/// The Windows-1251 byte of `c`, or -1 when the code page has no such character.
+int UnicodeToCp1251(char32_t c);
+
+}  // namespace ambrix

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "text/text_point.h"
+
+namespace ambrix {
+
+class TTextWordList;
+
+/// One word of a split batch.
+struct TTextWord {
+  int Line = 0;          ///< index of the word's line, from 0
+  int Col = 0;           ///< column of the first character, from 1 (characters)
+  int Length = 0;        ///< length of `Text` in characters
+  std::string Text;      ///< the word as written (source letter case, tabs replaced)
+  TTextWordList* Owner = nullptr;  ///< the list that holds the word; not owned
+
+  int LastCol() const { return Col + Length - 1; }
+  TTextPoint StartPoint() const { return {Line, Col}; }
+  TTextPoint EndPoint() const { return {Line, LastCol()}; }
+  /// True when `next` stands on the same line directly after this word
+  /// (nothing, not even a blank, between them).
+  bool Touches(const TTextWord& next) const { return next.Line == Line && next.Col == LastCol() + 1; }
+};
+
+/// The words of one batch in reading order, split at blanks and at the
+/// separator strings the caller puts into `Separators`.
+class TTextWordList {
+ public:
+  TTextWordList() = default;
+  TTextWordList(const TTextWordList&) = delete;
+  TTextWordList& operator=(const TTextWordList&) = delete;
+
+  /// Separator strings; `Parse` trims, upper-cases, sorts them (a string
+  /// before every proper prefix of itself) and drops blank ones.
+  std::vector<std::string> Separators;
+  /// Spaces that replace one tab.
+  const int TabSize = 2;
+
+  /// Empties the list and splits `lines` into words. Changes `lines`: each
+  /// tab becomes `TabSize` spaces, and an item holding line breaks (CR LF, CR
+  /// or LF) is split into separate lines. Columns count the changed lines.
+  void Parse(std::vector<std::string>& lines);
+
+  int Count() const { return static_cast<int>(words_.size()); }
+  const TTextWord& Words(int i) const { return words_[static_cast<std::size_t>(i)]; }
+  void Clear() { words_.clear(); }
+
+  /// The texts of at most `count` words from `start` on, joined by single
+  /// spaces; empty when `start` is past the end or `count` <= 0.
+  std::string JoinWords(int start, int count) const;
+
+  /// The words `fromIndex`..`toIndex` with their source gaps and line breaks
+  /// (CR LF between lines), starting with the first word itself and ending with
+  /// the blanks up to the next word on the last word's line. Expects
+  /// 0 <= fromIndex <= toIndex < Count().
+  std::string RebuildText(int fromIndex, int toIndex) const;
+
+  /// True when word `i` is the last word or the next word stands on a later line.
+  bool IsLastOnLine(int i) const;
+
+ private:
+  std::vector<TTextWord> words_;
+};
+
+}  // namespace ambrix
