@@ -48,7 +48,8 @@ function(ambrix_embed_files target namespace)
     COMMAND ${CMAKE_COMMAND} -DOUT=${out} -DNAMESPACE=${namespace} "-DFILES=${ARGN}"
             -P ${PROJECT_SOURCE_DIR}/cmake/EmbedFiles.cmake
     DEPENDS ${ARGN} ${PROJECT_SOURCE_DIR}/cmake/EmbedFiles.cmake
-    COMMENT "Embedding data files")
+    COMMENT "Embedding data files"
+    VERBATIM)
   add_library(${target} STATIC ${out})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
 endfunction()
