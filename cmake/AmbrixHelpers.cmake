@@ -44,8 +44,10 @@ endfunction()
 # Compiles the files of data/ into a function that returns a file's text by name.
 function(ambrix_embed_files target namespace)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_embedded.cpp)
+  # The list separators must reach the script as one argument, not the shell.
+  string(REPLACE ";" "$<SEMICOLON>" files "${ARGN}")
   add_custom_command(OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -DOUT=${out} -DNAMESPACE=${namespace} "-DFILES=${ARGN}"
+    COMMAND ${CMAKE_COMMAND} -DOUT=${out} -DNAMESPACE=${namespace} "-DFILES=${files}"
             -P ${PROJECT_SOURCE_DIR}/cmake/EmbedFiles.cmake
     DEPENDS ${ARGN} ${PROJECT_SOURCE_DIR}/cmake/EmbedFiles.cmake
     COMMENT "Embedding data files"
