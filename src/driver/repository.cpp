@@ -1,0 +1,312 @@
+#include "driver/repository.h"
+
+#include <atomic>
+#include <cctype>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "driver/dialect_seed.h"
+#include "text/error.h"
+
+namespace ambrix::data {
+std::string_view EmbeddedFile(std::string_view name);
+}
+
+namespace ambrix {
+
+struct Repository::Prepared {
+  explicit Prepared(const QSqlDatabase& db) : query(db) {}
+  QSqlQuery query;
+  std::vector<std::string> placeholders;
+};
+
+namespace {
+
+std::atomic<int> connection_counter{0};
+
+QString Location(const RepositoryLocation& location) { return QString::fromStdString(location.ToString()); }
+
+}  // namespace
+
+const std::vector<std::string>& RepositoryTables() {
+  static const std::vector<std::string> tables{"Dialect", "TypeObject", "TypeObjectDialect", "ReservedWord",
+                                               "Alarm",   "Project",    "MetaObject",        "AlarmObject"};
+  return tables;
+}
+
+Repository::Repository(const RepositoryLocation& location)
+    : location_(location),
+      connection_name_(QStringLiteral("ambrix-repository-%1").arg(connection_counter.fetch_add(1))) {}
+
+Repository::~Repository() {
+  prepared_.clear();
+  if (db_.isValid()) db_.close();
+  db_ = QSqlDatabase();
+  QSqlDatabase::removeDatabase(connection_name_);
+}
+
+void Repository::Fail(const QString& what, const QString& driverText) const {
+  QString message = what;
+  if (!driverText.trimmed().isEmpty()) message += QStringLiteral(": ") + driverText.trimmed();
+  throw RepositoryError(message.toStdString());
+}
+
+std::unique_ptr<Repository> Repository::Connect(const RepositoryLocation& location) {
+  std::unique_ptr<Repository> repository(new Repository(location));
+  Repository& r = *repository;
+  if (location.backend == Backend::SQLite) {
+    if (!location.InMemory()) {
+      const QFileInfo file(QString::fromStdString(location.path));
+      if (!QDir().mkpath(file.absolutePath()))
+        r.Fail(QStringLiteral("Cannot create the folder of the repository ") + Location(location), QString());
+    }
+    r.db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), r.connection_name_);
+    r.db_.setDatabaseName(QString::fromStdString(location.path));
+    r.db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+  } else if (location.backend == Backend::PostgreSQL) {
+    r.db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), r.connection_name_);
+    r.db_.setHostName(QString::fromStdString(location.host));
+    if (location.port > 0) r.db_.setPort(location.port);
+    r.db_.setDatabaseName(QString::fromStdString(location.database));
+    r.db_.setUserName(QString::fromStdString(location.user));
+    // No password is set: libpq reads PGPASSWORD or ~/.pgpass itself. A
+    // server that does not answer fails instead of hanging.
+    r.db_.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=ambrix"));
+  } else {
+    r.Fail(QStringLiteral("No backend runs the ") + QString::fromLatin1(BackendName(location.backend)) +
+               QStringLiteral(" statements"),
+           QString());
+  }
+  if (!r.db_.isValid())
+    r.Fail(QStringLiteral("The database driver for ") + QString::fromLatin1(BackendName(location.backend)) +
+               QStringLiteral(" is not available"),
+           r.db_.lastError().text());
+  if (!r.db_.open()) r.Fail(QStringLiteral("Cannot open the repository ") + Location(location), r.db_.lastError().text());
+  if (location.backend == Backend::SQLite) {
+    r.Execute(QStringLiteral("pragma foreign_keys = on"));
+    if (!location.InMemory()) {
+      // Write-ahead logging makes the commit of each statement cheap.
+      r.Execute(QStringLiteral("pragma journal_mode = wal"));
+      r.Execute(QStringLiteral("pragma synchronous = normal"));
+    }
+  } else {
+    r.Execute(QStringLiteral("set client_min_messages = warning"));
+  }
+  return repository;
+}
+
+std::unique_ptr<Repository> Repository::Open(const RepositoryLocation& location) {
+  auto repository = Connect(location);
+  if (repository->IsInstalled()) return repository;
+  if (location.backend == Backend::SQLite && repository->IsEmpty()) {
+    repository->Install();
+    return repository;
+  }
+  if (repository->IsEmpty())
+    repository->Fail(QStringLiteral("The database ") + Location(location) +
+                         QStringLiteral(" holds no repository yet; install one into it first"),
+                     QString());
+  repository->Fail(QStringLiteral("The database ") + Location(location) +
+                       QStringLiteral(" is not a repository of this program (its tables differ)"),
+                   QString());
+}
+
+Repository::Prepared& Repository::Prepare(const QString& text) {
+  auto it = prepared_.find(text);
+  if (it != prepared_.end()) return *it->second;
+  // Run-time statements differ by project and type list; keep the cache small.
+  if (prepared_.size() >= 256) prepared_.clear();
+  auto prepared = std::make_unique<Prepared>(db_);
+  prepared->query.setForwardOnly(true);
+  if (!prepared->query.prepare(text)) Fail(QStringLiteral("Repository statement failed"), prepared->query.lastError().text());
+  prepared->placeholders = PlaceholderNames(text);
+  ++prepared_count_;
+  return *prepared_.emplace(text, std::move(prepared)).first->second;
+}
+
+QueryResult Repository::Run(const QString& text, const ParamValues& params) {
+  Prepared& prepared = Prepare(text);
+  QSqlQuery& query = prepared.query;
+  for (const std::string& name : prepared.placeholders) {
+    auto it = params.find(name);
+    query.bindValue(QStringLiteral(":") + QString::fromStdString(name), it == params.end() ? QVariant() : it->second);
+  }
+  if (!query.exec()) {
+    const QString error = query.lastError().text();
+    query.finish();
+    Fail(QStringLiteral("Repository statement failed"), error);
+  }
+  QueryResult result;
+  if (query.isSelect()) {
+    const QSqlRecord record = query.record();
+    const int count = record.count();
+    result.columns.reserve(count);
+    for (int i = 0; i < count; ++i) result.columns.push_back(record.fieldName(i));
+    while (query.next()) {
+      std::vector<QVariant> row;
+      row.reserve(count);
+      for (int i = 0; i < count; ++i) row.push_back(query.value(i));
+      result.rows.push_back(std::move(row));
+    }
+    if (query.lastError().isValid()) {
+      const QString error = query.lastError().text();
+      query.finish();
+      Fail(QStringLiteral("Repository statement failed"), error);
+    }
+  }
+  query.finish();
+  return result;
+}
+
+QueryResult Repository::RunNamed(const std::string& name, const ParamValues& params) {
+  return Run(statements().Text(name), params);
+}
+
+void Repository::RunScript(std::string_view script) {
+  for (const QString& statement : SplitSqlScript(script)) Execute(statement);
+}
+
+void Repository::Execute(const QString& text) {
+  QSqlQuery query(db_);
+  if (!query.exec(text)) Fail(QStringLiteral("Repository statement failed"), query.lastError().text());
+}
+
+std::vector<std::string> Repository::TableNames() {
+  QueryResult result =
+      backend() == Backend::SQLite
+          ? Run(QStringLiteral("select name from sqlite_master where type = 'table' and name not like 'sqlite_%'"))
+          : Run(QStringLiteral("select table_name from information_schema.tables "
+                               "where table_schema = current_schema()"));
+  std::vector<std::string> names;
+  for (const auto& row : result.rows) names.push_back(row[0].toString().toLower().toStdString());
+  return names;
+}
+
+bool Repository::IsInstalled() {
+  const std::vector<std::string> present = TableNames();
+  for (const std::string& table : RepositoryTables()) {
+    const std::string lower = QString::fromStdString(table).toLower().toStdString();
+    bool found = false;
+    for (const std::string& name : present) found = found || name == lower;
+    if (!found) return false;
+  }
+  return true;
+}
+
+bool Repository::IsEmpty() { return TableNames().empty(); }
+
+void Repository::Begin() {
+  if (!db_.transaction()) Fail(QStringLiteral("Cannot start a transaction"), db_.lastError().text());
+}
+
+void Repository::Commit() {
+  if (!db_.commit()) {
+    const QString error = db_.lastError().text();
+    db_.rollback();
+    Fail(QStringLiteral("Cannot commit"), error);
+  }
+}
+
+void Repository::Rollback() { db_.rollback(); }
+
+void Repository::Install(bool withDialectRows) {
+  if (!IsEmpty())
+    Fail(QStringLiteral("The database ") + Location(location_) +
+             QStringLiteral(" already holds tables; a repository is installed only into an empty database"),
+         QString());
+  const char* schemaFile = backend() == Backend::SQLite ? "schema_sqlite.sql" : "schema_postgresql.sql";
+  const std::string_view schema = data::EmbeddedFile(schemaFile);
+  if (schema.empty()) Fail(QStringLiteral("The repository schema is missing from the program"), QString());
+  InTransaction([&] {
+    RunScript(schema);
+    if (withDialectRows)
+      for (const DialectTable& table : DialectTables()) LoadTable(table.table, table.columns, table.rows);
+  });
+}
+
+void Repository::LoadTable(const std::string& table, const std::vector<std::string>& columns,
+                           const std::vector<std::vector<std::string>>& rows) {
+  QString names;
+  QString values;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const QString column = QString::fromStdString(columns[i]);
+    for (QChar c : column)
+      if (!(c.isLetterOrNumber() || c == u'_')) Fail(QStringLiteral("Invalid column name ") + column, QString());
+    if (i > 0) {
+      names += QStringLiteral(", ");
+      values += QStringLiteral(", ");
+    }
+    names += column;
+    values += QStringLiteral(":p%1").arg(i);
+  }
+  const QString text = QStringLiteral("insert into %1( %2 ) values( %3 )")
+                           .arg(QString::fromStdString(table), names, values);
+  for (const auto& row : rows) {
+    if (row.size() != columns.size())
+      Fail(QStringLiteral("A row of %1 has %2 fields instead of %3")
+               .arg(QString::fromStdString(table))
+               .arg(row.size())
+               .arg(columns.size()),
+           QString());
+    ParamValues params;
+    for (std::size_t i = 0; i < row.size(); ++i)
+      params["p" + std::to_string(i)] = row[i].empty() ? QVariant() : QVariant(QString::fromStdString(row[i]));
+    Run(text, params);
+  }
+}
+
+void InstallRepository(const RepositoryLocation& location) { Repository::Connect(location)->Install(); }
+
+std::vector<QString> SplitSqlScript(std::string_view script) {
+  std::vector<QString> statements;
+  std::string current;
+  auto flush = [&] {
+    const QString statement = QString::fromStdString(current).trimmed();
+    if (!statement.isEmpty()) statements.push_back(statement);
+    current.clear();
+  };
+  const std::size_t n = script.size();
+  for (std::size_t i = 0; i < n;) {
+    const char c = script[i];
+    if (c == '-' && i + 1 < n && script[i + 1] == '-') {
+      while (i < n && script[i] != '\n') ++i;
+    } else if (c == '/' && i + 1 < n && script[i + 1] == '*') {
+      const std::size_t end = script.find("*/", i + 2);
+      i = end == std::string_view::npos ? n : end + 2;
+    } else if (c == '\'' || c == '"') {
+      std::size_t end = i + 1;
+      while (end < n && script[end] != c) ++end;
+      end = end < n ? end + 1 : n;
+      current.append(script.substr(i, end - i));
+      i = end;
+    } else if (c == '$') {
+      // A dollar quote $tag$ ... $tag$ (PostgreSQL function bodies).
+      std::size_t tagEnd = i + 1;
+      while (tagEnd < n && (std::isalnum(static_cast<unsigned char>(script[tagEnd])) || script[tagEnd] == '_')) ++tagEnd;
+      if (tagEnd < n && script[tagEnd] == '$') {
+        const std::string_view tag = script.substr(i, tagEnd - i + 1);
+        const std::size_t close = script.find(tag, tagEnd + 1);
+        const std::size_t end = close == std::string_view::npos ? n : close + tag.size();
+        current.append(script.substr(i, end - i));
+        i = end;
+      } else {
+        current.push_back(c);
+        ++i;
+      }
+    } else if (c == ';') {
+      flush();
+      ++i;
+    } else {
+      current.push_back(c);
+      ++i;
+    }
+  }
+  flush();
+  return statements;
+}
+
+}  // namespace ambrix

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+#include "driver/repository_location.h"
+#include "driver/repository_statements.h"
+
+class QSqlQuery;
+
+namespace ambrix {
+
+/// The rows a statement returned, with its column names as the server wrote
+/// them (PostgreSQL folds unquoted names to lower case).
+struct QueryResult {
+  std::vector<QString> columns;
+  std::vector<std::vector<QVariant>> rows;
+};
+
+/// Parameter values by placeholder name (without the colon).
+using ParamValues = std::map<std::string, QVariant>;
+
+/// One connection to a repository database, with the statement set of its
+/// backend. Every statement commits on its own (no transaction is held open);
+/// prepared statements are kept and reused by text. Failures of the server or
+/// the driver throw ambrix::RepositoryError with the driver's text.
+class Repository {
+ public:
+  /// Connects. A SQLite repository is created on first use: the file (and its
+  /// folder) with the schema and the dialect rows. Any other database must
+  /// already hold a repository (see InstallRepository).
+  static std::unique_ptr<Repository> Open(const RepositoryLocation& location);
+
+  /// Connects without looking at what the database holds.
+  static std::unique_ptr<Repository> Connect(const RepositoryLocation& location);
+
+  ~Repository();
+  Repository(const Repository&) = delete;
+  Repository& operator=(const Repository&) = delete;
+
+  Backend backend() const { return location_.backend; }
+  const RepositoryLocation& location() const { return location_; }
+  const StatementSet& statements() const { return Statements(location_.backend); }
+
+  /// Runs one statement; its placeholders take the values of `params` by
+  /// name, and null where `params` has none. Returns the rows of a query.
+  QueryResult Run(const QString& text, const ParamValues& params = {});
+  /// Runs the named statement of the backend's set.
+  QueryResult RunNamed(const std::string& name, const ParamValues& params = {});
+
+  /// Runs a script of statements separated by semicolons.
+  void RunScript(std::string_view script);
+  /// Runs one statement once, unprepared (settings, schema changes: servers
+  /// prepare only queries and data changes).
+  void Execute(const QString& text);
+
+  /// Whether the database holds every table of the repository.
+  bool IsInstalled();
+  /// Whether the database (its current schema) holds no table at all.
+  bool IsEmpty();
+
+  /// Creates the schema and, unless told not to, loads the dialect rows the
+  /// program carries, all in one transaction, into an empty database; throws
+  /// when it is not empty. (Without dialect rows: for a dialect of one's own.)
+  void Install(bool withDialectRows = true);
+
+  /// Inserts rows into one table; `columns` names the value of each row's
+  /// fields in order. An empty field is stored as null.
+  void LoadTable(const std::string& table, const std::vector<std::string>& columns,
+                 const std::vector<std::vector<std::string>>& rows);
+
+  /// Runs `work` in one transaction: committed when it returns, rolled back
+  /// when it throws. Used for installation only; the repository's own
+  /// operations commit statement by statement.
+  template <class Work>
+  void InTransaction(Work&& work) {
+    Begin();
+    try {
+      work();
+    } catch (...) {
+      Rollback();
+      throw;
+    }
+    Commit();
+  }
+
+  /// The number of statements prepared so far (reuse keeps it small).
+  int PreparedCount() const { return prepared_count_; }
+
+ private:
+  explicit Repository(const RepositoryLocation& location);
+  struct Prepared;
+  Prepared& Prepare(const QString& text);
+  void Begin();
+  void Commit();
+  void Rollback();
+  [[noreturn]] void Fail(const QString& what, const QString& driverText) const;
+  std::vector<std::string> TableNames();
+
+  RepositoryLocation location_;
+  QString connection_name_;
+  QSqlDatabase db_;
+  std::map<QString, std::unique_ptr<Prepared>> prepared_;
+  int prepared_count_ = 0;
+};
+
+/// Installs the schema and the dialect rows into an empty database (the
+/// setup of a PostgreSQL server for a team). Throws when the database already
+/// holds tables.
+void InstallRepository(const RepositoryLocation& location);
+
+/// The statements of a script separated by semicolons. Semicolons inside
+/// quotes, dollar quotes and comments do not split; comments are dropped.
+std::vector<QString> SplitSqlScript(std::string_view script);
+
+/// The repository tables in creation order.
+const std::vector<std::string>& RepositoryTables();
+
+}  // namespace ambrix

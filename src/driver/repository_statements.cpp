@@ -1,0 +1,328 @@
+#include "driver/repository_statements.h"
+
+#include <initializer_list>
+
+#include "text/error.h"
+
+namespace ambrix {
+
+namespace {
+
+QString Join(std::initializer_list<const char*> lines, const char* separator) {
+  QString text;
+  bool first = true;
+  for (const char* line : lines) {
+    if (!first) text += QString::fromLatin1(separator);
+    text += QString::fromUtf8(line);
+    first = false;
+  }
+  return text;
+}
+
+// SQL Anywhere keeps its lines joined by CR LF, as the statements were
+// written; the other sets use plain line feeds.
+QString Crlf(std::initializer_list<const char*> lines) { return Join(lines, "\r\n"); }
+QString Lf(std::initializer_list<const char*> lines) { return Join(lines, "\n"); }
+
+void AddSqlAnywhere(std::map<std::string, QString>& s) {
+  s["dsProject"] = Crlf({"select *", "from Project"});
+  s["dsDialect"] = Crlf({"select *", "from Dialect"});
+  s["dsTypeObject"] = Crlf({"select ",
+                            "  t.TypeObject_id, Upper( t.Name ) as Name, t.ParentTypeObject_id, t.Num",
+                            "from TypeObject t", "  key join TypeObjectDialect d",
+                            "where d.Dialect_id = :Dialect_id", "order by t.TypeObject_id"});
+  s["dsTreeObject"] = Crlf({"call sp_get_TreeObject ( :Project_id )"});
+  s["dsParentScript"] = Crlf({"select m.Object_id", "from MetaObject m",
+                              "where m.Project_id = :Project_id and", "  m.Object = :Object and",
+                              "  m.TypeObject_id = :TypeObject_id"});
+  s["dsResevedWord"] = Crlf({"select *", "from ReservedWord", "where Dialect_id = :Dialect_id"});
+  s["dsObjectType"] = Crlf({"select o.SourceScript", "from MetaObject o", "where ",
+                            "  o.Project_id = :Project_id and", "  o.Object = :Object"});
+  s["dsScript"] = Crlf({"select *", "from MetaObject m", "where ", "  m.Project_id = :Project_id and",
+                        "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id"});
+  s["dsObjectScript"] = Crlf({"select ", "  o.Object_id, Upper( Name ) as TypeObjectName, o.Object,",
+                              "  o.ParentObject_id, p.Object as ParentObject, ",
+                              "  o.SourceScript, o.DestScript, o.DropScript", "from MetaObject o",
+                              "  key join TypeObject t",
+                              "  left join MetaObject p on p.Object_id = o.ParentObject_id",
+                              "where o.Object_id = :Object_id"});
+  s["dsAlarm"] = Crlf({"select Alarm_id, Upper( VarName ) as VarName", "from Alarm",
+                       "where Dialect_id = :Dialect_id"});
+  s["dsAlarmObject"] = Crlf({"select Number() as ID,",
+                             "  t.Name as TypeObjectName, mo.Object_id, mo.Object as ObjectName, ",
+                             "  a.Name as AlarmName, ao.Word, ao.NumLine, ao.NumPos", "from TypeObject t",
+                             "  key join MetaObject mo", "  key join AlarmObject ao", "  key join Alarm a",
+                             "where mo.Project_id = :Project_id"});
+  s["cmdScriptAppend"] =
+      Crlf({"insert into MetaObject( Object, ParentObject_id, TypeObject_id, Project_id, SourceScript )",
+            "values( :Object, :ParentObject_id, :TypeObject_id, :Project_id, :SourceScript )"});
+  s["cmdScriptUpdate"] = Crlf({"update MetaObject", "set SourceScript = :SourceScript,", "  DestScript = null,",
+                               "  DropScript = null", "where Object_id = :Object_id"});
+  s["cmdDestScriptUpdate"] = Crlf({"update MetaObject", "set DestScript = :DestScript,",
+                                   "  DropScript = :DropScript", "where Object_id = :Object_id"});
+  s["cmdObjectDelete"] = Crlf({"delete from MetaObject", "where Object_id = :Object_id"});
+  s["cmdObjectDeleteAll"] = Crlf({"update MetaObject ", "set DestScript = null, DropScript = null ", "where ",
+                                  "  Project_id = :Project_id and",
+                                  "  IsNull( :TypeObject_id, TypeObject_id ) = TypeObject_id"});
+  s["cmdAddAlarm"] = Crlf({"insert into AlarmObject( Object_id, Alarm_id, NumLine, NumPos, Word )",
+                           "values( :Object_id, :Alarm_id, :NumLine, :NumPos, :Word )"});
+  s["cmdDeleteAlarm"] = Crlf({"delete AlarmObject", "where Object_id = :Object_id"});
+}
+
+// Statements that SQLite and PostgreSQL write alike. Explicit joins stand for
+// "key join"; the result columns are listed instead of "*"; rows come back in
+// a fixed order where the reader takes "the first" of several.
+void AddCommon(std::map<std::string, QString>& s) {
+  s["dsProject"] = Lf({"select Project_id, Name, Dialect_id, DNS", "from Project", "order by Project_id"});
+  s["dsProject.Insert"] = Lf({"insert into Project( Name, Dialect_id, DNS )",
+                              "values( :Name, :Dialect_id, :DNS )", "returning Project_id"});
+  s["dsProject.Update"] = Lf({"update Project", "set Name = :Name,", "  Dialect_id = :Dialect_id,",
+                              "  DNS = :DNS", "where Project_id = :Project_id"});
+  s["dsProject.Delete"] = Lf({"delete from Project", "where Project_id = :Project_id"});
+  s["dsDialect"] = Lf({"select Dialect_id, Name", "from Dialect", "order by Dialect_id"});
+  s["dsTypeObject"] = Lf({"select", "  t.TypeObject_id, upper( t.Name ) as Name, t.ParentTypeObject_id, t.Num",
+                          "from TypeObject t",
+                          "  join TypeObjectDialect d on d.TypeObject_id = t.TypeObject_id",
+                          "where d.Dialect_id = :Dialect_id", "order by t.TypeObject_id"});
+  s["dsResevedWord"] = Lf({"select Dialect_id, StartWord, TypeReservedWord, EndWord, IsWord, IsMain",
+                           "from ReservedWord", "where Dialect_id = :Dialect_id", "order by ReservedWord_id"});
+  s["dsObjectScript"] = Lf({"select", "  o.Object_id, upper( t.Name ) as TypeObjectName, o.Object,",
+                            "  o.ParentObject_id, p.Object as ParentObject,",
+                            "  o.SourceScript, o.DestScript, o.DropScript", "from MetaObject o",
+                            "  join TypeObject t on t.TypeObject_id = o.TypeObject_id",
+                            "  left join MetaObject p on p.Object_id = o.ParentObject_id",
+                            "where o.Object_id = :Object_id"});
+  s["dsAlarm"] = Lf({"select Alarm_id, upper( VarName ) as VarName", "from Alarm",
+                     "where Dialect_id = :Dialect_id", "order by Alarm_id"});
+  s["dsAlarmObject"] = Lf({"select row_number() over ( order by ao.AlarmObject_id ) as ID,",
+                           "  t.Name as TypeObjectName, mo.Object_id, mo.Object as ObjectName,",
+                           "  a.Name as AlarmName, ao.Word, ao.NumLine, ao.NumPos", "from TypeObject t",
+                           "  join MetaObject mo on mo.TypeObject_id = t.TypeObject_id",
+                           "  join AlarmObject ao on ao.Object_id = mo.Object_id",
+                           "  join Alarm a on a.Alarm_id = ao.Alarm_id", "where mo.Project_id = :Project_id",
+                           "order by ao.AlarmObject_id"});
+  s["cmdScriptAppend"] =
+      Lf({"insert into MetaObject( Object, ParentObject_id, TypeObject_id, Project_id, SourceScript )",
+          "values( :Object, :ParentObject_id, :TypeObject_id, :Project_id, :SourceScript )"});
+  s["cmdScriptUpdate"] = Lf({"update MetaObject", "set SourceScript = :SourceScript,", "  DestScript = null,",
+                             "  DropScript = null", "where Object_id = :Object_id"});
+  s["cmdDestScriptUpdate"] = Lf({"update MetaObject", "set DestScript = :DestScript,",
+                                 "  DropScript = :DropScript", "where Object_id = :Object_id"});
+  s["cmdObjectDelete"] = Lf({"delete from MetaObject", "where Object_id = :Object_id"});
+  s["cmdObjectDeleteAll"] = Lf({"update MetaObject", "set DestScript = null, DropScript = null", "where",
+                                "  Project_id = :Project_id and",
+                                "  coalesce( :TypeObject_id, TypeObject_id ) = TypeObject_id"});
+  s["cmdAddAlarm"] = Lf({"insert into AlarmObject( Object_id, Alarm_id, NumLine, NumPos, Word )",
+                         "values( :Object_id, :Alarm_id, :NumLine, :NumPos, :Word )"});
+  s["cmdDeleteAlarm"] = Lf({"delete from AlarmObject", "where Object_id = :Object_id"});
+}
+
+// SQLite compares object and type names ignoring case through the columns'
+// NOCASE collation (see schema_sqlite.sql), as the reference server does.
+void AddSQLite(std::map<std::string, QString>& s) {
+  AddCommon(s);
+  s["dsTreeObject"] = Lf({
+      "with o as (",
+      "  select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, t.Name as TypeName",
+      "  from MetaObject m",
+      "    join TypeObject t on t.TypeObject_id = m.TypeObject_id",
+      "  where m.Project_id = :Project_id )",
+      "select distinct 0 as Level, 'T' || o.TypeObject_id as ID, null as ParentID, null as Object_id,",
+      "  o.TypeName as Object, o.TypeName as TypeObject, null as ParentObject_id, null as ParentObject",
+      "from o where o.ParentObject_id is null",
+      "union all",
+      "select 1, 'O' || o.Object_id, 'T' || o.TypeObject_id, o.Object_id,",
+      "  o.Object, o.TypeName, null, null",
+      "from o where o.ParentObject_id is null",
+      "union all",
+      "select distinct 2, 'O' || o.ParentObject_id || 'T' || o.TypeObject_id, 'O' || o.ParentObject_id, null,",
+      "  o.TypeName, o.TypeName, o.ParentObject_id, p.Object",
+      "from o join MetaObject p on p.Object_id = o.ParentObject_id",
+      "union all",
+      "select 3, 'O' || o.Object_id, 'O' || o.ParentObject_id || 'T' || o.TypeObject_id, o.Object_id,",
+      "  o.Object, o.TypeName, o.ParentObject_id, p.Object",
+      "from o join MetaObject p on p.Object_id = o.ParentObject_id",
+      "order by 1, 5, 2"});
+  s["dsParentScript"] = Lf({"select m.Object_id", "from MetaObject m", "where m.Project_id = :Project_id and",
+                            "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id",
+                            "order by m.Object_id"});
+  s["dsObjectType"] = Lf({"select o.SourceScript", "from MetaObject o", "where",
+                          "  o.Project_id = :Project_id and", "  o.Object = :Object", "order by o.Object_id"});
+  s["dsScript"] = Lf({"select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, m.Project_id,",
+                      "  m.SourceScript", "from MetaObject m", "where", "  m.Project_id = :Project_id and",
+                      "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id", "order by m.Object_id"});
+}
+
+// PostgreSQL compares names case-sensitively, so the lookups fold both sides
+// with lower() (the index of schema_postgresql.sql is on lower( Object )).
+// Unquoted aliases come back in lower case; columns are read by name
+// ignoring case. Null parent keys sort first, as on the reference server.
+void AddPostgreSQL(std::map<std::string, QString>& s) {
+  AddCommon(s);
+  s["dsTreeObject"] = Lf({"select *", "from sp_get_TreeObject( :Project_id )"});
+  s["dsParentScript"] = Lf({"select m.Object_id", "from MetaObject m", "where m.Project_id = :Project_id and",
+                            "  lower( m.Object ) = lower( :Object ) and", "  m.TypeObject_id = :TypeObject_id",
+                            "order by m.Object_id"});
+  s["dsObjectType"] = Lf({"select o.SourceScript", "from MetaObject o", "where",
+                          "  o.Project_id = :Project_id and", "  lower( o.Object ) = lower( :Object )",
+                          "order by o.Object_id"});
+  s["dsScript"] = Lf({"select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, m.Project_id,",
+                      "  m.SourceScript", "from MetaObject m", "where", "  m.Project_id = :Project_id and",
+                      "  lower( m.Object ) = lower( :Object ) and", "  m.TypeObject_id = :TypeObject_id",
+                      "order by m.Object_id"});
+}
+
+QString Num(int value) { return QString::number(value); }
+QString Str(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+const char* BackendName(Backend backend) {
+  switch (backend) {
+    case Backend::SQLite: return "SQLite";
+    case Backend::PostgreSQL: return "PostgreSQL";
+    case Backend::SqlAnywhere: return "SQL Anywhere";
+  }
+  return "?";
+}
+
+StatementSet::StatementSet(Backend backend) : backend_(backend) {
+  switch (backend) {
+    case Backend::SQLite: AddSQLite(texts_); break;
+    case Backend::PostgreSQL: AddPostgreSQL(texts_); break;
+    case Backend::SqlAnywhere: AddSqlAnywhere(texts_); break;
+  }
+}
+
+const QString& StatementSet::Text(const std::string& name) const {
+  auto it = texts_.find(name);
+  if (it == texts_.end())
+    throw Error(std::string("Repository statement ") + name + " is not defined for " + BackendName(backend_));
+  return it->second;
+}
+
+std::vector<std::string> StatementSet::Names() const {
+  std::vector<std::string> names;
+  for (const auto& entry : texts_) names.push_back(entry.first);
+  return names;
+}
+
+QString StatementSet::ObjectCountStatement(int projectId) const {
+  if (backend_ == Backend::SqlAnywhere)
+    return Crlf({"select t.Name, count( o.Object_id ) as CountObject", "from MetaObject o",
+                 "  key join TypeObject t", "where Project_id = "}) +
+           Num(projectId) + Crlf({"", "group by t.Name", "order by t.Name"});
+  return Lf({"select t.Name, count( o.Object_id ) as CountObject", "from MetaObject o",
+             "  join TypeObject t on t.TypeObject_id = o.TypeObject_id", "where o.Project_id = "}) +
+         Num(projectId) + Lf({"", "group by t.Name", "order by t.Name"});
+}
+
+// The type list holds only the fixed quoted names of TOptAddScript; the
+// project key is a number: nothing the user typed reaches these texts.
+namespace {
+QString TypeNameIn(Backend backend) {
+  return backend == Backend::PostgreSQL ? QStringLiteral("lower( t.Name ) in (") : QStringLiteral("t.Name in (");
+}
+QString JoinType(Backend backend, const char* indent) {
+  return QString::fromLatin1(indent) + (backend == Backend::SqlAnywhere
+                                            ? QStringLiteral("key join TypeObject t")
+                                            : QStringLiteral("join TypeObject t on t.TypeObject_id = o.TypeObject_id"));
+}
+QString NullsFirst(Backend backend) {
+  return backend == Backend::PostgreSQL ? QStringLiteral(" nulls first") : QString();
+}
+QString ByName(Backend backend) {
+  return backend == Backend::PostgreSQL ? QStringLiteral("lower( o.Object ), o.Object") : QStringLiteral("o.Object");
+}
+QString Eol(Backend backend) { return backend == Backend::SqlAnywhere ? QStringLiteral("\r\n") : QStringLiteral("\n"); }
+}  // namespace
+
+QString StatementSet::AlarmPurgeStatement(const std::string& typeList) const {
+  const QString n = Eol(backend_);
+  return QStringLiteral("delete from AlarmObject") + n + QStringLiteral("where Object_id in (") + n +
+         QStringLiteral("  select o.Object_id") + n + QStringLiteral("  from MetaObject o") + n +
+         JoinType(backend_, "    ") + n + QStringLiteral("  where ") + TypeNameIn(backend_) + Str(typeList) +
+         QStringLiteral(") and o.DestScript is null )");
+}
+
+// The shared shape of statements 3 to 5: objects of the listed types of one
+// project, joined to their type.
+QString StatementSet::TypeListQuery(const QString& columns, const QString& condition, int projectId,
+                                    const std::string& typeList, const QString& order) const {
+  const QString n = Eol(backend_);
+  const QString project = backend_ == Backend::SqlAnywhere ? QStringLiteral("Project_id = ") : QStringLiteral("o.Project_id = ");
+  return QStringLiteral("select ") + columns + n + QStringLiteral("from MetaObject o") + n + JoinType(backend_, "  ") +
+         n + QStringLiteral("where ") + TypeNameIn(backend_) + Str(typeList) + QStringLiteral(") and ") + condition +
+         QStringLiteral(" and ") + project + Num(projectId) + n + QStringLiteral("order by ") + order;
+}
+
+QString StatementSet::ObjectsToCompileStatement(int projectId, const std::string& typeList) const {
+  const QString parent = backend_ == Backend::SqlAnywhere ? QStringLiteral("ParentObject_id") : QStringLiteral("o.ParentObject_id");
+  return TypeListQuery(QStringLiteral("o.Object_id"), QStringLiteral("o.DestScript is null"), projectId, typeList,
+                       parent + NullsFirst(backend_) + QStringLiteral(", t.TypeObject_id, o.Object_id"));
+}
+
+QString StatementSet::DropScriptsStatement(int projectId, const std::string& typeList) const {
+  return TypeListQuery(QStringLiteral("o.DropScript"), QStringLiteral("o.DropScript is not null"), projectId, typeList,
+                       QStringLiteral("t.Num desc, o.ParentObject_id") + NullsFirst(backend_) + QStringLiteral(", ") +
+                           ByName(backend_));
+}
+
+QString StatementSet::CreationScriptsStatement(int projectId, const std::string& typeList) const {
+  return TypeListQuery(QStringLiteral("o.Object, o.DestScript"), QStringLiteral("o.DestScript is not null"), projectId,
+                       typeList,
+                       QStringLiteral("t.Num, o.ParentObject_id") + NullsFirst(backend_) + QStringLiteral(", ") +
+                           ByName(backend_));
+}
+
+const StatementSet& Statements(Backend backend) {
+  static const StatementSet sqlite(Backend::SQLite);
+  static const StatementSet postgresql(Backend::PostgreSQL);
+  static const StatementSet sqlAnywhere(Backend::SqlAnywhere);
+  switch (backend) {
+    case Backend::SQLite: return sqlite;
+    case Backend::PostgreSQL: return postgresql;
+    case Backend::SqlAnywhere: return sqlAnywhere;
+  }
+  return sqlite;
+}
+
+std::vector<std::string> PlaceholderNames(const QString& text) {
+  std::vector<std::string> names;
+  const qsizetype n = text.size();
+  auto isNameChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar c = text[i];
+    if (c == u'\'' || c == u'"') {  // quoted string or identifier; a doubled quote stays inside
+      for (++i; i < n; ++i) {
+        if (text[i] == c) {
+          if (i + 1 < n && text[i + 1] == c) ++i;
+          else break;
+        }
+      }
+    } else if (c == u'-' && i + 1 < n && text[i + 1] == u'-') {
+      while (i < n && text[i] != u'\n') ++i;
+    } else if (c == u'/' && i + 1 < n && text[i + 1] == u'*') {
+      i = text.indexOf(QStringLiteral("*/"), i + 2);
+      if (i < 0) break;
+      ++i;
+    } else if (c == u':') {
+      if (i + 1 < n && text[i + 1] == u':') {  // a cast
+        ++i;
+        continue;
+      }
+      qsizetype end = i + 1;
+      while (end < n && isNameChar(text[end])) ++end;
+      if (end > i + 1) {
+        std::string name = text.mid(i + 1, end - i - 1).toStdString();
+        bool seen = false;
+        for (const auto& known : names) seen = seen || known == name;
+        if (!seen) names.push_back(name);
+      }
+      i = end - 1;
+    }
+  }
+  return names;
+}
+
+}  // namespace ambrix
