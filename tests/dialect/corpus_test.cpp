@@ -1,0 +1,158 @@
+// Real SQL Server scripts, split into batches at GO lines, parsed with the
+// dialect of data/: no batch may fail to parse, and every CREATE or ALTER
+// batch must be recognised by the command of its statement. The scripts are
+// read from the shared corpus beside the source tree (or $AMBRIX_CORPUS_DIR);
+// without it the test is skipped.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dialect_fixture.h"
+#include "recognition/sql_object.h"
+#include "text/encoding.h"
+#include "text/error.h"
+#include "text/string_helpers.h"
+#include "text/utf8.h"
+
+namespace ambrix {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path CorpusDir() {
+  if (const char* dir = std::getenv("AMBRIX_CORPUS_DIR"); dir != nullptr && *dir != '\0') return dir;
+  const fs::path source(AMBRIX_SOURCE_DIR);
+  // The shared folder sits beside the main tree, and beside the folder of
+  // the developers' worktrees.
+  for (const fs::path& candidate : {source / ".." / "shared" / "corpus", source / ".." / ".." / "shared" / "corpus"})
+    if (fs::is_directory(candidate)) return fs::canonical(candidate);
+  return {};
+}
+
+struct Batch {
+  int firstLine = 0;  // 1-based line of the file where the batch starts
+  std::vector<std::string> lines;
+};
+
+// Batches end at a line that reads GO in any case, blanks and tabs around it;
+// empty lines belong to no batch; the lines after the last GO form a batch too.
+std::vector<Batch> SplitBatches(const std::vector<std::string>& lines) {
+  std::vector<Batch> batches;
+  Batch current;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (UpperTrim(lines[i]) == "GO") {
+      batches.push_back(std::move(current));
+      current = Batch{};
+      continue;
+    }
+    if (lines[i].empty()) continue;
+    if (current.lines.empty()) current.firstLine = static_cast<int>(i) + 1;
+    current.lines.push_back(lines[i]);
+  }
+  batches.push_back(std::move(current));
+  std::erase_if(batches, [](const Batch& b) { return b.lines.empty(); });
+  return batches;
+}
+
+struct ScriptReport {
+  int batches = 0;
+  std::vector<std::string> parseFailures;
+  std::vector<std::string> unrecognised;
+  std::map<std::string, int> objects;       // type name -> count
+  std::map<std::string, int> withoutCommand;  // DML statements no command handles
+};
+
+std::string FirstStartWord(const TParserWord& word) {
+  if (word.Term->Kind == tkDefined) return word.Term->StartWords.front();
+  return UpperCase(word.Text());
+}
+
+ScriptReport CheckScript(TConvertCore& core, const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  std::vector<Batch> batches = SplitBatches(DecodeText(bytes.str()).Lines);
+
+  ScriptReport report;
+  report.batches = static_cast<int>(batches.size());
+  for (Batch& batch : batches) {
+    const std::string where = "line " + std::to_string(batch.firstLine) + ": ";
+    try {
+      core.Parser.Parse(batch.lines, core.Terms, core.Words);
+    } catch (const Error& e) {
+      report.parseFailures.push_back(where + e.what());
+      continue;
+    }
+    const int first = core.Words.IndexOfNotType(0, {core.Context.CommentTermName});
+    if (first < 0) continue;
+    const TParserWord& key = *core.Words[first];
+    const std::string verb = FirstStartWord(key);
+    if (verb != "CREATE" && verb != "ALTER") continue;
+
+    if (key.Term->Kind != tkDefined || key.TypeName() != "DML" || key.Term->StartWords.size() < 2) {
+      report.unrecognised.push_back(where + "no statement term: " + batch.lines[0]);
+      continue;
+    }
+    const int command = core.Commands.IndexOfKeyTerm(key.Term);
+    if (command < 0) {
+      ++report.withoutCommand[key.Text()];
+      continue;
+    }
+    TSQLObjectList objects;
+    try {
+      if (!core.Commands.Items(command).Execute(batch.lines, core.Words, objects)) {
+        report.unrecognised.push_back(where + "not taken by its command: " + key.Text());
+        continue;
+      }
+    } catch (const Error& e) {
+      report.unrecognised.push_back(where + key.Text() + ": " + e.what());
+      continue;
+    }
+    if (objects.Count() == 0 && key.Text() != "ALTER TABLE")
+      report.unrecognised.push_back(where + key.Text() + " yields no object");
+    for (int i = 0; i < objects.Count(); ++i) ++report.objects[objects.Items(i).TypeName];
+  }
+  return report;
+}
+
+std::string Summary(const std::map<std::string, int>& counts) {
+  std::string out;
+  for (const auto& [name, count] : counts) out += (out.empty() ? "" : ", ") + name + " " + std::to_string(count);
+  return out.empty() ? "none" : out;
+}
+
+TEST(Corpus, EveryBatchParsesAndEveryCreateOrAlterIsRecognised) {
+  const fs::path dir = CorpusDir();
+  if (dir.empty()) GTEST_SKIP() << "no corpus: neither ../shared/corpus beside the sources nor $AMBRIX_CORPUS_DIR";
+
+  std::vector<fs::path> scripts;
+  for (const auto& entry : fs::recursive_directory_iterator(dir))
+    if (entry.is_regular_file() && SameText(entry.path().extension().string(), ".sql"))
+      scripts.push_back(entry.path());
+  std::sort(scripts.begin(), scripts.end());
+  ASSERT_FALSE(scripts.empty()) << dir;
+
+  TConvertCore core;
+  LoadDialect(core);
+  for (const fs::path& script : scripts) {
+    const std::string name = fs::relative(script, dir).generic_string();
+    ScriptReport r = CheckScript(core, script);
+    std::cout << "[corpus] " << name << ": " << r.batches << " batches, " << r.parseFailures.size()
+              << " parse failures, " << r.unrecognised.size() << " unrecognised CREATE/ALTER; objects: "
+              << Summary(r.objects) << "; statements without command: " << Summary(r.withoutCommand) << "\n";
+    for (const std::string& f : r.parseFailures) ADD_FAILURE() << name << " " << f;
+    for (const std::string& u : r.unrecognised) ADD_FAILURE() << name << " " << u;
+  }
+}
+
+}  // namespace
+}  // namespace ambrix
