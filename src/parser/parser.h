@@ -28,18 +28,16 @@ class TParser {
 
  private:
   struct Found {
-    int term = -1;     // index in Terms, -1: none
+    int term = -1;      // index in Terms, -1: none
     int lastWord = -1;  // last word of the start sequence
   };
-  Found FindTerm(int i) const;
-  /// Parses from word `s` up to the end sequence of `enclosing` (or the end of
-  /// the batch); returns the index of the end sequence's last word, or -1 when
-  /// the level is not closed.
-  int ParseLevel(int s, const TTerm* enclosing, TParserWordList& target);
+  Found FindTerm(int i);
+  void ParseWords(TParserWordList& result);
   void FlushPending(std::vector<int>& pending, TParserWordList& target) const;
-  void FlushRaw(int s, int t, TParserWordList& target) const;
+  void FlushRaw(int first, int last, TParserWordList& target) const;
 
   std::unique_ptr<TTextWordList> wordStore_;  // reused between parses
+  std::string upperWord_;                     // scratch for term look-ups
 };
 
 }  // namespace ambrix

@@ -5,14 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "parser/parser_text_word_list.h"
 #include "parser/term.h"
 #include "text/text_point.h"
 
 namespace ambrix {
 
 class TParserWordList;
-class TParserTextWord;
-class TParserTextWordList;
 
 /// One node of a parse result.
 class TParserWord {
@@ -169,7 +168,7 @@ class TParserWordList {
   std::vector<std::unique_ptr<TParserWord>> owned_;  // the nodes this list frees
 
   int AddOwned(std::unique_ptr<TParserWord> node);
-  void AddItem(int fromIndex, int toIndex);
+  void AddItem(TParserWordList& out, int fromIndex, int toIndex) const;
 };
 
 }  // namespace ambrix

@@ -1,0 +1,262 @@
+#include "parser/parser_text_word_list.h"
+
+#include "parser/parser_word_list.h"
+#include "text/error.h"
+#include "text/utf8.h"
+
+namespace ambrix {
+
+namespace {
+constexpr const char* kInsertBeforeSystem = "Невозможна вставка перед системным обьектом";
+constexpr const char* kProcessSystem = "Невозможна обработка системного обьекта";
+constexpr const char* kDeleteSystem = "Невозможно удаление системных обьектов";
+}  // namespace
+
+TParserTextWord* TParserTextWord::NextWord() const {
+  if (!Next || !Owner || Next == Owner->Tail) return nullptr;
+  return Next;
+}
+
+TParserTextWord* TParserTextWord::PrevWord() const {
+  if (!Prev || !Owner || Prev == Owner->Head) return nullptr;
+  return Prev;
+}
+
+TParserTextWordList::TParserTextWordList(TParserWordList* owner)
+    : Head(new TParserTextWord()), Tail(new TParserTextWord()), Owner(owner) {
+  Head->Owner = this;
+  Tail->Owner = this;
+  Head->Next = Tail;
+  Tail->Prev = Head;
+}
+
+TParserTextWordList::~TParserTextWordList() {
+  Clear();
+  delete Head;
+  delete Tail;
+}
+
+TParserTextWord* TParserTextWordList::First() const { return Head->Next == Tail ? nullptr : Head->Next; }
+TParserTextWord* TParserTextWordList::Last() const { return Tail->Prev == Head ? nullptr : Tail->Prev; }
+
+TParserTextWord* TParserTextWordList::NewWord(TParserWord* node, bool isStart, int spaces, int lineBreaks,
+                                              std::string text) {
+  auto* word = new TParserTextWord();
+  word->Owner = this;
+  word->Spaces = spaces;
+  word->LineBreaks = lineBreaks;
+  word->Text = std::move(text);
+  if (node) {
+    word->ParserWord = node;
+    ++node->tiedTextWords_;
+    (isStart ? node->StartTextWord : node->EndTextWord) = word;
+  }
+  return word;
+}
+
+void TParserTextWordList::FreeWord(TParserTextWord* word) {
+  if (TParserWord* node = word->ParserWord) {
+    --node->tiedTextWords_;
+    if (node->StartTextWord == word) node->StartTextWord = nullptr;
+    if (node->EndTextWord == word) node->EndTextWord = nullptr;
+  }
+  delete word;
+}
+
+void TParserTextWordList::Unlink(TParserTextWord* first, TParserTextWord* last) {
+  first->Prev->Next = last->Next;
+  last->Next->Prev = first->Prev;
+  first->Prev = nullptr;
+  last->Next = nullptr;
+}
+
+void TParserTextWordList::LinkBefore(TParserTextWord* target, TParserTextWord* first, TParserTextWord* last) {
+  first->Prev = target->Prev;
+  last->Next = target;
+  target->Prev->Next = first;
+  target->Prev = last;
+}
+
+TParserTextWord* TParserTextWordList::FindByParserWord(const TParserWord* node) const {
+  auto ours = [&](const TParserTextWord* w) { return w && w->Owner == this && w->ParserWord == node; };
+  if (node) {
+    // A node usually has one or two tied words, its start and end words;
+    // avoid a walk over the whole chain for them.
+    TParserTextWord* start = node->StartTextWord;
+    TParserTextWord* end = node->EndTextWord;
+    if (node->tiedTextWords_ == 0) return nullptr;
+    if (node->tiedTextWords_ == 1) {
+      if (ours(start)) return start;
+      if (ours(end)) return end;
+    } else if (node->tiedTextWords_ == 2 && ours(start) && ours(end) && start != end) {
+      for (TParserTextWord* w = start; w != Tail; w = w->Next) {
+        if (w == end) return start;
+      }
+      return end;
+    }
+  }
+  for (TParserTextWord* w = Head->Next; w != Tail; w = w->Next) {
+    if (w->ParserWord == node) return w;
+  }
+  return nullptr;
+}
+
+TParserTextWord* TParserTextWordList::Append(TParserWord* node, bool isStart, int spaces, int lineBreaks,
+                                             std::string text) {
+  if (Empty() && lineBreaks == 0) lineBreaks = 1;
+  TParserTextWord* word = NewWord(node, isStart, spaces, lineBreaks, std::move(text));
+  LinkBefore(Tail, word, word);
+  return word;
+}
+
+TParserTextWord* TParserTextWordList::InsertBefore(TParserWord* node, bool isStart, bool joinNext, int spaces,
+                                                   int lineBreaks, TParserTextWord* before, std::string text) {
+  if (before == Head) throw Error(kInsertBeforeSystem);
+  if (!before || before == Tail) return Append(node, isStart, spaces, lineBreaks, std::move(text));
+  if (before == First() && lineBreaks == 0) lineBreaks = 1;
+  TParserTextWord* word = NewWord(node, isStart, spaces, lineBreaks, std::move(text));
+  LinkBefore(before, word, word);
+  if (joinNext && word->Next != Tail) {
+    word->Next->LineBreaks = 0;
+    if (word->Next->Spaces == 0) word->Next->Spaces = 1;
+  }
+  return word;
+}
+
+TParserTextWord* TParserTextWordList::InsertAfter(TParserWord* node, bool isStart, bool joinNext, int spaces,
+                                                  int lineBreaks, TParserTextWord* after, std::string text) {
+  if (!after || after == Tail || after == Last()) return Append(node, isStart, spaces, lineBreaks, std::move(text));
+  return InsertBefore(node, isStart, joinNext, spaces, lineBreaks, after->Next, std::move(text));
+}
+
+TParserTextWord* TParserTextWordList::InsertBeforeParserWord(TParserWord* node, bool isStart, bool joinNext,
+                                                             int spaces, int lineBreaks,
+                                                             const TParserWord* beforeNode, std::string text) {
+  TParserTextWord* before = FindByParserWord(beforeNode);
+  if (!before) throw Error("Ключевое слово не найдено для вставки");
+  return InsertBefore(node, isStart, joinNext, spaces, lineBreaks, before, std::move(text));
+}
+
+void TParserTextWordList::Delete(TParserTextWord* word, bool keepLayout) {
+  if (!word || word == Head || word == Tail) throw Error(kDeleteSystem);
+  TParserTextWord* next = word->Next;
+  Unlink(word, word);
+  if (keepLayout && next != Tail) {
+    next->LineBreaks = word->LineBreaks;
+    next->Spaces = word->Spaces;
+  }
+  FreeWord(word);
+}
+
+void TParserTextWordList::DeleteRange(TParserTextWord* firstWord, TParserTextWord* lastWord, bool keepLayout) {
+  if (!firstWord || !lastWord || firstWord == Head || firstWord == Tail || lastWord == Head || lastWord == Tail) {
+    throw Error(kDeleteSystem);
+  }
+  // lastWord must follow firstWord; otherwise the range would run into Tail.
+  TParserTextWord* w = firstWord;
+  while (w != lastWord && w != Tail) w = w->Next;
+  if (w == Tail) throw Error(kDeleteSystem);
+  TParserTextWord* next = lastWord->Next;
+  Unlink(firstWord, lastWord);
+  if (keepLayout && next != Tail) {
+    next->LineBreaks = lastWord->LineBreaks;
+    next->Spaces = lastWord->Spaces;
+  }
+  for (w = firstWord; w;) {
+    TParserTextWord* following = w->Next;
+    FreeWord(w);
+    w = following;
+  }
+}
+
+TParserTextWord* TParserTextWordList::WordAt(TParserTextWord* word, int n) const {
+  if (!word || word == Head || word == Tail) throw Error(kDeleteSystem);
+  for (int i = 1; i < n && word->Next != Tail; ++i) word = word->Next;
+  return word;
+}
+
+void TParserTextWordList::DeleteCount(TParserTextWord* word, int count, bool keepLayout) {
+  DeleteRange(word, WordAt(word, count), keepLayout);
+}
+
+void TParserTextWordList::DeleteParserWord(TParserWord* node, int mode, bool keepLayout) {
+  TParserTextWord* start = node->StartTextWord;
+  if (!start) throw Error("Стартовое ключевое слово для удаления не найдено");
+  TParserTextWord* end = node->EndTextWord;
+  if (!node->Term->HasEndText()) mode = 0;
+  if (mode != 2) Delete(start, keepLayout);
+  if (mode == 0) return;
+  if (!end) throw Error("Конечное ключевое слово для удаления не найдено");
+  if (mode == 1) {
+    Delete(end, false);
+  } else {
+    DeleteRange(start, end, keepLayout);
+  }
+}
+
+void TParserTextWordList::MoveBefore(TParserTextWord* target, TParserTextWord* word) {
+  MoveRangeBefore(target, word, word);
+}
+
+void TParserTextWordList::MoveRangeBefore(TParserTextWord* target, TParserTextWord* firstWord,
+                                          TParserTextWord* lastWord) {
+  if (target == Head) throw Error(kInsertBeforeSystem);
+  if (!firstWord || !lastWord || firstWord == Head || firstWord == Tail || lastWord == Head || lastWord == Tail) {
+    throw Error(kProcessSystem);
+  }
+  if (!target) target = Tail;
+  // The range must run forward to lastWord, and the target must lie outside it.
+  TParserTextWord* w = firstWord;
+  while (true) {
+    if (w == target && w != firstWord) throw Error(kProcessSystem);
+    if (w == lastWord) break;
+    w = w->Next;
+    if (w == Tail) throw Error(kProcessSystem);
+  }
+  if (target == firstWord || lastWord->Next == target) return;  // already in place
+  Unlink(firstWord, lastWord);
+  LinkBefore(target, firstWord, lastWord);
+}
+
+void TParserTextWordList::Clear() {
+  TParserTextWord* w = Head->Next;
+  while (w != Tail) {
+    TParserTextWord* next = w->Next;
+    FreeWord(w);
+    w = next;
+  }
+  Head->Next = Tail;
+  Tail->Prev = Head;
+}
+
+void TParserTextWordList::Print(TParserTextWord* fromWord, TParserTextWord* toWord, std::vector<std::string>& lines) {
+  lines.clear();
+  std::string current;
+  int outLine = 1;
+  int col = 1;
+  const TParserTextWord* first = First();
+  if (fromWord == Head) fromWord = Head->Next;
+  for (TParserTextWord* w = fromWord; w && w != Tail; w = w->Next) {
+    if (w != first && w->LineBreaks > 0) {
+      lines.push_back(std::move(current));
+      if (w->LineBreaks > 1) lines.emplace_back(static_cast<std::size_t>(w->LineBreaks - 1), ' ');
+      current.clear();
+      outLine = static_cast<int>(lines.size()) + 1;
+      col = 1;
+    }
+    if (w->Spaces > 0) {
+      current.append(static_cast<std::size_t>(w->Spaces), ' ');
+      col += w->Spaces;
+    }
+    current += w->Text;
+    w->OutCol = col;
+    w->OutLine = outLine;
+    col += static_cast<int>(Utf8Length(w->Text));
+    if (w == toWord) break;
+  }
+  if (!current.empty()) lines.push_back(std::move(current));
+}
+
+void TParserTextWordList::PrintAll(std::vector<std::string>& lines) { Print(First(), Last(), lines); }
+
+}  // namespace ambrix

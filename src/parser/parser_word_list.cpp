@@ -1,0 +1,171 @@
+#include "parser/parser_word_list.h"
+
+#include "parser/parser_text_word_list.h"
+#include "text/utf8.h"
+
+namespace ambrix {
+
+TParserWord::~TParserWord() {
+  // Free the children before the term they may refer to is gone.
+  Children.reset();
+}
+
+void TParserWord::CopyTo(bool deep, TParserWordList& target) const {
+  std::unique_ptr<TParserWordList> children;
+  if (Children) children = Children->Copy(deep);
+  if (Term->Kind == tkDefined) {
+    target.AddWord(Term, StartPos, std::move(children), EndPos, EndWordPos);
+  } else {
+    target.AddWord(Term->Clone(), StartPos, std::move(children), EndPos, EndWordPos);
+  }
+}
+
+int TParserWord::IndexInOwner() const {
+  if (!Owner) return -1;
+  if (index_ >= 0 && index_ < Owner->Count() && Owner->items_[static_cast<std::size_t>(index_)] == this) {
+    return index_;
+  }
+  for (int i = 0; i < Owner->Count(); ++i) {
+    if (Owner->items_[static_cast<std::size_t>(i)] == this) return i;
+  }
+  return -1;
+}
+
+TParserWordList::~TParserWordList() {
+  // The editable text unties itself from the nodes, so it goes first.
+  TextList.reset();
+  items_.clear();
+  owned_.clear();
+}
+
+int TParserWordList::Add(TParserWord* node) {
+  items_.push_back(node);
+  return Count() - 1;
+}
+
+int TParserWordList::AddOwned(std::unique_ptr<TParserWord> node) {
+  node->Owner = this;
+  node->index_ = Count();
+  if (node->Children) node->Children->ParentWord = node.get();
+  items_.push_back(node.get());
+  owned_.push_back(std::move(node));
+  return Count() - 1;
+}
+
+int TParserWordList::AddWord(TTerm* term, TTextPoint startPos, std::unique_ptr<TParserWordList> children,
+                             TTextPoint endPos, TTextPoint endWordPos) {
+  auto node = std::make_unique<TParserWord>();
+  node->Term = term;
+  node->StartPos = startPos;
+  node->EndPos = endPos;
+  node->EndWordPos = endWordPos;
+  node->Children = std::move(children);
+  return AddOwned(std::move(node));
+}
+
+int TParserWordList::AddWord(std::unique_ptr<TTerm> term, TTextPoint startPos,
+                             std::unique_ptr<TParserWordList> children, TTextPoint endPos, TTextPoint endWordPos) {
+  auto node = std::make_unique<TParserWord>();
+  node->Term = term.get();
+  node->ownedTerm_ = std::move(term);
+  node->StartPos = startPos;
+  node->EndPos = endPos;
+  node->EndWordPos = endWordPos;
+  node->Children = std::move(children);
+  return AddOwned(std::move(node));
+}
+
+std::unique_ptr<TParserWordList> TParserWordList::SubList(bool deep, int fromIndex, int toIndex) const {
+  auto list = std::make_unique<TParserWordList>(deep);
+  list->ParentWord = ParentWord;
+  if (fromIndex < 0) fromIndex = 0;
+  if (toIndex >= Count()) toIndex = Count() - 1;
+  for (int i = fromIndex; i <= toIndex; ++i) {
+    TParserWord* node = items_[static_cast<std::size_t>(i)];
+    if (deep) {
+      node->CopyTo(true, *list);
+    } else {
+      list->Add(node);
+    }
+  }
+  return list;
+}
+
+std::unique_ptr<TParserWordList> TParserWordList::Copy(bool deep) const { return SubList(deep, 0, Count() - 1); }
+
+void TParserWordList::Clear() {
+  TextList.reset();
+  items_.clear();
+  owned_.clear();
+}
+
+TParserWordList* TParserWordList::Root() {
+  TParserWordList* list = this;
+  while (list->ParentWord && list->ParentWord->Owner) list = list->ParentWord->Owner;
+  return list;
+}
+
+TParserTextWordList* TParserWordList::RootTextList() const {
+  return const_cast<TParserWordList*>(this)->Root()->TextList.get();
+}
+
+TParserTextWordList& TParserWordList::EnsureTextList() {
+  TParserWordList* root = Root();
+  if (root->TextList) {
+    root->TextList->Clear();
+  } else {
+    root->TextList = std::make_unique<TParserTextWordList>(root);
+  }
+  return *root->TextList;
+}
+
+namespace {
+
+struct TextBuilder {
+  TParserTextWordList& text;
+  const TParserWordList& root;
+  int indent;
+  int line = 0;
+  int col = 1;
+
+  void Build(const TParserWordList& list) {
+    for (TParserWord* node : list) {
+      const bool firstOfRoot = &list == &root && node == root.Words(0);
+      if (node->StartPos.Line != line) col = 1;
+      std::string start = node->Term->FormattedStartText();
+      const int startLength = static_cast<int>(Utf8Length(start));
+      int lineBreaks = node->StartPos.Line - line;
+      int spaces = node->StartPos.Col - col;
+      if (lineBreaks > 0 || firstOfRoot) spaces += indent;
+      text.Append(node, true, spaces, lineBreaks, std::move(start));
+      line = node->StartPos.Line;
+      col = node->StartPos.Col + startLength;
+
+      if (node->Children) Build(*node->Children);
+
+      std::string end = node->Term->FormattedEndText();
+      if (end.empty()) continue;
+      if (node->EndWordPos.Line != line) col = 1;
+      const int endLength = static_cast<int>(Utf8Length(end));
+      lineBreaks = node->EndWordPos.Line - line;
+      spaces = node->EndWordPos.Col - col;
+      // Only a word that begins a line is indented; the closing word of a
+      // first construct on the first line stays where the source has it.
+      if (lineBreaks > 0) spaces += indent;
+      text.Append(node, false, spaces, lineBreaks, std::move(end));
+      line = node->EndWordPos.Line;
+      col = node->EndWordPos.Col + endLength;
+    }
+  }
+};
+
+}  // namespace
+
+void TParserWordList::BuildText(int indent) {
+  TParserWordList* root = Root();
+  TParserTextWordList& text = root->EnsureTextList();
+  TextBuilder builder{text, *root, indent};
+  builder.Build(*root);
+}
+
+}  // namespace ambrix

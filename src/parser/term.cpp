@@ -1,0 +1,138 @@
+#include "parser/term.h"
+
+#include "text/error.h"
+#include "text/utf8.h"
+
+namespace ambrix {
+
+struct TTerm::Parts {
+  std::vector<std::string> startWords;
+  std::vector<std::string> endWords;
+  TTermKind kind;
+  bool isWord;
+  std::string typeName;
+  bool nested;
+  TCharClasses ignoreNear;
+  TCaseStyle caseStyle;
+  std::vector<std::string> tags;
+};
+
+namespace {
+
+std::vector<std::string> WordsOf(std::string_view text) {
+  std::vector<std::string> words;
+  SplitWords(1, static_cast<int>(Utf8Length(text)), text, words);
+  return words;
+}
+
+std::string ApplyCaseStyle(const std::string& text, TCaseStyle style) {
+  if (text.empty() || text == kEndOfLine) return {};
+  std::string r = text;
+  switch (style) {
+    case csUpper:
+      UpperCaseInPlace(r);
+      break;
+    case csCapitalized: {
+      LowerCaseInPlace(r);
+      UpperCaseCharAt(r, 0);
+      break;
+    }
+    case csLower:
+      LowerCaseInPlace(r);
+      break;
+    case csFirstLower:
+      UpperCaseInPlace(r);
+      LowerCaseCharAt(r, 0);
+      break;
+    default:
+      break;
+  }
+  return r;
+}
+
+}  // namespace
+
+TTerm::TTerm(TTermKind kind, std::string_view typeName, std::string_view startWord, std::string_view endWord,
+             bool isWord, bool nested, TCharClasses ignoreNear, TCaseStyle caseStyle,
+             const std::vector<std::string>* tags)
+    : TTerm([&] {
+        Parts p;
+        p.kind = kind;
+        p.typeName = UpperTrim(typeName);
+        p.isWord = isWord;
+        p.caseStyle = caseStyle;
+        std::string start(startWord);
+        std::string end(endWord);
+        if (kind == tkDefined) {
+          start = UpperTrim(start);
+          if (end != kEndOfLine) end = UpperTrim(end);
+          if (end.empty() || end == kEndOfLine) nested = false;
+        } else {
+          nested = false;
+        }
+        if (start.empty()) throw Error("Неверные параметры разделителя");
+        if (kind == tkText) {
+          p.startWords.push_back(std::move(start));
+          p.endWords.push_back(std::move(end));
+        } else {
+          p.startWords = WordsOf(start);
+          if (p.startWords.empty()) throw Error("Неверные параметры разделителя");
+          if (end == kEndOfLine) {
+            p.endWords.push_back(std::move(end));
+          } else if (!end.empty()) {
+            p.endWords = WordsOf(end);
+          }
+        }
+        p.nested = nested;
+        p.ignoreNear = ignoreNear;
+        if (ignoreNear != 0 && (p.startWords.size() > 1 || !p.endWords.empty())) {
+          throw Error("Неверный параметр игнорирования");
+        }
+        if (tags) p.tags = *tags;
+        return p;
+      }()) {}
+
+TTerm::TTerm(Parts&& parts)
+    : StartWords(std::move(parts.startWords)),
+      EndWords(std::move(parts.endWords)),
+      Kind(parts.kind),
+      IsWord(parts.isWord),
+      TypeName(std::move(parts.typeName)),
+      Nested(parts.nested),
+      IgnoreNear(parts.ignoreNear),
+      CaseStyle(parts.caseStyle),
+      Tags(std::move(parts.tags)) {
+  if (Kind == tkText) {
+    startText_ = StartWords.front();
+    endText_ = EndWords.front();
+  } else {
+    startText_ = JoinWithSpaces(StartWords);
+    endText_ = JoinWithSpaces(EndWords);
+  }
+}
+
+std::unique_ptr<TTerm> TTerm::MakeText(std::string_view text) {
+  return std::make_unique<TTerm>(tkText, "#KEYWORD#", text, "", true, false, 0, csAsIs);
+}
+
+std::unique_ptr<TTerm> TTerm::MakeListItem() {
+  return std::make_unique<TTerm>(tkListItem, "#LIST#", "ITEM", "", false, false, 0, csAsIs);
+}
+
+std::unique_ptr<TTerm> TTerm::Clone() const {
+  return std::make_unique<TTerm>(Kind, TypeName, startText_, endText_, IsWord, Nested, IgnoreNear, CaseStyle,
+                                 &Tags);
+}
+
+std::string TTerm::FormattedStartText() const { return ApplyCaseStyle(startText_, CaseStyle); }
+std::string TTerm::FormattedEndText() const { return ApplyCaseStyle(endText_, CaseStyle); }
+
+bool TTerm::HasTag(std::string_view tag) const {
+  const std::string_view key = Trim(tag);
+  for (const auto& t : Tags) {
+    if (SameText(Trim(t), key)) return true;
+  }
+  return false;
+}
+
+}  // namespace ambrix

@@ -1,0 +1,301 @@
+#include "text/string_helpers.h"
+
+#include "text/error.h"
+#include "text/utf8.h"
+
+namespace ambrix {
+
+namespace {
+
+constexpr const char* kEmptySearch = "Нельзя искать пустую строку";
+
+inline bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Byte length of the character at byte i (bounded by the string).
+inline std::size_t CharBytes(std::string_view s, std::size_t i) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) return 1;
+  std::size_t j = i + 1;
+  while (j < s.size() && IsContinuation(s[j])) ++j;
+  return j - i;
+}
+
+// A search key: upper-cased text with its byte and character lengths.
+struct Key {
+  std::string upper;
+  int chars;
+};
+
+Key MakeKey(std::string_view sub) {
+  if (sub.empty()) throw Error(kEmptySearch);
+  return {UpperCase(sub), static_cast<int>(Utf8Length(sub))};
+}
+
+// A cursor over s that keeps a character position (1-based) and its byte offset.
+struct Cursor {
+  int pos;
+  std::size_t byte;
+};
+
+// The occurrence tests of a case-insensitive search at cursor c: the key
+// matches there, and with `wholeWord` blanks (or the range bounds) stand on
+// both sides. `from` and `to` are the range in characters.
+bool MatchesAt(std::string_view s, const Cursor& c, const Key& key, bool wholeWord, int from, int to) {
+  if (c.byte + key.upper.size() > s.size()) return false;
+  if (wholeWord && c.pos > from && !IsBlank(s[c.byte - 1])) return false;
+  if (!EqualsUpper(s.substr(c.byte, key.upper.size()), key.upper)) return false;
+  if (wholeWord && c.pos + key.chars <= to) {
+    const std::size_t after = c.byte + key.upper.size();
+    if (after < s.size() && !IsBlank(s[after])) return false;
+  }
+  return true;
+}
+
+// Cursor at character position `pos` (>= 1), or past the end.
+Cursor CursorAt(std::string_view s, int pos) {
+  return {pos, Utf8ByteOffset(s, static_cast<std::size_t>(pos - 1))};
+}
+
+// Core of PosText/PosAnyText: searches from cursor c (the range starts at
+// character `from`, ends at `to`, both already clamped to s); returns the
+// cursor of the hit (pos 0 if none). At each position the keys are tried in
+// order; after a counted hit the search goes on right behind it.
+Cursor FindFrom(Cursor c, int from, int to, std::string_view s, const std::vector<Key>& keys, bool wholeWord,
+                int n) {
+  while (c.pos <= to && c.byte < s.size()) {
+    bool advanced = false;
+    for (const Key& key : keys) {
+      if (!MatchesAt(s, c, key, wholeWord, from, to)) continue;
+      if (n <= 1) return c;
+      --n;
+      c.pos += key.chars;
+      c.byte += key.upper.size();
+      advanced = true;
+      break;
+    }
+    if (advanced) continue;
+    c.byte += CharBytes(s, c.byte);
+    c.pos += 1;
+  }
+  return {0, 0};
+}
+
+Cursor FindAny(int from, int to, std::string_view s, const std::vector<Key>& keys, bool wholeWord, int n) {
+  if (from < 1) from = 1;
+  const int length = static_cast<int>(Utf8Length(s));
+  if (to > length) to = length;
+  return FindFrom(CursorAt(s, from), from, to, s, keys, wholeWord, n);
+}
+
+}  // namespace
+
+std::string_view TrimLeft(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && static_cast<unsigned char>(s[i]) <= 32) ++i;
+  return s.substr(i);
+}
+
+std::string_view TrimRight(std::string_view s) {
+  std::size_t n = s.size();
+  while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= 32) --n;
+  return s.substr(0, n);
+}
+
+std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
+
+std::string UpperTrim(std::string_view s) { return UpperCase(Trim(s)); }
+
+int SkipChars(int from, std::string_view s, std::string_view chars) {
+  if (from < 1) from = 1;
+  std::size_t i = Utf8ByteOffset(s, static_cast<std::size_t>(from - 1));
+  int pos = from;
+  while (i < s.size()) {
+    const std::size_t len = CharBytes(s, i);
+    if (chars.find(s.substr(i, len)) == std::string_view::npos) return pos;
+    // A multi-byte character counts as in the set only when it stands there whole.
+    if (len > 1) {
+      bool whole = false;
+      for (std::size_t k = 0; k + len <= chars.size(); k += CharBytes(chars, k)) {
+        if (chars.substr(k, len) == s.substr(i, len)) {
+          whole = true;
+          break;
+        }
+      }
+      if (!whole) return pos;
+    }
+    i += len;
+    ++pos;
+  }
+  return 0;
+}
+
+int SkipBlanks(int from, std::string_view s) {
+  if (from < 1) from = 1;
+  if (IsAscii(s)) {
+    for (std::size_t i = static_cast<std::size_t>(from - 1); i < s.size(); ++i) {
+      if (!IsBlank(s[i])) return static_cast<int>(i) + 1;
+    }
+    return 0;
+  }
+  return SkipChars(from, s, "\t\n\r ");
+}
+
+void SplitWords(int from, int to, std::string_view s, std::vector<std::string>& out) {
+  const int length = static_cast<int>(Utf8Length(s));
+  if (to > length) throw Error("Параметр конца строки больше ее длины");
+  out.clear();
+  if (from < 1) from = 1;
+  // Walk the characters once: skip blanks, then take a word up to the next
+  // space, carriage return or line feed (a tab inside a word stays in it).
+  Cursor c = CursorAt(s, from);
+  while (c.pos <= to) {
+    while (c.byte < s.size() && IsBlank(s[c.byte])) {
+      ++c.byte;
+      ++c.pos;
+    }
+    if (c.byte >= s.size() || c.pos > to) return;
+    const Cursor start = c;
+    do {
+      c.byte += CharBytes(s, c.byte);
+      ++c.pos;
+    } while (c.pos <= to && s[c.byte] != ' ' && s[c.byte] != '\r' && s[c.byte] != '\n');
+    out.emplace_back(s.substr(start.byte, c.byte - start.byte));
+    if (c.pos > to) return;
+    ++c.byte;  // the separator found at c
+    ++c.pos;
+  }
+}
+
+std::string JoinWithSpaces(const std::vector<std::string>& list) {
+  std::string r;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (i) r.push_back(' ');
+    r += list[i];
+  }
+  return r;
+}
+
+std::string RepeatString(int count, std::string_view s) {
+  std::string r;
+  if (count <= 0) return r;
+  r.reserve(s.size() * static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) r += s;
+  return r;
+}
+
+int PosText(int from, int to, std::string_view sub, bool wholeWord, int n, std::string_view s) {
+  std::vector<Key> keys;
+  keys.push_back(MakeKey(sub));
+  return FindAny(from, to, s, keys, wholeWord, n).pos;
+}
+
+int PosAnyText(int from, int to, std::string_view s, const std::vector<std::string>& subs, bool wholeWord, int n) {
+  std::vector<Key> keys;
+  keys.reserve(subs.size());
+  for (const auto& sub : subs) keys.push_back(MakeKey(sub));
+  return FindAny(from, to, s, keys, wholeWord, n).pos;
+}
+
+void ReplaceSameLength(std::string& s, std::string_view oldText, std::string_view newText) {
+  if (Utf8Length(oldText) != Utf8Length(newText)) {
+    throw Error("Длина у исходной и заменяемой строки должна быть одинаковой");
+  }
+  std::vector<Key> keys;
+  keys.push_back(MakeKey(oldText));
+  const int length = static_cast<int>(Utf8Length(s));
+  std::string result;
+  std::size_t copied = 0;
+  bool replaced = false;
+  Cursor at{1, 0};
+  while (true) {
+    const Cursor hit = FindFrom(at, 1, length, s, keys, false, 1);
+    if (hit.pos == 0) break;
+    replaced = true;
+    result.append(s, copied, hit.byte - copied);
+    result += newText;
+    copied = hit.byte + keys[0].upper.size();
+    at = {hit.pos + keys[0].chars, copied};
+  }
+  if (!replaced) return;
+  result.append(s, copied, std::string::npos);
+  s = std::move(result);
+}
+
+int IndexOfText(std::string_view s, const std::vector<std::string>& values) {
+  const std::string key = UpperTrim(s);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (EqualsUpper(Trim(values[i]), key)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int IndexOfStr(std::string_view s, const std::vector<std::string>& values) {
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (values[i] == s) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void NormalizeStrings(std::vector<std::string>& values) {
+  for (auto& v : values) v = UpperTrim(v);
+}
+
+TCharClasses CharClasses(std::string_view s) {
+  TCharClasses result = 0;
+  const std::size_t n = s.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (!(result & ccLetter)) {
+      bool letter = false;
+      if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+        letter = true;
+      } else if (i + 1 < n && (c == 0xD0 || c == 0xD1)) {
+        // А..Я and а..я (U+0410..U+044F); Ё/ё and the other letters are not counted.
+        const auto c1 = static_cast<unsigned char>(s[i + 1]);
+        letter = (c == 0xD0 && c1 >= 0x90 && c1 <= 0xBF) || (c == 0xD1 && c1 >= 0x80 && c1 <= 0x8F);
+      }
+      if (letter) {
+        result |= ccLetter;
+        if (result == (ccLetter | ccDigit)) return result;
+        continue;
+      }
+    }
+    if (!(result & ccDigit) && c >= '0' && c <= '9') {
+      result |= ccDigit;
+      if (result == (ccLetter | ccDigit)) return result;
+    }
+  }
+  return result;
+}
+
+namespace {
+
+// Characters fromCol..toCol (1-based, inclusive) of a line, clamped to it.
+std::string CopyColumns(std::string_view line, int fromCol, int toCol) {
+  if (fromCol < 1) fromCol = 1;
+  if (toCol < fromCol) return {};
+  const std::size_t begin = Utf8ByteOffset(line, static_cast<std::size_t>(fromCol - 1));
+  const std::size_t end = begin + Utf8ByteOffset(line.substr(begin), static_cast<std::size_t>(toCol - fromCol + 1));
+  return std::string(line.substr(begin, end - begin));
+}
+
+}  // namespace
+
+void CopyTextRange(const std::vector<std::string>& lines, TTextPoint fromPos, TTextPoint toPos,
+                   std::vector<std::string>& out) {
+  out.clear();
+  auto lineAt = [&](int index) -> std::string_view {
+    if (index < 0 || index >= static_cast<int>(lines.size())) return {};
+    return lines[static_cast<std::size_t>(index)];
+  };
+  if (fromPos.Line == toPos.Line) {
+    out.push_back(CopyColumns(lineAt(fromPos.Line), fromPos.Col, toPos.Col));
+    return;
+  }
+  const std::string_view first = lineAt(fromPos.Line);
+  out.push_back(CopyColumns(first, fromPos.Col, static_cast<int>(Utf8Length(first))));
+  for (int i = fromPos.Line + 1; i < toPos.Line; ++i) out.emplace_back(lineAt(i));
+  out.push_back(CopyColumns(lineAt(toPos.Line), 1, toPos.Col));
+}
+
+}  // namespace ambrix

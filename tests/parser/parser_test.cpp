@@ -1,0 +1,192 @@
+#include "parser/parser.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "../support/test_terms.h"
+#include "text/error.h"
+
+namespace ambrix {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::MakeTestTerms;
+using testing::TestTerms;
+
+// A parse tree as text: each node's text, its children in braces, and its end
+// text for a delimiter, separated by blanks.
+std::string Dump(const TParserWordList& list) {
+  std::string out;
+  for (TParserWord* node : list) {
+    if (!out.empty()) out += ' ';
+    out += node->Text();
+    if (node->Children) out += "{" + Dump(*node->Children) + "}";
+    if (node->Term->HasEndText()) out += node->Term->EndText();
+  }
+  return out;
+}
+
+class ParserTest : public ::testing::Test {
+ protected:
+  TestTerms dialect = MakeTestTerms({"INT", "CHAR"});
+  TParserWordList result;
+
+  std::string Parse(std::vector<std::string> lines) {
+    dialect.Parse(lines, result);
+    return Dump(result);
+  }
+  std::string ErrorOf(std::vector<std::string> lines) {
+    try {
+      dialect.Parse(lines, result);
+    } catch (const Error& e) {
+      return e.what();
+    }
+    return "(no error)";
+  }
+};
+
+TEST_F(ParserTest, BuildsTheTreeOfATableDefinition) {
+  EXPECT_EQ(Parse({"create table [dbo].t1 (a int, b char(10))"}),
+            "CREATE TABLE [{dbo}] . t1 ({a INT , b CHAR ({10})})");
+  ASSERT_EQ(result.Count(), 5);
+  EXPECT_EQ(result[1]->TypeName(), "OBJECT_NAME");
+  EXPECT_EQ(result[1]->Children->Words(0)->Term->Kind, tkText);
+  EXPECT_EQ(result[2]->Term, dialect.ObjectDiv);
+  EXPECT_EQ(result[3]->Term->Kind, tkText);
+  EXPECT_EQ(result[3]->TypeName(), "#KEYWORD#");
+  const TParserWord* block = result[4];
+  EXPECT_EQ(block->Term, dialect.Block);
+  EXPECT_EQ(block->Children->ParentWord, block);
+  EXPECT_EQ(block->Children->Words(5)->Owner, block->Children.get());
+  // Positions: line from 0, column from 1.
+  EXPECT_EQ(block->StartPos, (TTextPoint{0, 23}));
+  EXPECT_EQ(block->EndWordPos, (TTextPoint{0, 41}));
+  EXPECT_EQ(block->EndPos, (TTextPoint{0, 41}));
+  EXPECT_EQ(result[0]->EndWordPos, (TTextPoint{0, 8}));
+  EXPECT_EQ(result[0]->EndPos, (TTextPoint{0, 12}));
+}
+
+TEST_F(ParserTest, DotIsNoDividerInsideANumber) {
+  EXPECT_EQ(Parse({"1.5"}), "1.5");
+  EXPECT_EQ(result[0]->EndPos, (TTextPoint{0, 3}));
+  EXPECT_EQ(Parse({"x.y"}), "x . y");
+  EXPECT_EQ(Parse({"t1.col"}), "t1 . col");
+  EXPECT_EQ(Parse({"select 1. from"}), "select 1. from");
+  EXPECT_EQ(Parse({"a .5"}), "a .5");
+}
+
+TEST_F(ParserTest, KeepsTheInteriorOfStringsAndNamesRaw) {
+  EXPECT_EQ(Parse({"' x '"}), "'{x }'");
+  EXPECT_EQ(result[0]->Children->Words(0)->StartPos, (TTextPoint{0, 3}));
+  EXPECT_EQ(Parse({"''"}), "'{}'");
+  EXPECT_EQ(result[0]->Children->Count(), 0);
+  EXPECT_EQ(Parse({"'('"}), "'{(}'");
+  EXPECT_EQ(Parse({"\"my -- name\".x"}), "\"{my -- name}\" . x");
+}
+
+TEST_F(ParserTest, LineCommentTakesTheRestOfItsLine) {
+  EXPECT_EQ(Parse({"a -- note (x", "b"}), "a --{note (x} b");
+  EXPECT_EQ(Parse({"a --", "b"}), "a --{} b");
+  ASSERT_TRUE(result[1]->Children);
+  EXPECT_EQ(result[1]->Children->Count(), 0);
+  EXPECT_EQ(Parse({"--only"}), "--{only}");
+}
+
+TEST_F(ParserTest, BlockCommentSpansLines) {
+  Parse({"x /* one", "  two", "three */ y"});
+  ASSERT_EQ(result.Count(), 3);
+  const TParserWord* comment = result[1];
+  EXPECT_EQ(comment->TypeName(), "#COMMENT#");
+  EXPECT_EQ(comment->Children->Words(0)->Text(), "one\r\n  two\r\nthree ");
+  EXPECT_EQ(comment->EndWordPos, (TTextPoint{2, 7}));
+}
+
+TEST_F(ParserTest, GluesTouchingUnknownWords) {
+  EXPECT_EQ(Parse({"a) @x+1"}), "a) @x+1");
+  EXPECT_EQ(Parse({"select @a=1"}), "select @a=1");
+}
+
+TEST_F(ParserTest, RecognisesMultiWordTermsByCharacters) {
+  testing::AddDialectRow(*dialect.Terms, "DML", "create proc", "", true, true);
+  testing::AddDialectRow(*dialect.Terms, "DML", "create procedure", "", true, true);
+  testing::AddDialectRow(*dialect.Terms, "KEYWORD", "CASE", "END", true, false);
+  // CREATE PROC sorts before CREATE PROCEDURE and matches its text first.
+  EXPECT_EQ(Parse({"CREATE  PROCEDURE p"}), "CREATE PROC p");
+  EXPECT_EQ(result[0]->EndPos, (TTextPoint{0, 17}));
+  EXPECT_EQ(Parse({"create proc p"}), "CREATE PROC p");
+  EXPECT_EQ(Parse({"create procx p"}), "CREATE PROC p");
+  EXPECT_EQ(Parse({"create view"}), "create view");
+  EXPECT_EQ(Parse({"case when x end"}), "CASE{when x}END");
+}
+
+TEST_F(ParserTest, ReportsAnUnclosedDelimiterWithItsPosition) {
+  EXPECT_EQ(ErrorOf({"select", "", "", "  x = f(  a,", "b"}), "Ошибка вложений разделителя: 3:11");
+  EXPECT_EQ(ErrorOf({"((a)"}), "Ошибка вложений разделителя: 0:2");
+  EXPECT_EQ(ErrorOf({"x ("}), "Ошибка вложений разделителя: 0:4");
+  EXPECT_EQ(ErrorOf({"'abc", "def"}), "Ошибка вложений разделителя: 0:2");
+  EXPECT_EQ(ErrorOf({"/* never closed"}), "Ошибка вложений разделителя: 0:4");
+}
+
+TEST_F(ParserTest, CyrillicIdentifierBeforeAWordKeepsCharacterColumns) {
+  Parse({"\tсоздать таблицу [Заказы].имя(x)"});
+  ASSERT_EQ(result.Count(), 6);
+  EXPECT_EQ(result[1]->StartPos, (TTextPoint{0, 11}));
+  EXPECT_EQ(result[2]->StartPos, (TTextPoint{0, 19}));
+  EXPECT_EQ(result[2]->Children->Words(0)->StartPos, (TTextPoint{0, 20}));
+  EXPECT_EQ(result[2]->EndPos, (TTextPoint{0, 26}));
+  EXPECT_EQ(result[4]->StartPos, (TTextPoint{0, 28}));
+  EXPECT_EQ(result[5]->StartPos, (TTextPoint{0, 31}));
+}
+
+TEST_F(ParserTest, HandlesEmptyAndBlankBatches) {
+  EXPECT_EQ(Parse({}), "");
+  EXPECT_EQ(Parse({"", "   ", "\t"}), "");
+  EXPECT_EQ(result.Count(), 0);
+  EXPECT_EQ(Parse({")"}), ")");  // a stray closing bracket is a plain word
+}
+
+TEST_F(ParserTest, ReplacesTabsInTheCallersLines) {
+  std::vector<std::string> lines{"\tx\ty"};
+  dialect.Parse(lines, result);
+  EXPECT_THAT(lines, ElementsAre("  x  y"));
+  EXPECT_EQ(result[1]->StartPos.Col, 6);
+}
+
+TEST_F(ParserTest, RejectsNestingBeyondItsLimit) {
+  std::string deep(5000, '(');
+  EXPECT_THAT(ErrorOf({deep}), ::testing::StartsWith("Слишком глубокая вложенность разделителей: "));
+  std::string ok = std::string(500, '(') + std::string(500, ')');
+  EXPECT_EQ(ErrorOf({ok}), "(no error)");
+}
+
+TEST_F(ParserTest, ReusesTheParserAcrossParses) {
+  TParser parser;
+  std::vector<std::string> a{"create table x"};
+  std::vector<std::string> b{"(y)"};
+  parser.Parse(a, *dialect.Terms, result);
+  EXPECT_EQ(parser.Words, nullptr);
+  EXPECT_EQ(parser.Terms, nullptr);
+  parser.Parse(b, *dialect.Terms, result);
+  EXPECT_EQ(Dump(result), "({y})");
+}
+
+TEST_F(ParserTest, CopiesDeepAndShallow) {
+  Parse({"a (b 'c')"});
+  auto shallow = result.Copy(false);
+  EXPECT_FALSE(shallow->OwnsObjects);
+  EXPECT_EQ(shallow->Words(1), result[1]);
+  auto deep = result.Copy(true);
+  EXPECT_EQ(Dump(*deep), Dump(result));
+  EXPECT_NE(deep->Words(1), result[1]);
+  EXPECT_EQ(deep->Words(1)->Term, dialect.Block);  // registered terms are shared
+  EXPECT_NE(deep->Words(0)->Term, result[0]->Term);  // plain terms are cloned
+  EXPECT_EQ(deep->Words(1)->Children->ParentWord, deep->Words(1));
+  auto sub = result[1]->Children->SubList(false, 1, 1);
+  EXPECT_EQ(sub->ParentWord, result[1]);
+  EXPECT_EQ(sub->Words(0)->IndexInOwner(), 1);
+  result.Clear();
+  EXPECT_EQ(Dump(*deep), "a ({b '{c}'})");
+}
+
+}  // namespace
+}  // namespace ambrix

@@ -1,0 +1,95 @@
+#include "text/encoding.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "text/error.h"
+
+namespace ambrix {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::string Cp1251(std::initializer_list<int> bytes) {
+  std::string s;
+  for (int b : bytes) s.push_back(static_cast<char>(b));
+  return s;
+}
+
+TEST(DecodeText, SplitsAtEveryLineEndAndKeepsContent) {
+  const auto text = DecodeText("a\r\nb\nc\rd  \r\n\r\ne");
+  EXPECT_THAT(text.Lines, ElementsAre("a", "b", "c", "d  ", "", "e"));
+  EXPECT_THAT(DecodeText("x\n").Lines, ElementsAre("x"));
+  EXPECT_THAT(DecodeText("x\n\n").Lines, ElementsAre("x", ""));
+  EXPECT_TRUE(DecodeText("").Lines.empty());
+  EXPECT_THAT(DecodeText(std::string("a\0b", 3)).Lines, ElementsAre(std::string("a\0b", 3)));
+}
+
+TEST(DecodeText, ByteOrderMarkDecides) {
+  auto utf8 = DecodeText("\xEF\xBB\xBFтаблица\r\n");
+  EXPECT_EQ(utf8.Encoding, TextEncoding::Utf8);
+  EXPECT_THAT(utf8.Lines, ElementsAre("таблица"));
+
+  // "Ж\nz" in UTF-16LE and UTF-16BE, with a surrogate pair in the first.
+  auto le = DecodeText(std::string("\xFF\xFE\x16\x04\x0A\x00z\x00\x3D\xD8\x00\xDE", 12));
+  EXPECT_EQ(le.Encoding, TextEncoding::Utf16LE);
+  EXPECT_THAT(le.Lines, ElementsAre("Ж", "z😀"));
+  auto be = DecodeText(std::string("\xFE\xFF\x04\x16\x00\x0A\x00z", 8));
+  EXPECT_EQ(be.Encoding, TextEncoding::Utf16BE);
+  EXPECT_THAT(be.Lines, ElementsAre("Ж", "z"));
+}
+
+TEST(DecodeText, FallsBackToCp1251WhenNotUtf8) {
+  // "Привет" in Windows-1251, then Ё, № and the unassigned byte 0x98.
+  auto text = DecodeText(Cp1251({0xCF, 0xF0, 0xE8, 0xE2, 0xE5, 0xF2, ' ', 0xA8, 0xB9, 0x98}));
+  EXPECT_EQ(text.Encoding, TextEncoding::Windows1251);
+  EXPECT_THAT(text.Lines, ElementsAre("Привет Ё№\u0098"));
+  auto plain = DecodeText("select 1");
+  EXPECT_EQ(plain.Encoding, TextEncoding::Utf8);
+}
+
+TEST(DecodeText, HonoursANamedEncoding) {
+  // Valid UTF-8 bytes read as Windows-1251 when the user says so.
+  auto text = DecodeText("\xD0\x96", EncodingFromName("CP1251"));
+  EXPECT_THAT(text.Lines, ElementsAre("Р–"));
+  auto le = DecodeText(std::string("a\x00", 2), EncodingFromName("utf-16le"));
+  EXPECT_THAT(le.Lines, ElementsAre("a"));
+}
+
+TEST(DecodeText, RejectsMalformedBytesOfANamedEncoding) {
+  try {
+    DecodeText("ok\nab\xFF", TextEncoding::Utf8);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_THAT(e.what(), HasSubstr("строка 2, столбец 3"));
+  }
+  EXPECT_THROW(DecodeText(std::string("\xFF\xFE\x00\xD8", 4)), Error);  // lone surrogate
+  EXPECT_THROW(DecodeText(std::string("\xFF\xFE" "a", 3)), Error);      // odd length
+  EXPECT_THROW(EncodingFromName("koi8-r"), Error);
+}
+
+TEST(EncodeText, WritesCp1251AndRoundTrips) {
+  const std::string source = "Привет, Ёж № 5 — «x»\r\n";
+  const std::string bytes = EncodeText(source, TextEncoding::Windows1251);
+  EXPECT_EQ(bytes.size(), 22u);  // one byte per character
+  EXPECT_EQ(DecodeText(bytes, TextEncoding::Windows1251).Lines.front(), "Привет, Ёж № 5 — «x»");
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const char32_t cp = Cp1251ToUnicode(static_cast<unsigned char>(b));
+    EXPECT_EQ(UnicodeToCp1251(cp), b);
+  }
+}
+
+TEST(EncodeText, NamesLineAndColumnOfAnUnmappableCharacter) {
+  try {
+    EncodeLines({"create table t (", "  имя int, 😀x int)"}, TextEncoding::Windows1251);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_THAT(e.what(), HasSubstr("строка 2, столбец 12"));
+    EXPECT_THAT(e.what(), HasSubstr("U+1F600"));
+  }
+  EXPECT_EQ(EncodeLines({"a", "б"}, TextEncoding::Utf8, "\n"), "a\nб\n");
+}
+
+}  // namespace
+}  // namespace ambrix

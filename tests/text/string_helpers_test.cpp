@@ -1,0 +1,114 @@
+#include "text/string_helpers.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "text/error.h"
+
+namespace ambrix {
+namespace {
+
+using ::testing::ElementsAre;
+
+template <typename F>
+std::string MessageOf(F&& f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+TEST(SkipBlanks, FindsFirstNonBlankOrZero) {
+  EXPECT_EQ(SkipBlanks(1, " \t\r\nx"), 5);
+  EXPECT_EQ(SkipBlanks(3, "ab  "), 0);
+  EXPECT_EQ(SkipBlanks(9, "ab"), 0);
+  EXPECT_EQ(SkipBlanks(1, "  ёж"), 3);
+  EXPECT_EQ(SkipChars(1, "ёёжа", "ё"), 3);
+  EXPECT_EQ(SkipChars(1, "xxx", "x"), 0);
+}
+
+TEST(SplitWords, SplitsAtSpacesAndLineBreaksOnly) {
+  std::vector<std::string> out{"stale"};
+  const std::string s = "  create  table";
+  SplitWords(1, static_cast<int>(s.size()), s, out);
+  EXPECT_THAT(out, ElementsAre("create", "table"));
+  SplitWords(1, 11, "a\tb c\r\nd\n\ne", out);
+  EXPECT_THAT(out, ElementsAre("a\tb", "c", "d", "e"));
+  SplitWords(3, 7, "xxабв где", out);  // characters, not bytes
+  EXPECT_THAT(out, ElementsAre("абв", "г"));
+  EXPECT_EQ(MessageOf([&] { SplitWords(1, static_cast<int>(s.size()) + 1, s, out); }),
+            "Параметр конца строки больше ее длины");
+}
+
+TEST(PosText, FindsNthOccurrenceIgnoringCase) {
+  const std::string s = "xab ab ab";
+  EXPECT_EQ(PosText(1, 9, "ab", true, 1, s), 5);   // the first ab is glued to x
+  EXPECT_EQ(PosText(1, 9, "AB", false, 2, s), 5);  // counting resumes after 2
+  EXPECT_EQ(PosText(1, 9, "AB", false, 3, s), 8);
+  EXPECT_EQ(PosText(1, 9, "ab", false, 4, s), 0);
+  EXPECT_EQ(PosText(2, 9, "ab", true, 1, s), 2);   // the range bound is a word boundary
+  EXPECT_EQ(PosText(1, 5, "ab c", false, 1, "xab cd"), 2);  // may reach past To
+  EXPECT_EQ(PosText(1, 20, "ТАБ", true, 1, "этаб таб"), 6);
+  EXPECT_EQ(MessageOf([] { PosText(1, 3, "", false, 1, "abc"); }), "Нельзя искать пустую строку");
+}
+
+TEST(PosAnyText, LeftmostWinsThenListOrder) {
+  const std::vector<std::string> subs{"b", "ab", "a"};
+  EXPECT_EQ(PosAnyText(1, 5, "xxabx", subs, false, 1), 3);
+  EXPECT_EQ(PosAnyText(1, 5, "xxabx", {"zz", "B"}, false, 1), 4);
+  EXPECT_EQ(PosAnyText(1, 5, "abab", {"ab"}, false, 2), 3);
+  EXPECT_EQ(MessageOf([] { PosAnyText(1, 3, "abc", {"a", ""}, false, 1); }), "Нельзя искать пустую строку");
+}
+
+TEST(ReplaceSameLength, ReplacesEveryOccurrenceInPlace) {
+  std::string name = "[dbo].[t]";
+  ReplaceSameLength(name, "[", " ");
+  EXPECT_EQ(name, " dbo]. t]");
+  std::string cyr = "Ёлка и ёж";
+  ReplaceSameLength(cyr, "ё", "e");
+  EXPECT_EQ(cyr, "eлка и eж");
+  EXPECT_EQ(MessageOf([&] { ReplaceSameLength(name, "]", "ab"); }),
+            "Длина у исходной и заменяемой строки должна быть одинаковой");
+  EXPECT_EQ(MessageOf([&] { ReplaceSameLength(name, "", ""); }), "Нельзя искать пустую строку");
+  EXPECT_EQ(name, " dbo]. t]");
+}
+
+TEST(StringLists, LookUpNormaliseAndJoin) {
+  EXPECT_EQ(IndexOfText(" table ", {"view", "TABLE"}), 1);
+  EXPECT_EQ(IndexOfStr("TABLE", {"table"}), -1);
+  EXPECT_EQ(IndexOfStr("table", {"x", "table"}), 1);
+  std::vector<std::string> values{" view ", "Таблица\t"};
+  NormalizeStrings(values);
+  EXPECT_THAT(values, ElementsAre("VIEW", "ТАБЛИЦА"));
+  EXPECT_EQ(JoinWithSpaces({"a", "b", "c"}), "a b c");
+  EXPECT_EQ(JoinWithSpaces({}), "");
+  EXPECT_EQ(RepeatString(3, "ab"), "ababab");
+  EXPECT_EQ(RepeatString(0, "ab"), "");
+  EXPECT_EQ(Trim("\x01 x \t"), "x");
+}
+
+TEST(CharClasses, ReportsLettersAndDigits) {
+  EXPECT_EQ(CharClasses(""), 0);
+  EXPECT_EQ(CharClasses("1.5"), ccDigit);
+  EXPECT_EQ(CharClasses("t1"), ccDigit | ccLetter);
+  EXPECT_EQ(CharClasses("."), 0);
+  EXPECT_EQ(CharClasses("я"), ccLetter);
+  EXPECT_EQ(CharClasses("Ё"), 0);  // not a letter here
+  EXPECT_EQ(CharClasses("ё_"), 0);
+}
+
+TEST(CopyTextRange, CopiesInclusiveRangeByCharacters) {
+  const std::vector<std::string> lines{"alter table т add", "  constraint pk", "", "  primary key (id) go"};
+  std::vector<std::string> out;
+  CopyTextRange(lines, {0, 13}, {0, 17}, out);
+  EXPECT_THAT(out, ElementsAre("т add"));
+  CopyTextRange(lines, {0, 15}, {3, 18}, out);
+  EXPECT_THAT(out, ElementsAre("add", "  constraint pk", "", "  primary key (id)"));
+  CopyTextRange(lines, {1, 20}, {2, 5}, out);
+  EXPECT_THAT(out, ElementsAre("", ""));
+}
+
+}  // namespace
+}  // namespace ambrix
