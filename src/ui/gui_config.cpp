@@ -48,7 +48,7 @@ TGuiConfig ReadGuiConfig(const QString& fileName) {
                    QStringLiteral("TRUE"))
           .toUpper() == QStringLiteral("TRUE");
   config.Repository =
-      ReadIniValue(fileName, QStringLiteral("REPOSITORY"), QStringLiteral("DATABASE"), {});
+      ReadIniValue(fileName, QStringLiteral("REPOSITORY"), QStringLiteral("LOCATION"), {});
   return config;
 }
 

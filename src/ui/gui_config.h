@@ -8,7 +8,7 @@ namespace ambrix::ui {
 struct TGuiConfig {
   QString EditorPath;          ///< [EDITOR] ISQL; empty by default
   bool EditorReadOnly = true;  ///< [EDITOR] READONLY, true when it reads TRUE (any case)
-  QString Repository;          ///< [REPOSITORY] DATABASE; empty: the embedded default
+  QString Repository;          ///< [REPOSITORY] LOCATION (sqlite:PATH, postgresql://...); empty: the default
   QString FileName;            ///< the file read, empty when none was found
 };
 

@@ -35,11 +35,11 @@ class SupportTests : public QObject {
     QTemporaryDir dir;
     const QString ini = WriteFile(dir, QStringLiteral("ambrix-gui.ini"),
                                   "; editor\n[editor]\nisql = /opt/isql, with comma\nReadOnly=false\n"
-                                  "[Repository]\nDatabase=/tmp/x.db\n");
+                                  "[Repository]\nLocation=sqlite:/tmp/x.db\n");
     const TGuiConfig config = ReadGuiConfig(ini);
     QCOMPARE(config.EditorPath, QStringLiteral("/opt/isql, with comma"));
     QCOMPARE(config.EditorReadOnly, false);
-    QCOMPARE(config.Repository, QStringLiteral("/tmp/x.db"));
+    QCOMPARE(config.Repository, QStringLiteral("sqlite:/tmp/x.db"));
     QCOMPARE(config.FileName, ini);
   }
 
