@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ambrix {
+
+class TAnalizerObjectList;
+class TAlarmList;
+class TParserWordList;
+
+/// Where one object's conversion runs: alone (the analyzer's BeginCompile and
+/// EndCompile frame it) or inside a whole compilation run (the caller framed
+/// the run with BeginCompileAll / EndCompileAll).
+enum class TCompileFrame { SingleObject, WholeRun };
+
+/// Converts one object with the analyzer registered for its type. This is the
+/// one place that fixes the calling order; the driver and the tests call it.
+///
+///  1. empties DestLines, DropLines and Alarms;
+///  2. finds the analyzer by `TypeName` (trimmed, case ignored); without one
+///     nothing else happens and the result is false;
+///  3. creates or empties the editable text of `Words`;
+///  4. BeginCompile (single object only);
+///  5. Convert, then prints the editable text into DestLines, then
+///     CheckAlarms, then GetDropScript;
+///  6. EndCompile (single object only), also when step 5 raised; the
+///     exception then goes on to the caller, with the three outputs emptied;
+///  7. logs "Скомпилирован обьект [" + ObjectName + "]" through `Log`, when given.
+///
+/// `Words` is the parse result of the object's stored source text.
+bool ConvertObject(TAnalizerObjectList& Analizers, const std::string& TypeName,
+                   const std::string& ParentName, const std::string& ObjectName,
+                   TParserWordList& Words, std::vector<std::string>& DestLines,
+                   std::vector<std::string>& DropLines, TAlarmList& Alarms,
+                   TCompileFrame Frame = TCompileFrame::SingleObject,
+                   const std::function<void(const std::string&)>& Log = {});
+
+}  // namespace ambrix

@@ -1,0 +1,185 @@
+#include "rewriting/rule_conventions.h"
+
+#include "parser/parser_text_word_list.h"
+#include "parser/parser_word_list.h"
+#include "text/error.h"
+#include "text/string_helpers.h"
+#include "text/utf8.h"
+
+namespace ambrix {
+
+namespace {
+
+std::vector<TParserWord*> Collect(TParserWordList& Words, std::initializer_list<std::string_view> Texts,
+                                  bool ByStartText, std::vector<std::string> SkippedTypes) {
+  std::vector<std::string> texts(Texts.begin(), Texts.end());
+  TParserWordList found(false);
+  Words.FindAll(texts, ByStartText, found, SkippedTypes);
+  return std::vector<TParserWord*>(found.begin(), found.end());
+}
+
+TParserTextWordList& TextOf(TParserWordList& Words) {
+  TParserTextWordList* text = Words.RootTextList();
+  if (text == nullptr) text = &Words.Root()->EnsureTextList();
+  return *text;
+}
+
+bool IsIdentifierStart(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '@' || c == '#' || c >= 0x80;
+}
+
+bool IsIdentifierPart(unsigned char c) {
+  return IsIdentifierStart(c) || (c >= '0' && c <= '9') || c == '$';
+}
+
+std::string Doubled(const std::string& Name, char Quote) {
+  std::string out;
+  out.reserve(Name.size() + 2);
+  for (char c : Name) {
+    out += c;
+    if (c == Quote) out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<TParserWord*> SearchStatement(const TConvertContext& Context, TParserWordList& Words,
+                                          std::initializer_list<std::string_view> Texts) {
+  return Collect(Words, Texts, true, {Context.CommentTermName, Context.TextTermName});
+}
+
+std::vector<TParserWord*> SearchStatementByFirstWord(const TConvertContext& Context, TParserWordList& Words,
+                                                     std::initializer_list<std::string_view> Texts) {
+  return Collect(Words, Texts, false, {Context.CommentTermName, Context.TextTermName});
+}
+
+std::vector<TParserWord*> SearchStatementWithStrings(const TConvertContext& Context, TParserWordList& Words,
+                                                     std::initializer_list<std::string_view> Texts) {
+  return Collect(Words, Texts, true, {Context.CommentTermName});
+}
+
+int FindInList(TParserWordList& List, const std::string& Text, int From, int To) {
+  if (From < 0) From = 0;
+  if (From >= List.Count()) return -1;
+  if (To < 0 || To >= List.Count()) To = List.Count() - 1;
+  if (To < From) return -1;
+  return List.IndexOfText(From, Text, To);
+}
+
+int FirstSignificant(const TConvertContext& Context, TParserWordList& List, int From) {
+  if (From < 0) From = 0;
+  if (From >= List.Count()) return -1;
+  return List.IndexOfNotType(From, {Context.CommentTermName});
+}
+
+int NextSignificant(const TConvertContext& Context, TParserWordList& List, int Index) {
+  return List.NextNotType(Index, 1, {Context.CommentTermName});
+}
+
+int PrevSignificant(const TConvertContext& Context, TParserWordList& List, int Index) {
+  return List.PrevNotType(Index, 1, {Context.CommentTermName});
+}
+
+int FirstStatementKeyword(TParserWordList& List, int From) {
+  if (From < 0) From = 0;
+  if (From >= List.Count()) return -1;
+  return List.IndexOfTag(From, "main");
+}
+
+int FindTerm(TParserWordList& List, const TTerm* Term, int From) {
+  if (From < 0) From = 0;
+  if (Term == nullptr || From >= List.Count()) return -1;
+  return List.IndexOfTerm(From, Term);
+}
+
+const std::string& WordText(const TParserWord& Word) { return Word.Text(); }
+
+bool WordTextIs(const TParserWord& Word, std::string_view Text) { return Word.Text() == Text; }
+
+bool WordTextEquals(const TParserWord& Word, std::string_view Text) {
+  return SameText(Trim(Word.Text()), Trim(Text));
+}
+
+bool IsType(const TParserWord& Word, std::string_view TypeName) { return Word.TypeName() == TypeName; }
+
+bool IsComment(const TConvertContext& Context, const TParserWord& Word) {
+  return Word.TypeName() == Context.CommentTermName;
+}
+
+std::string FirstChildText(const TParserWord& Word) {
+  if (!Word.Children || Word.Children->Empty()) return {};
+  return Word.Children->Words(0)->Text();
+}
+
+bool SetWordText(TParserWord& Word, const std::string& Text) {
+  if (Word.StartTextWord == nullptr) return false;
+  Word.StartTextWord->Text = Text;
+  return true;
+}
+
+bool DeleteStartWord(TParserWord& Word, bool KeepLayout) {
+  TParserTextWord* start = Word.StartTextWord;
+  if (start == nullptr) return false;
+  start->Owner->Delete(start, KeepLayout);
+  return true;
+}
+
+bool DeleteEndWord(TParserWord& Word, bool KeepLayout) {
+  TParserTextWord* end = Word.EndTextWord;
+  if (end == nullptr) return false;
+  end->Owner->Delete(end, KeepLayout);
+  return true;
+}
+
+bool DeleteDelimiters(TParserWord& Word, bool KeepStartLayout) {
+  if (Word.StartTextWord == nullptr) return false;
+  TParserTextWord* end = Word.EndTextWord;
+  DeleteStartWord(Word, KeepStartLayout);
+  if (end != nullptr) end->Owner->Delete(end, false);
+  return true;
+}
+
+bool DeleteWhole(TParserWord& Word, bool KeepLayout) {
+  TParserTextWord* start = Word.StartTextWord;
+  if (start == nullptr) return false;
+  start->Owner->DeleteRange(start, Word.LastTextWord(), KeepLayout);
+  return true;
+}
+
+void DeleteTextRange(TParserTextWord& First, TParserTextWord& Last, bool KeepLayout) {
+  First.Owner->DeleteRange(&First, &Last, KeepLayout);
+}
+
+TParserTextWord& InsertTextBefore(TParserWordList& Words, TParserTextWord* At, const std::string& Text,
+                                  int Spaces, int LineBreaks, bool Glued) {
+  return *TextOf(Words).InsertBefore(nullptr, true, Glued, Spaces, LineBreaks, At, Text);
+}
+
+TParserTextWord& InsertTextAfter(TParserWordList& Words, TParserTextWord& At, const std::string& Text,
+                                 int Spaces, int LineBreaks, bool Glued) {
+  return *TextOf(Words).InsertAfter(nullptr, true, Glued, Spaces, LineBreaks, &At, Text);
+}
+
+TParserTextWord& AppendText(TParserWordList& Words, const std::string& Text, int Spaces, int LineBreaks) {
+  return *TextOf(Words).Append(nullptr, true, Spaces, LineBreaks, Text);
+}
+
+TParserTextWord* FirstTextWord(TParserWordList& Words) {
+  TParserTextWordList* text = Words.RootTextList();
+  return text == nullptr ? nullptr : text->First();
+}
+
+std::string QuotedString(const std::string& Name) { return "'" + Doubled(Name, '\'') + "'"; }
+
+std::string BracketedName(const std::string& Name) { return "[" + Doubled(Name, ']') + "]"; }
+
+std::string DoubleQuotedName(const std::string& Name) { return "\"" + Doubled(Name, '"') + "\""; }
+
+std::string PlainOrBracketedName(const std::string& Name) {
+  bool plain = !Name.empty() && IsIdentifierStart(static_cast<unsigned char>(Name[0]));
+  for (size_t i = 1; plain && i < Name.size(); ++i) plain = IsIdentifierPart(static_cast<unsigned char>(Name[i]));
+  return plain ? Name : BracketedName(Name);
+}
+
+}  // namespace ambrix
