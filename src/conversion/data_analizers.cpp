@@ -1,0 +1,211 @@
+#include "conversion/data_analizers.h"
+
+#include <string>
+#include <vector>
+
+#include "parser/parser_text_word_list.h"
+#include "parser/parser_word_list.h"
+#include "recognition/object_name.h"
+#include "rewriting/name_rules.h"
+#include "rewriting/rule_conventions.h"
+#include "rewriting/table_rules.h"
+#include "text/error.h"
+#include "text/string_helpers.h"
+#include "text/utf8.h"
+
+namespace ambrix {
+
+namespace {
+
+// Generated text puts names into string literals and bracketed names; both
+// stay valid SQL for any name (quotes and closing brackets are doubled).
+
+void AppendTableDropScript(const std::string& ObjectName, std::vector<std::string>& DropLines) {
+  DropLines.push_back("if exists( select * from SysTable where Table_Name = " + QuotedString(ObjectName) + ")");
+  DropLines.push_back("  drop table " + BracketedName(ObjectName));
+}
+
+void AppendIndexDropScript(const std::string& ParentName, const std::string& ObjectName,
+                           std::vector<std::string>& DropLines) {
+  DropLines.push_back("if exists( select * from SysTable t key join SysIndex i where t.Table_Name = " +
+                      QuotedString(ParentName) + " and i.Index_Name = " + QuotedString(ObjectName) + ")");
+  DropLines.push_back("  drop index " + BracketedName(ParentName) + "." + PlainOrBracketedName(ObjectName));
+}
+
+// "alter table [P]" on a line of its own before the object's text.
+void InsertAlterTableHead(TParserWordList& Words, const std::string& ParentName, const std::string& Rest) {
+  InsertTextBefore(Words, FirstTextWord(Words), "alter table " + BracketedName(ParentName) + Rest, 0, 0);
+}
+
+// The text of the name inside a string literal argument, as a bare name.
+std::string NameInString(const TParserWord& Literal) {
+  if (!Literal.Children || Literal.Children->Empty()) throw Error("Странное ограничение умолчания");
+  return ClearObjectName(FirstChildText(Literal));
+}
+
+// The expression of a stored default: everything after " AS " in its source.
+std::string StoredDefaultExpression(const TConvertContext& Context, const std::string& DefaultName) {
+  std::string script;
+  if (Context.Sources != nullptr) {
+    const std::vector<std::string> lines = Context.Sources->OpenObjectSource(DefaultName);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (i > 0) script += "\r\n";
+      script += lines[i];
+    }
+  }
+  const size_t as = script.find(" AS ");
+  if (as == std::string::npos) throw Error("Не найдено или неверное умолчание");
+  // Line ends and blanks after the expression would land inside the brackets.
+  const std::string expression(TrimRight(std::string_view(script).substr(as + 4)));
+  if (Trim(expression).empty()) throw Error("Не найдено или неверное умолчание");
+  return expression;
+}
+
+}  // namespace
+
+// --- DEFAULT ---------------------------------------------------------------
+
+void TAnalizer_Default::Convert(const std::string&, const std::string&, TParserWordList& Words) {
+  Words.BuildText(2);
+  InsertTextBefore(Words, FirstTextWord(Words), "/*\r\n  -- нет поддержки !!!", 0, 0);
+  AppendText(Words, "*/", 0, 1);
+}
+
+// --- DOMAIN ----------------------------------------------------------------
+
+void TAnalizer_Domain::Convert(const std::string&, const std::string&, TParserWordList& Words) {
+  Words.BuildText(0);
+  RemoveNationalPrefixes(Context(), 0, Words.Count() - 1, Words);
+}
+
+void TAnalizer_Domain::GetDropScript(const std::string&, const std::string& ObjectName,
+                                     std::vector<std::string>& DropLines) {
+  DropLines.push_back("if exists( select * from SysUserType where Type_Name = " + QuotedString(ObjectName) + ")");
+  DropLines.push_back("  exec sp_droptype " + QuotedString(ObjectName));
+}
+
+// --- TABLE -----------------------------------------------------------------
+
+void TAnalizer_Table::Convert(const std::string&, const std::string&, TParserWordList& Words) {
+  Words.BuildText(0);
+  ReplaceOwnerDbo(Context(), Words);
+  ConvertCreateTables(Context(), Words);
+  ConvertNationalTypes(Context(), Words);
+}
+
+void TAnalizer_Table::GetDropScript(const std::string&, const std::string& ObjectName,
+                                    std::vector<std::string>& DropLines) {
+  AppendTableDropScript(ObjectName, DropLines);
+}
+
+// --- INDEX -----------------------------------------------------------------
+
+void TAnalizer_Index::Convert(const std::string&, const std::string&, TParserWordList& Words) {
+  Words.BuildText(0);
+  ReplaceOwnerDbo(Context(), Words);
+  const int block = FindTerm(Words, Context().BlockTerm);
+  if (block < 0) throw Error("Странный индекс");
+  RemoveOnClause(Context(), block + 1, Words);
+}
+
+void TAnalizer_Index::GetDropScript(const std::string& ParentName, const std::string& ObjectName,
+                                    std::vector<std::string>& DropLines) {
+  AppendIndexDropScript(ParentName, ObjectName, DropLines);
+}
+
+// --- CONSTRAINT UNIQUE -----------------------------------------------------
+
+void TAnalizer_ConstraintUnique::Convert(const std::string& ParentName, const std::string& ObjectName,
+                                         TParserWordList& Words) {
+  Words.BuildText(0);
+  const int unique = FindInList(Words, "UNIQUE");
+  if (unique < 0) throw Error("Странное уникальное ограничение");
+  TParserTextWord* uniqueText = Words[unique]->StartTextWord;
+  // The constraint name clause before UNIQUE goes; UNIQUE takes its layout.
+  if (unique > 0 && uniqueText != nullptr && uniqueText->PrevWord() != nullptr)
+    DeleteTextRange(*FirstTextWord(Words), *uniqueText->PrevWord(), true);
+  InsertTextBefore(Words, FirstTextWord(Words), "create", 0, 0, true);
+
+  const int block = FindTerm(Words, Context().BlockTerm);
+  if (block < 0) throw Error("Странное уникальное ограничение");
+  InsertTextBefore(Words, Words[block]->StartTextWord,
+                   "index " + BracketedName(ObjectName) + " on " + BracketedName(ParentName), 1, 0);
+  RemoveOnClause(Context(), block + 1, Words);
+}
+
+void TAnalizer_ConstraintUnique::GetDropScript(const std::string& ParentName, const std::string& ObjectName,
+                                               std::vector<std::string>& DropLines) {
+  AppendIndexDropScript(ParentName, ObjectName, DropLines);
+}
+
+// --- CONSTRAINT FOREIGN KEY ------------------------------------------------
+
+void TAnalizer_ConstraintForeignKey::Convert(const std::string& ParentName, const std::string&,
+                                             TParserWordList& Words) {
+  Words.BuildText(2);
+  ReplaceOwnerDbo(Context(), Words);
+  InsertAlterTableHead(Words, ParentName, " add");
+
+  const int references = FindInList(Words, "REFERENCES");
+  if (references < 0) throw Error("Странная связь таблиц");
+  const TObjectName referenced = SplitObjectName(Words, references + 1);
+  if (!SameText(referenced.Parts[3], ParentName)) return;
+
+  // A table that references itself: the key is checked when the transaction
+  // commits. Without a referenced column list there is nothing to attach the
+  // clause to, and the text stays as it is.
+  const int columns = FindTerm(Words, Context().BlockTerm, referenced.LastIndex + 1);
+  if (columns < 0 || Words[columns]->EndTextWord == nullptr) return;
+  InsertTextAfter(Words, *Words[columns]->EndTextWord, "check on commit", 1, 0);
+}
+
+// --- CONSTRAINT PRIMARY KEY ------------------------------------------------
+
+void TAnalizer_ConstraintPrimaryKey::Convert(const std::string& ParentName, const std::string&,
+                                             TParserWordList& Words) {
+  Words.BuildText(2);
+  InsertAlterTableHead(Words, ParentName, " add");
+  const int block = FindTerm(Words, Context().BlockTerm);
+  if (block < 0) throw Error("Странное ключевое поле");
+  RemoveOnClause(Context(), block + 1, Words);
+}
+
+// --- CONSTRAINT DEFAULT ----------------------------------------------------
+
+void TAnalizer_ConstraintDefault::Convert(const std::string& ParentName, const std::string&,
+                                          TParserWordList& Words) {
+  const TConvertContext& context = Context();
+
+  if (FindInList(Words, "CONSTRAINT") < 0) {
+    // exec sp_bindefault 'default', 'table.column': the editable text starts
+    // empty and receives one statement built from the stored default.
+    const int defaultName = FindTerm(Words, context.TextTerm);
+    if (defaultName < 0) throw Error("Странное ограничение умолчания");
+    const std::string expression = StoredDefaultExpression(context, NameInString(*Words[defaultName]));
+    const int column = FindTerm(Words, context.TextTerm, defaultName + 1);
+    if (column < 0) throw Error("Странное ограничение умолчания");
+    AppendText(Words,
+               "alter table " + BracketedName(ParentName) + " modify " +
+                   BracketedName(NameInString(*Words[column])) + " default (" + expression + ")",
+               0, 0);
+    return;
+  }
+
+  // CONSTRAINT name DEFAULT (value) FOR column: the name clause goes, and
+  // FOR column moves to the front as modify column.
+  Words.BuildText(2);
+  const int dflt = FindInList(Words, "DEFAULT");
+  if (dflt <= 0 || Words[dflt]->StartTextWord == nullptr) throw Error("Странное ограничение умолчания");
+  DeleteTextRange(*FirstTextWord(Words), *Words[dflt]->StartTextWord->PrevWord(), false);
+
+  const int forWord = FindInList(Words, "FOR");
+  if (forWord < 0 || forWord + 1 >= Words.Count() || Words[forWord]->StartTextWord == nullptr ||
+      Words[forWord + 1]->LastTextWord() == nullptr)
+    throw Error("Странное ограничение умолчания");
+  SetWordText(*Words[forWord], "modify");
+  TParserTextWordList& text = *Words.RootTextList();
+  text.MoveRangeBefore(text.First(), Words[forWord]->StartTextWord, Words[forWord + 1]->LastTextWord());
+  InsertAlterTableHead(Words, ParentName, "");
+}
+
+}  // namespace ambrix
