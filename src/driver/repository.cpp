@@ -10,11 +10,8 @@
 #include <QSqlRecord>
 
 #include "driver/dialect_seed.h"
+#include "embedded_file.h"
 #include "text/error.h"
-
-namespace ambrix::data {
-std::string_view EmbeddedFile(std::string_view name);
-}
 
 namespace ambrix {
 
@@ -229,7 +226,7 @@ void Repository::Install(bool withDialectRows) {
 }
 
 void Repository::LoadTable(const std::string& table, const std::vector<std::string>& columns,
-                           const std::vector<std::vector<std::string>>& rows) {
+                           const std::vector<std::vector<std::optional<std::string>>>& rows) {
   QString names;
   QString values;
   for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -254,7 +251,7 @@ void Repository::LoadTable(const std::string& table, const std::vector<std::stri
            QString());
     ParamValues params;
     for (std::size_t i = 0; i < row.size(); ++i)
-      params["p" + std::to_string(i)] = row[i].empty() ? QVariant() : QVariant(QString::fromStdString(row[i]));
+      params["p" + std::to_string(i)] = row[i] ? QVariant(QString::fromStdString(*row[i])) : QVariant();
     Run(text, params);
   }
 }

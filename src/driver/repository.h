@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,10 +72,10 @@ class Repository {
   /// when it is not empty. (Without dialect rows: for a dialect of one's own.)
   void Install(bool withDialectRows = true);
 
-  /// Inserts rows into one table; `columns` names the value of each row's
-  /// fields in order. An empty field is stored as null.
+  /// Inserts rows into one table; `columns` names each row's fields in
+  /// order; nullopt is stored as null.
   void LoadTable(const std::string& table, const std::vector<std::string>& columns,
-                 const std::vector<std::vector<std::string>>& rows);
+                 const std::vector<std::vector<std::optional<std::string>>>& rows);
 
   /// Runs `work` in one transaction: committed when it returns, rolled back
   /// when it throws. Used for installation only; the repository's own

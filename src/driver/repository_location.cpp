@@ -1,5 +1,6 @@
 #include "driver/repository_location.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QDir>
@@ -13,8 +14,21 @@ namespace {
 
 const char kForms[] = "expected sqlite:PATH, sqlite::memory: or postgresql://user@host:port/database";
 
+// The location as it may be shown: a password written into it is masked.
+std::string Shown(const std::string& text) {
+  const std::size_t scheme = text.find("://");
+  if (scheme == std::string::npos) return text;
+  const std::size_t start = scheme + 3;
+  const std::size_t end = std::min(text.find('/', start), text.size());
+  const std::size_t at = text.rfind('@', end - 1);
+  if (at == std::string::npos || at < start) return text;
+  const std::size_t colon = text.find(':', start);
+  if (colon == std::string::npos || colon > at) return text;
+  return text.substr(0, colon + 1) + "***" + text.substr(at);
+}
+
 [[noreturn]] void Reject(const std::string& text, const std::string& why) {
-  throw Error("Invalid repository location \"" + text + "\": " + why);
+  throw Error("Invalid repository location \"" + Shown(text) + "\": " + why);
 }
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
@@ -47,7 +61,8 @@ RepositoryLocation ParseRepositoryLocation(const std::string& text) {
   }
   if (StartsWith(text, "postgresql://") || StartsWith(text, "postgres://")) {
     const QUrl url(QString::fromStdString(text), QUrl::StrictMode);
-    if (!url.isValid()) Reject(text, url.errorString().toStdString());
+    // The parser's own message repeats the text, password and all.
+    if (!url.isValid()) Reject(text, "it is not a valid URL");
     if (!url.password().isEmpty())
       Reject(text, "a password does not belong in the location; set PGPASSWORD or use ~/.pgpass");
     if (url.hasQuery() || url.hasFragment()) Reject(text, "parameters after the database name are not supported");

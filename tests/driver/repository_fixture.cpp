@@ -81,26 +81,26 @@ int TestTypeId(const std::string& name) {
 
 void LoadTestDialect(Repository& repository) {
   repository.LoadTable("Dialect", {"Dialect_id", "Name"}, {{"7", "Test SQL"}, {"8", "Other SQL"}});
-  std::vector<std::vector<std::string>> types;
-  std::vector<std::vector<std::string>> links;
+  std::vector<std::vector<std::optional<std::string>>> types;
+  std::vector<std::vector<std::optional<std::string>>> links;
   for (const auto& [name, num] : TestTypes()) {
     const std::string id = std::to_string(TestTypeId(name));
-    types.push_back({id, name, "", std::to_string(num)});
+    types.push_back({id, name, std::nullopt, std::to_string(num)});
     links.push_back({id, "7"});
   }
-  types.push_back({std::to_string(TestTypeId("other")), "other", "", "20"});
+  types.push_back({std::to_string(TestTypeId("other")), "other", std::nullopt, "20"});
   links.push_back({std::to_string(TestTypeId("other")), "8"});
   repository.LoadTable("TypeObject", {"TypeObject_id", "Name", "ParentTypeObject_id", "Num"}, types);
   repository.LoadTable("TypeObjectDialect", {"TypeObject_id", "Dialect_id"}, links);
   repository.LoadTable("ReservedWord", {"Dialect_id", "StartWord", "TypeReservedWord", "EndWord", "IsWord", "IsMain"},
-                       {{"7", ".", "OBJECT_DIV", "", "0", "0"},
-                        {"7", ",", "LIST_DIV", "", "0", "0"},
+                       {{"7", ".", "OBJECT_DIV", std::nullopt, "0", "0"},
+                        {"7", ",", "LIST_DIV", std::nullopt, "0", "0"},
                         {"7", "(", "BLOCK", ")", "0", "0"},
                         {"7", "'", "TEXT", "'", "0", "0"},
                         {"7", "\"", "TEXT", "\"", "0", "0"},
                         {"8", "[", "OBJECT_NAME", "]", "0", "0"},
-                        {"7", "--", "COMMENT", "", "0", "0"},
-                        {"7", "create table", "DML", "", "1", "1"}});
+                        {"7", "--", "COMMENT", std::nullopt, "0", "0"},
+                        {"7", "create table", "DML", std::nullopt, "1", "1"}});
   repository.LoadTable("Alarm", {"Alarm_id", "VarName", "Name", "Dialect_id"},
                        {{"1", "systable", "System table", "7"},
                         {"2", "sysview", "System view", "7"},
@@ -113,10 +113,17 @@ void LoadTestDialect(Repository& repository) {
                         {"9", "systable", "System table (other)", "8"}});
 }
 
-void BackendTest::SetUp() {
+void ScratchTest::SetUp() {
   scratch_ = std::make_unique<ScratchDatabase>(GetParam());
   std::string why;
   if (!scratch_->Available(&why)) GTEST_SKIP() << why;
+}
+
+void ScratchTest::TearDown() { scratch_.reset(); }
+
+void BackendTest::SetUp() {
+  ScratchTest::SetUp();
+  if (IsSkipped()) return;
   repository_ = Repository::Connect(scratch_->location());
   repository_->Install(/*withDialectRows=*/false);
   LoadTestDialect(*repository_);
@@ -124,7 +131,7 @@ void BackendTest::SetUp() {
 
 void BackendTest::TearDown() {
   repository_.reset();
-  scratch_.reset();
+  ScratchTest::TearDown();
 }
 
 int BackendTest::AddProject(const std::string& name, int dialectId) {

@@ -40,21 +40,29 @@ void LoadTestDialect(Repository& repository);
 /// Key of the test type object `name` ("table", "index", ...).
 int TestTypeId(const std::string& name);
 
-/// Base of the tests that run on every backend.
-class BackendTest : public ::testing::TestWithParam<Backend> {
+/// Base of the tests that run on every backend: an empty scratch database
+/// (skipped where the backend cannot be reached).
+class ScratchTest : public ::testing::TestWithParam<Backend> {
  protected:
   void SetUp() override;
   void TearDown() override;
-  /// The scratch database with the schema and the test dialect, connected.
-  Repository& repo() { return *repository_; }
   const RepositoryLocation& location() const { return scratch_->location(); }
+
+  std::unique_ptr<ScratchDatabase> scratch_;
+};
+
+/// A scratch database with the schema and the test dialect, connected.
+class BackendTest : public ScratchTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  Repository& repo() { return *repository_; }
 
   int AddProject(const std::string& name, int dialectId = 7);
   int AddObject(int projectId, const std::string& type, const std::string& name, int parentId = 0,
                 const std::string& source = "source");
   void AddAlarm(int objectId, int alarmId, int line, int pos, const std::string& word);
 
-  std::unique_ptr<ScratchDatabase> scratch_;
   std::unique_ptr<Repository> repository_;
 };
 
