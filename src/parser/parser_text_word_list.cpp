@@ -248,10 +248,24 @@ void TParserTextWordList::Print(TParserTextWord* fromWord, TParserTextWord* toWo
       current.append(static_cast<std::size_t>(w->Spaces), ' ');
       col += w->Spaces;
     }
-    current += w->Text;
     w->OutCol = col;
     w->OutLine = outLine;
-    col += static_cast<int>(Utf8Length(w->Text));
+    // A text spanning lines (a string or comment) is printed as separate
+    // lines, so that the line numbers of every later word stay true.
+    const std::string& text = w->Text;
+    std::size_t pieceStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '\r' && text[i] != '\n') continue;
+      current.append(text, pieceStart, i - pieceStart);
+      lines.push_back(std::move(current));
+      current.clear();
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      pieceStart = i + 1;
+      col = 1;
+    }
+    current.append(text, pieceStart, std::string::npos);
+    col += static_cast<int>(Utf8Length(std::string_view(text).substr(pieceStart)));
+    outLine = static_cast<int>(lines.size()) + 1;
     if (w == toWord) break;
   }
   if (!current.empty()) lines.push_back(std::move(current));

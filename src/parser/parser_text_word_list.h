@@ -109,7 +109,9 @@ class TParserTextWordList {
   /// Prints fromWord..toWord (or to the end of the chain) into `lines`
   /// (emptied first) and records every printed word's `OutLine`/`OutCol`. The
   /// line breaks of the chain's first word are never printed; LineBreaks n > 1
-  /// prints one line of n - 1 blanks.
+  /// prints one line of n - 1 blanks. A text holding line breaks (a string or
+  /// comment spanning lines) is printed as separate items, so every item of
+  /// `lines` is one line and `OutLine` counts true lines.
   void Print(TParserTextWord* fromWord, TParserTextWord* toWord, std::vector<std::string>& lines);
   /// `Print(First(), Last(), lines)`.
   void PrintAll(std::vector<std::string>& lines);

@@ -121,6 +121,28 @@ TParserTextWordList& TParserWordList::EnsureTextList() {
 
 namespace {
 
+// Where the text of a word placed at `pos` ends: the line and the column just
+// after its last character. A raw text (a string or comment) may span lines;
+// its later lines start at column 1 with their own blanks in the text.
+struct TextEnd {
+  int line;
+  int col;
+};
+
+TextEnd EndOf(const std::string& text, TTextPoint pos) {
+  TextEnd end{pos.Line, pos.Col};
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    ++end.line;
+    end.col = 1;
+    lineStart = i + 1;
+  }
+  end.col += static_cast<int>(Utf8Length(std::string_view(text).substr(lineStart)));
+  return end;
+}
+
 struct TextBuilder {
   TParserTextWordList& text;
   const TParserWordList& root;
@@ -133,28 +155,28 @@ struct TextBuilder {
       const bool firstOfRoot = &list == &root && node == root.Words(0);
       if (node->StartPos.Line != line) col = 1;
       std::string start = node->Term->FormattedStartText();
-      const int startLength = static_cast<int>(Utf8Length(start));
       int lineBreaks = node->StartPos.Line - line;
       int spaces = node->StartPos.Col - col;
       if (lineBreaks > 0 || firstOfRoot) spaces += indent;
+      const TextEnd after = EndOf(start, node->StartPos);
       text.Append(node, true, spaces, lineBreaks, std::move(start));
-      line = node->StartPos.Line;
-      col = node->StartPos.Col + startLength;
+      line = after.line;
+      col = after.col;
 
       if (node->Children) Build(*node->Children);
 
       std::string end = node->Term->FormattedEndText();
       if (end.empty()) continue;
       if (node->EndWordPos.Line != line) col = 1;
-      const int endLength = static_cast<int>(Utf8Length(end));
+      const TextEnd afterEnd = EndOf(end, node->EndWordPos);
       lineBreaks = node->EndWordPos.Line - line;
       spaces = node->EndWordPos.Col - col;
       // Only a word that begins a line is indented; the closing word of a
       // first construct on the first line stays where the source has it.
       if (lineBreaks > 0) spaces += indent;
       text.Append(node, false, spaces, lineBreaks, std::move(end));
-      line = node->EndWordPos.Line;
-      col = node->EndWordPos.Col + endLength;
+      line = afterEnd.line;
+      col = afterEnd.col;
     }
   }
 };

@@ -113,8 +113,9 @@ class TParserWordList {
   TParserTextWordList& EnsureTextList();
   /// Creates or empties the root's editable text and fills it from the tree:
   /// one text word for every node's start text and one for every end text,
-  /// with the source's line breaks and blanks; `indent` more blanks before the
-  /// first word and before every word that begins a line.
+  /// with the source's line breaks and blanks (a raw text spanning lines is
+  /// followed from where it ends, so it prints as written); `indent` more
+  /// blanks before the first word and before every word that begins a line.
   void BuildText(int indent);
 
   // Searches.

@@ -1,0 +1,158 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "../support/test_terms.h"
+#include "parser/parser.h"
+
+namespace ambrix {
+namespace {
+
+using testing::MakeTestTerms;
+using testing::TestTerms;
+
+const std::vector<std::string> kComment{"#COMMENT#"};
+
+std::vector<std::string> Texts(const TParserWordList& list) {
+  std::vector<std::string> out;
+  for (TParserWord* node : list) out.push_back(node->Text());
+  return out;
+}
+
+// The texts of each item of a split, items separated by "|".
+std::string Items(const TParserWordList& items) {
+  std::string out;
+  for (TParserWord* item : items) {
+    if (!out.empty()) out += " | ";
+    std::string inner;
+    for (TParserWord* node : *item->Children) inner += (inner.empty() ? "" : " ") + node->Text();
+    out += inner;
+  }
+  return out;
+}
+
+class SearchTest : public ::testing::Test {
+ protected:
+  TestTerms dialect = MakeTestTerms({"INT"});
+  TParserWordList words;
+
+  void Parse(std::vector<std::string> lines) { dialect.Parse(lines, words); }
+};
+
+TEST_F(SearchTest, FindsByTextTermTypeAndTag) {
+  Parse({"create table [dbo].T1 (a int) -- c", "x"});
+  // CREATE TABLE, [dbo], ., T1, (...), --, x
+  EXPECT_EQ(words.IndexOfText(0, " create table "), 0);
+  EXPECT_EQ(words.IndexOfText(0, "t1"), 3);
+  EXPECT_EQ(words.IndexOfText(0, "t1", 2), -1);
+  EXPECT_EQ(words.IndexOfText(4, "t1"), -1);
+  EXPECT_EQ(words.IndexOfTerm(0, dialect.Block), 4);
+  EXPECT_EQ(words.IndexOfTerm(5, dialect.Block), -1);
+  EXPECT_EQ(words.IndexOfType(0, "#KEYWORD#"), -1);  // plain words are not registered terms
+  EXPECT_EQ(words.IndexOfType(1, "object_div"), 2);
+  EXPECT_EQ(words.LastIndexOfType(0, 6, "OBJECT_NAME"), 1);
+  EXPECT_EQ(words.LastIndexOfType(2, 6, "OBJECT_NAME"), -1);
+  EXPECT_EQ(words.LastIndexOfType(3, 2, "OBJECT_DIV"), -1);
+  EXPECT_EQ(words.IndexOfNotType(0, {"#KEYWORD#"}), 0);
+  EXPECT_EQ(words.IndexOfNotType(3, {" #keyword# "}), 4);
+  EXPECT_EQ(words.IndexOfTag(1, "MAIN"), -1);
+  EXPECT_EQ(words.IndexOfTag(0, "main"), 0);
+  EXPECT_EQ(words.IndexOfTag(1, "Child"), 1);
+  EXPECT_EQ(words.IndexOfText(99, "x"), -1);
+}
+
+TEST_F(SearchTest, StepsOverComments) {
+  Parse({"a /* 1 */ b -- 2", "/* 3 */ c"});
+  // a, /*, b, --, /*, c
+  EXPECT_EQ(words.NextNotType(0, 1, kComment), 2);
+  EXPECT_EQ(words.NextNotType(0, 2, kComment), 5);
+  EXPECT_EQ(words.NextNotType(0, 3, kComment), -1);
+  EXPECT_EQ(words.PrevNotType(5, 1, kComment), 2);
+  EXPECT_EQ(words.PrevNotType(5, 2, kComment), 0);
+  EXPECT_EQ(words.PrevNotType(5, 3, kComment), -1);
+  EXPECT_EQ(words.LastIndexOfNotType(4, kComment), 2);
+  EXPECT_EQ(words.LastIndexOfNotType(-1, kComment), -1);
+  EXPECT_EQ(words.IndexOfNotType(3, kComment), 5);
+}
+
+TEST_F(SearchTest, FindAllSkipsCommentsAndStrings) {
+  Parse({"dbo.t (dbo, [dbo], 'dbo', \"dbo\") -- dbo", "/* dbo */ DBO"});
+  TParserWordList out;
+  words.FindAll({"dbo"}, true, out, {"#COMMENT#", "TEXT"});
+  EXPECT_FALSE(out.OwnsObjects);
+  ASSERT_EQ(out.Count(), 5);  // dbo, dbo, [dbo] inside, "dbo" inside, DBO
+  EXPECT_EQ(out[0], words[0]);
+  EXPECT_EQ(out[4], words[words.Count() - 1]);
+  EXPECT_EQ(out[2]->Owner->ParentWord->TypeName(), "OBJECT_NAME");
+
+  words.FindAll({"dbo"}, true, out, {});
+  EXPECT_EQ(out.Count(), 8);
+  words.FindAllByType(out, {"object_name", "TEXT"});
+  EXPECT_EQ(Texts(out), (std::vector<std::string>{"[", "'", "\""}));
+}
+
+TEST_F(SearchTest, FindAllByFirstStartWord) {
+  testing::AddDialectRow(*dialect.Terms, "sysfunc", "count (", ")", false, false);
+  Parse({"select count(*), Count (x)"});
+  TParserWordList out;
+  words.FindAll({"COUNT"}, false, out, {});
+  EXPECT_EQ(out.Count(), 2);
+  words.FindAll({"count"}, true, out, {});
+  EXPECT_EQ(out.Count(), 0);
+  words.FindAll({"count ("}, true, out, {});
+  EXPECT_EQ(out.Count(), 2);
+}
+
+TEST_F(SearchTest, SplitsAtASeparatorTerm) {
+  Parse({"a, b c,,d,"});
+  TParserWordList items;
+  words.SplitByTerm(dialect.ListDiv, false, items, false);
+  EXPECT_EQ(Items(items), "a | b c | d");
+  EXPECT_EQ(items[1]->TypeName(), "#LIST#");
+  EXPECT_EQ(items[1]->Term->Kind, tkListItem);
+  EXPECT_EQ(items[1]->StartPos, (TTextPoint{0, 4}));
+  EXPECT_EQ(items[1]->EndPos, (TTextPoint{0, 6}));
+  EXPECT_FALSE(items[1]->Children->OwnsObjects);
+
+  words.SplitByTerm(dialect.ListDiv, 3, items, false, false, 3);  // separator beyond To only
+  EXPECT_EQ(Items(items), "c");
+  Parse({"a b"});
+  words.SplitByTerm(dialect.ListDiv, false, items, false);
+  EXPECT_EQ(items.Count(), 0);
+  words.SplitByTerm(dialect.ListDiv, true, items, false);
+  EXPECT_EQ(Items(items), "a b");
+  Parse({","});
+  words.SplitByTerm(dialect.ListDiv, true, items, false);
+  EXPECT_EQ(items.Count(), 0);
+}
+
+TEST_F(SearchTest, SplitsSingleWordsOfAQualifiedName) {
+  TParserWordList items;
+  Parse({"dbo.t1"});
+  words.SplitByTerm(dialect.ObjectDiv, true, items, true);
+  EXPECT_EQ(Items(items), "dbo | t1");
+  Parse({"srv.db.dbo.t1 (a int)"});
+  words.SplitByTerm(dialect.ObjectDiv, true, items, true);
+  EXPECT_EQ(Items(items), "srv | db | dbo | t1");
+  Parse({"a b.c"});
+  words.SplitByTerm(dialect.ObjectDiv, true, items, true);
+  EXPECT_EQ(items.Count(), 0);  // the chain stops before "a b"
+  Parse({"t1"});
+  words.SplitByTerm(dialect.ObjectDiv, true, items, true);
+  EXPECT_EQ(Items(items), "t1");
+}
+
+TEST_F(SearchTest, SplitItemsReachTheTreesText) {
+  Parse({"f (a, b)"});
+  words.BuildText(0);
+  TParserWordList items;
+  words[1]->Children->SplitByTerm(dialect.ListDiv, true, items, false);
+  ASSERT_EQ(items.Count(), 2);
+  EXPECT_EQ(items[0]->Children->ParentWord, words[1]);
+  EXPECT_EQ(items[0]->Children->RootTextList(), words.TextList.get());
+  items.Clear();
+  EXPECT_EQ(words[1]->Children->Count(), 3);  // clearing the items leaves the tree intact
+  EXPECT_EQ(words[1]->Children->Words(0)->Text(), "a");
+}
+
+}  // namespace
+}  // namespace ambrix
