@@ -1,0 +1,1 @@
+create default df_zero as 0

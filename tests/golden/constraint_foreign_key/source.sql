@@ -1,0 +1,1 @@
+CONSTRAINT [FK_T_P] FOREIGN KEY ([pid]) REFERENCES [dbo].[P] ([id])

@@ -1,0 +1,2 @@
+alter table [T] add
+  constraint [PK_T] primary key clustered ([id])

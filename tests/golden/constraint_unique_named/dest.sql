@@ -1,0 +1,1 @@
+create unique nonclustered index [IX_T] on [T] ([a])

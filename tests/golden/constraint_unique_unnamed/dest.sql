@@ -1,0 +1,1 @@
+create unique index [T_Unique_1] on [T] (a)

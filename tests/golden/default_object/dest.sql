@@ -1,0 +1,4 @@
+/*
+  -- нет поддержки !!!
+  create default df_zero as 0
+*/

@@ -1,0 +1,1 @@
+CREATE DEFAULT df_zero AS 0

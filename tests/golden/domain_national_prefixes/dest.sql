@@ -1,0 +1,1 @@
+exec sp_addtype 'ssn', 'varchar(11)', 'NOT NULL'

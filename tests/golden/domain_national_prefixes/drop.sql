@@ -1,0 +1,2 @@
+if exists( select * from SysUserType where Type_Name = 'ssn')
+  exec sp_droptype 'ssn'

@@ -1,0 +1,1 @@
+create unique clustered index [IX] on [dba].[T] ([a])

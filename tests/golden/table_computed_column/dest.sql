@@ -1,0 +1,1 @@
+create table T (a int, b int, c compute a + b)

@@ -1,0 +1,5 @@
+create table [dba].[Orders] (
+  [id] int identity not null ,
+  [Name] varchar (50) not null ,
+  [memo] text null
+)

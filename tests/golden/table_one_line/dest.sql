@@ -1,0 +1,1 @@
+create table [T] ([id] int identity not null, [memo] text null)

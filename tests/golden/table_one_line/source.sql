@@ -1,0 +1,1 @@
+CREATE TABLE [T] ([id] [int] IDENTITY (1, 1) NOT NULL, [memo] [ntext] NULL) ON [PRIMARY] TEXTIMAGE_ON [PRIMARY]
