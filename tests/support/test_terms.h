@@ -96,4 +96,43 @@ inline TestTerms MakeTestTerms(const std::vector<std::string>& words = {}) {
   return d;
 }
 
+/// The start words of the sixteen statements that the recognition commands
+/// bind, in the order the commands are registered.
+inline const std::vector<std::string>& CommandStartWords() {
+  static const std::vector<std::string> words{
+      "create table",
+      "create default",
+      "create view",
+      "create procedure",
+      "create proc",
+      "create function",
+      "create trigger",
+      "create index",
+      "create unique index",
+      "create clustered index",
+      "create nonclustered index",
+      "create unique clustered index",
+      "create unique nonclustered index",
+      "exec sp_addtype",
+      "alter table",
+      "exec sp_bindefault",
+  };
+  return words;
+}
+
+/// The rows statement recognition reads, added as the dialect has them: the
+/// sixteen command statements as DML rows (IsWord 1, main), except `omit` and
+/// those already registered, and the words of table constraints: "PRIMARY
+/// KEY", "FOREIGN KEY" and "CONSTRAINT" (KEYWORD), and "CHECK (" closed by ")".
+inline void AddRecognitionRows(TTermList& terms, std::string_view omit = {}) {
+  for (const auto& w : CommandStartWords()) {
+    if (terms.IndexOfStart(w) >= 0 || UpperTrim(w) == UpperTrim(omit)) continue;
+    AddDialectRow(terms, "DML", w, "", true, true);
+  }
+  AddDialectRow(terms, "KEYWORD", "PRIMARY KEY", "", true, false);
+  AddDialectRow(terms, "KEYWORD", "FOREIGN KEY", "", true, false);
+  AddDialectRow(terms, "KEYWORD", "CONSTRAINT", "", true, false);
+  AddDialectRow(terms, "KEYWORD", "CHECK (", ")", true, false);
+}
+
 }  // namespace ambrix::testing
