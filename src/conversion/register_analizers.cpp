@@ -1,6 +1,7 @@
 #include "conversion/register_analizers.h"
 
 #include "conversion/analizer_object.h"
+#include "conversion/code_analizers.h"
 #include "conversion/data_analizers.h"
 
 namespace ambrix {
@@ -16,8 +17,10 @@ void RegisterAnalizers(TAnalizerObjectList& Analizers) {
   Analizers.Register<TAnalizer_ConstraintForeignKey>();
   Analizers.Register<TAnalizer_ConstraintPrimaryKey>();
   Analizers.Register<TAnalizer_ConstraintDefault>();
-  // The code-object analyzers (Function, Procedure, View, Trigger) are
-  // registered here, after the data objects, in that order.
+  Analizers.Register<TAnalizer_Function>();
+  Analizers.Register<TAnalizer_Procedure>();
+  Analizers.Register<TAnalizer_View>();
+  Analizers.Register<TAnalizer_Trigger>();
 }
 
 }  // namespace ambrix

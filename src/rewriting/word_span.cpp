@@ -1,0 +1,41 @@
+#include "rewriting/word_span.h"
+
+#include "parser/parser_word_list.h"
+
+namespace ambrix {
+
+bool IsStatementKeyword(const TParserWord& Word) {
+  return Word.Term->Kind == tkDefined && Word.Term->HasTag("main");
+}
+
+TParserTextWord* FirstTextWordOf(const TParserWord& Word) {
+  if (Word.StartTextWord) return Word.StartTextWord;
+  if (Word.Children) {
+    for (const TParserWord* child : *Word.Children)
+      if (TParserTextWord* found = FirstTextWordOf(*child)) return found;
+  }
+  return Word.EndTextWord;
+}
+
+TParserTextWord* LastTextWordOf(const TParserWord& Word) {
+  if (Word.EndTextWord) return Word.EndTextWord;
+  if (Word.Children) {
+    for (int i = Word.Children->Count() - 1; i >= 0; --i)
+      if (TParserTextWord* found = LastTextWordOf(*Word.Children->Words(i))) return found;
+  }
+  return Word.StartTextWord;
+}
+
+TParserTextWord* FirstTextWordIn(const TParserWordList& List, int From, int To) {
+  for (int i = From; i <= To; ++i)
+    if (TParserTextWord* found = FirstTextWordOf(*List.Words(i))) return found;
+  return nullptr;
+}
+
+TParserTextWord* LastTextWordIn(const TParserWordList& List, int From, int To) {
+  for (int i = To; i >= From; --i)
+    if (TParserTextWord* found = LastTextWordOf(*List.Words(i))) return found;
+  return nullptr;
+}
+
+}  // namespace ambrix
