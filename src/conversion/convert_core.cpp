@@ -1,5 +1,6 @@
 #include "conversion/convert_core.h"
 
+#include "conversion/register_analizers.h"
 #include "parser/parser_text_word_list.h"  // completes parser_word_list.h
 #include "recognition/commands.h"
 #include "text/error.h"
@@ -44,15 +45,17 @@ std::vector<TReservedWordRow> ReservedWordRows(const TTsvTable& table, int diale
   return rows;
 }
 
-TConvertCore::TConvertCore() : Commands(Context) { Context.Terms = &Terms; }
+TConvertCore::TConvertCore() : Commands(Context), Analizers(Context) { Context.Terms = &Terms; }
 
 TConvertCore::~TConvertCore() {
   // Everything that points at terms goes before the terms.
+  Analizers.Clear();
   Commands.Clear();
   Words.Clear();
 }
 
 void TConvertCore::ForgetTerms() {
+  Analizers.Clear();
   Commands.Clear();
   Words.Clear();
   Context.ObjectDivTerm = nullptr;
@@ -101,6 +104,8 @@ void TConvertCore::LoadTerms(const std::vector<TReservedWordRow>& rows) {
 }
 
 void TConvertCore::RegisterCommands() { ambrix::RegisterCommands(Commands); }
+
+void TConvertCore::RegisterAnalizers() { ambrix::RegisterAnalizers(Analizers); }
 
 void TConvertCore::Close() { ForgetTerms(); }
 

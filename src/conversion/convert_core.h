@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "conversion/analizer_object.h"
 #include "parser/parser.h"
 #include "parser/parser_word_list.h"
 #include "parser/term_list.h"
@@ -32,7 +33,7 @@ std::vector<TReservedWordRow> ReservedWordRows(const TTsvTable& table, int diale
 
 /// The conversion machinery of one open project, without the repository: the
 /// term list of the project's dialect, the parser, the parse result being
-/// handled, the command registry and the shared context that commands,
+/// handled, the command and analyzer registries and the shared context that commands,
 /// analyzers and rewrite rules read (the four special terms among it). The
 /// driver's converter object owns one and feeds it the dialect's rows.
 ///
@@ -53,9 +54,10 @@ class TConvertCore {
   /// driver; null without a repository).
   TConvertContext Context;
   TCommandList Commands;  ///< the command registry
+  TAnalizerObjectList Analizers;  ///< the analyzer registry
 
   /// Turns the reserved-word rows into `Terms` (emptied first, together with
-  /// `Words` and the registry): COMMENT rows become line comments (no end
+  /// `Words` and the registries): COMMENT rows become line comments (no end
   /// word) or block comments; the case style follows the type (syscommand,
   /// sysglobalvar, sysoption upper case, sysfunc capitalized, every other type
   /// lower case); the full stop of type OBJECT_DIV is cancelled by a touching
@@ -71,7 +73,10 @@ class TConvertCore {
   /// raises that command's message and stops there.
   void RegisterCommands();
 
-  /// Closes the dialect: empties `Words`, the registry and `Terms`, and
+  /// Registers the twelve analyzers in their fixed order.
+  void RegisterAnalizers();
+
+  /// Closes the dialect: empties `Words`, the registries and `Terms`, and
   /// forgets the four special terms.
   void Close();
 

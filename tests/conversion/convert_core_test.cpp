@@ -171,13 +171,16 @@ TEST(ConvertCoreLoadTerms, ReloadingEmptiesWhatReferredToTheOldTerms) {
   TConvertCore core;
   core.LoadTerms(WithCommands());
   core.RegisterCommands();
+  core.RegisterAnalizers();
   ASSERT_EQ(core.Commands.Count(), 16);
+  ASSERT_GT(core.Analizers.Count(), 0);
   std::vector<std::string> lines{"create table t (a int)"};
   core.Parser.Parse(lines, core.Terms, core.Words);
   ASSERT_FALSE(core.Words.Empty());
 
   core.LoadTerms(WithCommands());
   EXPECT_EQ(core.Commands.Count(), 0);
+  EXPECT_EQ(core.Analizers.Count(), 0);
   EXPECT_TRUE(core.Words.Empty());
   EXPECT_EQ(core.Terms.Count(), 20);
   core.RegisterCommands();
@@ -198,9 +201,11 @@ TEST(ConvertCoreClose, EmptiesTermsRegistriesAndSpecialTerms) {
   TConvertCore core;
   core.LoadTerms(WithCommands());
   core.RegisterCommands();
+  core.RegisterAnalizers();
   core.Close();
   EXPECT_EQ(core.Terms.Count(), 0);
   EXPECT_EQ(core.Commands.Count(), 0);
+  EXPECT_EQ(core.Analizers.Count(), 0);
   EXPECT_TRUE(core.Words.Empty());
   EXPECT_EQ(core.Context.ObjectDivTerm, nullptr);
   EXPECT_EQ(core.Context.ListDivTerm, nullptr);

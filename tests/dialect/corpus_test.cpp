@@ -69,6 +69,7 @@ struct ScriptReport {
   std::vector<std::string> unrecognised;
   std::map<std::string, int> objects;       // type name -> count
   std::map<std::string, int> withoutCommand;  // DML statements no command handles
+  std::vector<std::string> rejected;  // other command statements the command refused
 };
 
 std::string FirstStartWord(const TParserWord& word) {
@@ -96,29 +97,32 @@ ScriptReport CheckScript(TConvertCore& core, const fs::path& file) {
     if (first < 0) continue;
     const TParserWord& key = *core.Words[first];
     const std::string verb = FirstStartWord(key);
-    if (verb != "CREATE" && verb != "ALTER") continue;
-
-    if (key.Term->Kind != tkDefined || key.TypeName() != "DML" || key.Term->StartWords.size() < 2) {
+    const bool createOrAlter = verb == "CREATE" || verb == "ALTER";
+    const bool statementTerm = key.Term->Kind == tkDefined && key.TypeName() == "DML";
+    if (createOrAlter && (!statementTerm || key.Term->StartWords.size() < 2)) {
       report.unrecognised.push_back(where + "no statement term: " + batch.lines[0]);
       continue;
     }
-    const int command = core.Commands.IndexOfKeyTerm(key.Term);
+    const int command = statementTerm ? core.Commands.IndexOfKeyTerm(key.Term) : -1;
     if (command < 0) {
-      ++report.withoutCommand[key.Text()];
+      if (createOrAlter) ++report.withoutCommand[key.Text()];
       continue;
     }
+    // A CREATE or ALTER statement the command cannot take is a fault of the
+    // dialect; the user type and default binding commands refuse some forms
+    // by design (an unquoted type name), which is only reported.
+    std::vector<std::string>& faults = createOrAlter ? report.unrecognised : report.rejected;
     TSQLObjectList objects;
     try {
       if (!core.Commands.Items(command).Execute(batch.lines, core.Words, objects)) {
-        report.unrecognised.push_back(where + "not taken by its command: " + key.Text());
+        faults.push_back(where + "not taken by its command: " + key.Text());
         continue;
       }
     } catch (const Error& e) {
-      report.unrecognised.push_back(where + key.Text() + ": " + e.what());
+      faults.push_back(where + key.Text() + ": " + e.what());
       continue;
     }
-    if (objects.Count() == 0 && key.Text() != "ALTER TABLE")
-      report.unrecognised.push_back(where + key.Text() + " yields no object");
+    if (objects.Count() == 0 && key.Text() != "ALTER TABLE") faults.push_back(where + key.Text() + " yields no object");
     for (int i = 0; i < objects.Count(); ++i) ++report.objects[objects.Items(i).TypeName];
   }
   return report;
@@ -129,6 +133,27 @@ std::string Summary(const std::map<std::string, int>& counts) {
   for (const auto& [name, count] : counts) out += (out.empty() ? "" : ", ") + name + " " + std::to_string(count);
   return out.empty() ? "none" : out;
 }
+
+// The objects each script yields, counted by hand from the scripts: a CREATE
+// statement that does not start its batch (after a DROP in the same batch)
+// yields nothing, and an ALTER TABLE without ADD yields nothing.
+const std::map<std::string, std::map<std::string, int>> kExpectedObjects = {
+    {"apress-dbdesign/chapter10.sql",
+     {{"TABLE", 18}, {"INDEX", 2}, {"FUNCTION", 1}, {"CONSTRAINT FOREIGN KEY", 2}, {"DOMAIN", 1}}},
+    {"apress-dbdesign/chapter12.sql", {{"TABLE", 5}, {"TRIGGER", 17}, {"PROCEDURE", 1}, {"VIEW", 1}}},
+    {"ejabberd/mssql2000.sql",
+     {{"TABLE", 11}, {"PROCEDURE", 30}, {"INDEX", 12}, {"CONSTRAINT PRIMARY KEY", 7}, {"CONSTRAINT DEFAULT", 5}}},
+    {"northwind/instnwnd.sql",
+     {{"TABLE", 13},
+      {"VIEW", 16},
+      {"PROCEDURE", 7},
+      {"INDEX", 26},
+      {"CONSTRAINT PRIMARY KEY", 5},
+      {"CONSTRAINT FOREIGN KEY", 5}}},
+    {"phpbb2/mssql_schema.sql",
+     {{"TABLE", 30}, {"INDEX", 27}, {"CONSTRAINT PRIMARY KEY", 20}, {"CONSTRAINT DEFAULT", 66}}},
+    {"pubs/instpubs.sql", {{"TABLE", 11}, {"PROCEDURE", 4}, {"TRIGGER", 1}, {"VIEW", 1}, {"INDEX", 7}}},
+};
 
 TEST(Corpus, EveryBatchParsesAndEveryCreateOrAlterIsRecognised) {
   const fs::path dir = CorpusDir();
@@ -148,9 +173,13 @@ TEST(Corpus, EveryBatchParsesAndEveryCreateOrAlterIsRecognised) {
     ScriptReport r = CheckScript(core, script);
     std::cout << "[corpus] " << name << ": " << r.batches << " batches, " << r.parseFailures.size()
               << " parse failures, " << r.unrecognised.size() << " unrecognised CREATE/ALTER; objects: "
-              << Summary(r.objects) << "; statements without command: " << Summary(r.withoutCommand) << "\n";
+              << Summary(r.objects) << "; statements without command: " << Summary(r.withoutCommand)
+              << "; refused by their command: " << r.rejected.size() << "\n";
+    for (const std::string& f : r.rejected) std::cout << "[corpus]   refused, " << f << "\n";
     for (const std::string& f : r.parseFailures) ADD_FAILURE() << name << " " << f;
     for (const std::string& u : r.unrecognised) ADD_FAILURE() << name << " " << u;
+    if (auto expected = kExpectedObjects.find(name); expected != kExpectedObjects.end())
+      EXPECT_EQ(Summary(r.objects), Summary(expected->second)) << name;
   }
 }
 

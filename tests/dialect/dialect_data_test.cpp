@@ -141,6 +141,26 @@ TEST(DialectData, RequiredDelimitersExistExactlyOnce) {
   }
 }
 
+TEST(DialectData, NoSequenceIsHiddenByAShorterOne) {
+  // The parser compares a multi-word sequence with the text by characters and
+  // tries it before a sequence whose last word it begins: CREATE PROC takes
+  // the words CREATE PROCEDURE. A row so hidden never matches, and the text
+  // would print in the short form; only the pairs the code expects remain.
+  const std::set<std::pair<std::string, std::string>> expected = {
+      {"CREATE PROC", "CREATE PROCEDURE"},
+      {"BEGIN DISTRIBUTED TRAN", "BEGIN DISTRIBUTED TRANSACTION"},
+  };
+  std::set<std::pair<std::string, std::string>> hidden;
+  for (const WordRow& a : Rows()) {
+    if (a.start.find(' ') == std::string::npos) continue;
+    for (const WordRow& b : Rows())
+      if (b.start.size() > a.start.size() && b.start.compare(0, a.start.size(), a.start) == 0 &&
+          b.start[a.start.size()] != ' ')
+        hidden.emplace(a.start, b.start);
+  }
+  EXPECT_EQ(hidden, expected);
+}
+
 TEST(DialectData, NamesAndCommentsAreDelimiters) {
   std::set<std::pair<std::string, std::string>> names;
   for (const WordRow* r : OfType("OBJECT_NAME")) names.emplace(r->start, r->end.value_or(""));
@@ -191,7 +211,7 @@ TEST(DialectData, StatementStartersAreMain) {
                             "CREATE TABLE", "DROP TABLE", "DROP PROCEDURE", "TRUNCATE TABLE", "DECLARE",
                             "SET", "IF", "ELSE", "WHILE", "BEGIN", "END", "RETURN", "EXEC", "EXECUTE",
                             "EXEC (", "PRINT", "RAISERROR", "RAISERROR (", "FETCH", "OPEN", "CLOSE",
-                            "DEALLOCATE", "BEGIN TRAN", "COMMIT", "ROLLBACK", "DBCC"};
+                            "DEALLOCATE", "BEGIN TRANSACTION", "COMMIT", "ROLLBACK", "DBCC"};
   for (const char* s : starters) {
     const WordRow* r = Find(s);
     ASSERT_NE(r, nullptr) << s;

@@ -77,13 +77,16 @@ TEST_F(DialectParse, TableDefinitionWords) {
 
 TEST_F(DialectParse, StatementsTheRulesRewriteAreOneWord) {
   EXPECT_EQ(Shape(Parse({"IF UPDATE(a) EXEC ('x') ELSE EXEC p; DELETE FROM t; DROP TABLE #a, #b"})),
-            "STATEMENT:IF SYSFUNC:UPDATE ({a} DYNAMICSQL:EXEC ({TEXT:'{x}} STATEMENT:ELSE DML:EXEC p "
+            "STATEMENT:IF SYSFUNC:UPDATE ({a} DYNAMICSQL:EXEC ({TEXT:'{x}} STATEMENT:ELSE STATEMENT:EXEC p "
             "STATEMENT_DIV:; DML:DELETE FROM t STATEMENT_DIV:; DML:DROP TABLE #a LIST_DIV:, #b");
-  const TParserWordList& words = Parse({"begin distributed transaction", "rollback tran"});
+  const TParserWordList& words = Parse({"begin distributed transaction", "commit  transaction"});
   ASSERT_EQ(words.Count(), 2);
   EXPECT_EQ(words[0]->Text().substr(0, 22), "BEGIN DISTRIBUTED TRAN");
   EXPECT_EQ(words[0]->EndPos.Col, 29) << "the term covers the whole word TRANSACTION";
   EXPECT_TRUE(words[0]->Term->HasTag("main"));
+  EXPECT_EQ(words[1]->Text(), "COMMIT TRANSACTION") << "not cut to a short form";
+  EXPECT_EQ(Shape(Parse({"CREATE PROCEDURE p"})), "DML:CREATE PROC p")
+      << "the short form takes the long one; the procedure converter writes it back in full";
 }
 
 TEST_F(DialectParse, SystemObjectsCarryTheirAlarmTypes) {
