@@ -37,6 +37,31 @@ void InsertAlterTableHead(TParserWordList& Words, const std::string& ParentName,
   InsertTextBefore(Words, FirstTextWord(Words), "alter table " + BracketedName(ParentName) + Rest, 0, 0);
 }
 
+// The index of the last word of the referential actions (ON DELETE / ON
+// UPDATE followed by CASCADE, NO ACTION, SET NULL or SET DEFAULT) that follow
+// the word at `Index`; `Index` itself when none follow.
+int EndOfReferentialActions(const TConvertContext& Context, TParserWordList& Words, int Index) {
+  auto next = [&](int i, std::initializer_list<const char*> texts) {
+    const int n = i < 0 ? -1 : NextSignificant(Context, Words, i);
+    if (n < 0) return -1;
+    for (const char* text : texts)
+      if (WordTextEquals(*Words[n], text)) return n;
+    return -1;
+  };
+  for (;;) {
+    const int event = next(next(Index, {"ON"}), {"DELETE", "UPDATE"});
+    const int action = next(event, {"CASCADE", "NO", "SET"});
+    if (action < 0) return Index;
+    if (WordTextEquals(*Words[action], "CASCADE")) {
+      Index = action;
+      continue;
+    }
+    const int end = WordTextEquals(*Words[action], "NO") ? next(action, {"ACTION"}) : next(action, {"NULL", "DEFAULT"});
+    if (end < 0) return Index;
+    Index = end;
+  }
+}
+
 // The text of the name inside a string literal argument, as a bare name.
 std::string NameInString(const TParserWord& Literal) {
   if (!Literal.Children || Literal.Children->Empty()) throw Error("Странное ограничение умолчания");
@@ -152,11 +177,15 @@ void TAnalizer_ConstraintForeignKey::Convert(const std::string& ParentName, cons
   if (!SameText(referenced.Parts[3], ParentName)) return;
 
   // A table that references itself: the key is checked when the transaction
-  // commits. Without a referenced column list there is nothing to attach the
-  // clause to, and the text stays as it is.
+  // commits. The clause follows the referenced column list and, as the
+  // target's grammar requires, the referential actions after it. Without a
+  // referenced column list there is nothing to attach it to, and the text
+  // stays as it is.
   const int columns = FindTerm(Words, Context().BlockTerm, referenced.LastIndex + 1);
   if (columns < 0 || Words[columns]->EndTextWord == nullptr) return;
-  InsertTextAfter(Words, *Words[columns]->EndTextWord, "check on commit", 1, 0);
+  TParserTextWord* last = Words[EndOfReferentialActions(Context(), Words, columns)]->LastTextWord();
+  if (last == nullptr) last = Words[columns]->EndTextWord;
+  InsertTextAfter(Words, *last, "check on commit", 1, 0);
 }
 
 // --- CONSTRAINT PRIMARY KEY ------------------------------------------------

@@ -44,12 +44,22 @@ void ConvertColumnDefinitions(const TConvertContext& Context, TParserWordList& C
       }
     }
 
-    // COLLATE and the collation name go; what follows takes the name's spacing.
+    // COLLATE and the collation name go (a bracketed name with its brackets);
+    // what follows takes the spacing of the name.
     const int collate = FindInList(words, "COLLATE");
     if (collate >= 0 && collate + 1 < words.Count()) {
       TParserWord& word = *words[collate];
-      TParserTextWord* last = words[collate + 1]->LastTextWord();
-      if (word.StartTextWord != nullptr && last != nullptr) DeleteTextRange(*word.StartTextWord, *last, true);
+      TParserWord& name = *words[collate + 1];
+      if (word.StartTextWord != nullptr && name.StartTextWord != nullptr) {
+        const int lineBreaks = name.StartTextWord->LineBreaks;
+        const int spaces = name.StartTextWord->Spaces;
+        TParserTextWord* after = name.LastTextWord()->NextWord();
+        DeleteTextRange(*word.StartTextWord, *name.LastTextWord(), false);
+        if (after != nullptr) {
+          after->LineBreaks = lineBreaks;
+          after->Spaces = spaces;
+        }
+      }
     }
   }
 }

@@ -1,0 +1,199 @@
+// The data-object analyzers on the real dialect: the failures they report,
+// their less common paths, and names that need quoting in generated SQL.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../support/dialect_core.h"
+#include "conversion/alarm_object.h"
+#include "conversion/analizer_object.h"
+#include "conversion/convert_object.h"
+#include "conversion/register_analizers.h"
+#include "parser/parser_word_list.h"
+#include "text/error.h"
+
+namespace ambrix {
+namespace {
+
+struct TResult {
+  std::vector<std::string> Dest, Drop;
+  std::string Error;
+};
+
+class DataAnalizersTest : public ::testing::Test {
+ protected:
+  TResult Convert(const std::string& type, const std::string& parent, const std::string& name,
+                  const std::vector<std::string>& source) {
+    TResult result;
+    TParserWordList words;
+    dialect.Parse(source, words);
+    TAnalizerObjectList analizers(dialect.Context());
+    RegisterAnalizers(analizers);
+    TAlarmList alarms;
+    try {
+      ConvertObject(analizers, type, parent, name, words, result.Dest, result.Drop, alarms);
+    } catch (const Error& e) {
+      result.Error = e.what();
+    }
+    EXPECT_EQ(alarms.Count(), 0) << "data objects raise no alarms";
+    return result;
+  }
+
+  testing::DialectCore dialect;
+};
+
+struct TFailureCase {
+  const char* Type;
+  const char* Source;
+  const char* Message;
+};
+
+TEST_F(DataAnalizersTest, ReportsConstructsTheyCannotConvert) {
+  dialect.Sources.Add("df_zero", {"CREATE DEFAULT df_zero AS 0"});
+  dialect.Sources.Add("df_empty", {"CREATE DEFAULT df_empty AS "});
+  const TFailureCase cases[] = {
+      {"INDEX", "CREATE INDEX IX ON T", "Странный индекс"},
+      {"CONSTRAINT UNIQUE", "CONSTRAINT [U] PRIMARY KEY ([a])", "Странное уникальное ограничение"},
+      {"CONSTRAINT UNIQUE", "CONSTRAINT [U] UNIQUE NONCLUSTERED", "Странное уникальное ограничение"},
+      {"CONSTRAINT FOREIGN KEY", "CONSTRAINT [F] FOREIGN KEY ([pid])", "Странная связь таблиц"},
+      {"CONSTRAINT PRIMARY KEY", "CONSTRAINT [PK] PRIMARY KEY CLUSTERED", "Странное ключевое поле"},
+      {"CONSTRAINT DEFAULT", "CONSTRAINT [DF] (0) FOR [c]", "Странное ограничение умолчания"},
+      {"CONSTRAINT DEFAULT", "DEFAULT (0) FOR [c] CONSTRAINT", "Странное ограничение умолчания"},
+      {"CONSTRAINT DEFAULT", "CONSTRAINT [DF] DEFAULT (0)", "Странное ограничение умолчания"},
+      {"CONSTRAINT DEFAULT", "CONSTRAINT [DF] DEFAULT (0) FOR", "Странное ограничение умолчания"},
+      {"CONSTRAINT DEFAULT", "exec sp_bindefault df_zero, Orders.Qty", "Странное ограничение умолчания"},
+      {"CONSTRAINT DEFAULT", "exec sp_bindefault 'df_zero'", "Странное ограничение умолчания"},
+      {"CONSTRAINT DEFAULT", "exec sp_bindefault '', 'Orders.Qty'", "Странное ограничение умолчания"},
+      {"CONSTRAINT DEFAULT", "exec sp_bindefault 'df_zero', ''", "Странное ограничение умолчания"},
+      {"CONSTRAINT DEFAULT", "exec sp_bindefault 'df_none', 'Orders.Qty'", "Не найдено или неверное умолчание"},
+      {"CONSTRAINT DEFAULT", "exec sp_bindefault 'df_empty', 'Orders.Qty'", "Не найдено или неверное умолчание"},
+      {"TABLE", "CREATE TABLE T", "Странное описание создания таблицы"},
+  };
+  for (const TFailureCase& c : cases) {
+    SCOPED_TRACE(c.Source);
+    const TResult result = Convert(c.Type, "T", "X", {c.Source});
+    EXPECT_EQ(result.Error, c.Message);
+    EXPECT_TRUE(result.Dest.empty() && result.Drop.empty());
+  }
+}
+
+TEST_F(DataAnalizersTest, BoundDefaultWithoutRepositoryIsNotFound) {
+  dialect.Core->Context.Sources = nullptr;
+  EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "Orders", "Orders_default_Qty",
+                    {"exec sp_bindefault 'df_zero', 'Orders.Qty'"})
+                .Error,
+            "Не найдено или неверное умолчание");
+}
+
+TEST_F(DataAnalizersTest, BoundDefaultTakesTheWholeStoredExpression) {
+  // The stored default spans lines; its last line end and trailing blanks
+  // stay out of the brackets. Both names may carry owners and brackets.
+  dialect.Sources.Add("df_now", {"CREATE DEFAULT dbo.df_now AS", "  getdate()  ", ""});
+  dialect.Sources.Add("df_code", {"CREATE DEFAULT df_code AS 'A'  "});
+  EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "Orders", "Orders_default_Qty",
+                    {"exec sp_bindefault 'dbo.[df_code]', '[Orders].[Code]'"})
+                .Dest,
+            std::vector<std::string>{"alter table [Orders] modify [Code] default ('A')"});
+  // " AS " must stand on one line with blanks on both sides: here it ends a line.
+  EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "Orders", "X", {"exec sp_bindefault 'df_now', 'Orders.At'"}).Error,
+            "Не найдено или неверное умолчание");
+}
+
+TEST_F(DataAnalizersTest, ForeignKeyToItselfComparesTableNamesIgnoringCase) {
+  const TResult self =
+      Convert("CONSTRAINT FOREIGN KEY", "Tree", "FK", {"CONSTRAINT FK FOREIGN KEY (parent) REFERENCES tree (id)"});
+  EXPECT_EQ(self.Dest, (std::vector<std::string>{
+                           "alter table [Tree] add",
+                           "  constraint FK foreign key (parent) references tree (id) check on commit"}));
+  const TResult other =
+      Convert("CONSTRAINT FOREIGN KEY", "Tree", "FK", {"CONSTRAINT FK FOREIGN KEY (parent) REFERENCES dbo.Trees (id)"});
+  EXPECT_EQ(other.Dest, (std::vector<std::string>{"alter table [Tree] add",
+                                                  "  constraint FK foreign key (parent) references dba.Trees (id)"}));
+}
+
+TEST_F(DataAnalizersTest, ForeignKeyToItselfChecksOnCommitAfterItsActions) {
+  // The target takes the clause after the referential actions only.
+  const TResult result = Convert(
+      "CONSTRAINT FOREIGN KEY", "T", "FK",
+      {"CONSTRAINT FK FOREIGN KEY (p) REFERENCES T (id) ON DELETE NO ACTION", "  ON UPDATE CASCADE -- note"});
+  EXPECT_EQ(result.Dest, (std::vector<std::string>{
+                             "alter table [T] add",
+                             "  constraint FK foreign key (p) references T (id) on delete NO ACTION",
+                             "    on update cascade check on commit -- note"}));
+  const TResult setNull = Convert("CONSTRAINT FOREIGN KEY", "T", "FK",
+                                  {"FOREIGN KEY (p) REFERENCES T (id) ON DELETE SET NULL NOT FOR REPLICATION"});
+  EXPECT_EQ(setNull.Dest,
+            (std::vector<std::string>{"alter table [T] add",
+                                      "  foreign key (p) references T (id) on delete set null check on commit not "
+                                      "for replication"}));
+}
+
+TEST_F(DataAnalizersTest, ForeignKeyToItselfWithoutColumnListStaysAsItIs) {
+  const TResult result =
+      Convert("CONSTRAINT FOREIGN KEY", "T", "FK", {"CONSTRAINT FK FOREIGN KEY (parent) REFERENCES [T]"});
+  EXPECT_EQ(result.Error, "");
+  EXPECT_EQ(result.Dest, (std::vector<std::string>{"alter table [T] add", "  constraint FK foreign key (parent) references [T]"}));
+}
+
+TEST_F(DataAnalizersTest, NamedDefaultOverSeveralLinesMovesOnlyForAndTheColumn) {
+  const TResult result =
+      Convert("CONSTRAINT DEFAULT", "T", "DF", {"CONSTRAINT DF", "  DEFAULT (getdate())", "  FOR [at] WITH VALUES"});
+  EXPECT_EQ(result.Error, "");
+  EXPECT_EQ(result.Dest, (std::vector<std::string>{"alter table [T]", "    modify [at]", "    default (Getdate()) with values"}));
+}
+
+TEST_F(DataAnalizersTest, DropScriptsKeepEveryNameValidSql) {
+  struct TNameCase {
+    const char* Type;
+    const char* Parent;
+    const char* Name;
+    std::vector<std::string> Drop;
+  };
+  const TNameCase cases[] = {
+      {"TABLE", "", "it's",
+       {"if exists( select * from SysTable where Table_Name = 'it''s')", "  drop table [it's]"}},
+      {"TABLE", "", "a]b", {"if exists( select * from SysTable where Table_Name = 'a]b')", "  drop table [a]]b]"}},
+      {"DOMAIN", "", "O'x",
+       {"if exists( select * from SysUserType where Type_Name = 'O''x')", "  exec sp_droptype 'O''x'"}},
+      {"INDEX", "T]'s", "my ix",
+       {"if exists( select * from SysTable t key join SysIndex i where t.Table_Name = 'T]''s' and i.Index_Name = "
+        "'my ix')",
+        "  drop index [T]]'s].[my ix]"}},
+      {"INDEX", "T", "IX_#1",
+       {"if exists( select * from SysTable t key join SysIndex i where t.Table_Name = 'T' and i.Index_Name = "
+        "'IX_#1')",
+        "  drop index [T].IX_#1"}},
+      {"CONSTRAINT UNIQUE", "T", "1x",
+       {"if exists( select * from SysTable t key join SysIndex i where t.Table_Name = 'T' and i.Index_Name = "
+        "'1x')",
+        "  drop index [T].[1x]"}},
+  };
+  const std::vector<std::string> sources[] = {{"CREATE TABLE x (a int)"}, {"CREATE TABLE x (a int)"},
+                                              {"exec sp_addtype 'x', 'int'"}, {"CREATE INDEX x ON t (a)"},
+                                              {"CREATE INDEX x ON t (a)"}, {"UNIQUE (a)"}};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].Name);
+    const TResult result = Convert(cases[i].Type, cases[i].Parent, cases[i].Name, sources[i]);
+    EXPECT_EQ(result.Error, "");
+    EXPECT_EQ(result.Drop, cases[i].Drop);
+  }
+}
+
+TEST_F(DataAnalizersTest, GeneratedStatementsBracketNamesSafely) {
+  dialect.Sources.Add("df", {"CREATE DEFAULT df AS 0"});
+  EXPECT_EQ(Convert("CONSTRAINT UNIQUE", "t]x", "u]1", {"UNIQUE (a)"}).Dest,
+            std::vector<std::string>{"create unique index [u]]1] on [t]]x] (a)"});
+  EXPECT_EQ(Convert("CONSTRAINT PRIMARY KEY", "t]x", "pk", {"PRIMARY KEY (a)"}).Dest,
+            (std::vector<std::string>{"alter table [t]]x] add", "  primary key (a)"}));
+  EXPECT_EQ(Convert("CONSTRAINT FOREIGN KEY", "t]x", "fk", {"FOREIGN KEY (a) REFERENCES p (id)"}).Dest,
+            (std::vector<std::string>{"alter table [t]]x] add", "  foreign key (a) references p (id)"}));
+  EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "t]x", "df", {"CONSTRAINT df DEFAULT 0 FOR c"}).Dest,
+            std::vector<std::string>{"alter table [t]]x] modify c default 0"});
+  EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "t]x", "df", {"exec sp_bindefault 'df', 't]x.c'"}).Dest,
+            std::vector<std::string>{"alter table [t]]x] modify [c] default (0)"});
+}
+
+}  // namespace
+}  // namespace ambrix

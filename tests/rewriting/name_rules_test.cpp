@@ -1,0 +1,130 @@
+// Rewrite rules on names and literals, on the real dialect.
+
+#include "rewriting/name_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../support/test_terms.h"
+#include "parser/parser_text_word_list.h"
+#include "rewriting/rule_conventions.h"
+#include "rule_test_support.h"
+
+namespace ambrix {
+namespace {
+
+using testing::RunRule;
+
+class NameRulesTest : public ::testing::Test {
+ protected:
+  std::string Run(const std::vector<std::string>& lines, const testing::TRuleCall& rule) {
+    return RunRule(dialect, lines, rule).Text;
+  }
+  testing::DialectCore dialect;
+};
+
+TEST_F(NameRulesTest, RemovesNationalPrefixesOfPlainWords) {
+  auto all = [](const TConvertContext& c, TParserWordList& w) { RemoveNationalPrefixes(c, 0, w.Count() - 1, w); };
+  EXPECT_EQ(Run({"select N'abc', N5, n@x, NAME, nx, N"}, all), "select 'abc', 5, @x, NAME, nx,");
+  // A word N goes whatever follows it; comments are stepped over.
+  EXPECT_EQ(Run({"select N /* N */ 1"}, all), "select /* N */ 1");
+}
+
+TEST_F(NameRulesTest, RemovesNationalPrefixesOnlyInsideTheRange) {
+  auto middle = [](const TConvertContext& c, TParserWordList& w) { RemoveNationalPrefixes(c, 1, 2, w); };
+  EXPECT_EQ(Run({"N1 N2 N3 N4"}, middle), "N1 2 3 N4");
+}
+
+TEST_F(NameRulesTest, ReplacesOwnerDboOutsideStringsAndComments) {
+  EXPECT_EQ(Run({"select * from [dbo].[T], DBO.U where x = 'dbo' -- dbo"}, ReplaceOwnerDbo),
+            "select * from [dba].[T], dba.U where x = 'dbo' -- dbo");
+}
+
+TEST_F(NameRulesTest, ReplacesWordTextIgnoringCase) {
+  auto rename = [](const TConvertContext& c, TParserWordList& w) { ReplaceWordText(c, "@t", "#t", w); };
+  EXPECT_EQ(Run({"insert @T select a from @t where b = '@t'"}, rename),
+            "insert #t select a from #t where b = '@t'");
+}
+
+TEST_F(NameRulesTest, NationalTypesLoseTheirFirstLetter) {
+  EXPECT_EQ(Run({"declare @a nchar(10), @b NVARCHAR (5), @c [ntext], @d nationality"}, ConvertNationalTypes),
+            "declare @a char(10), @b VARCHAR (5), @c [text], @d nationality");
+}
+
+TEST(NationalTypes, ReservedWordGivesUpperCase) {
+  auto dialect = testing::MakeTestTerms({"NCHAR"});
+  std::vector<std::string> lines{"create table t (a nchar (10))"};
+  TParserWordList words;
+  dialect.Parse(lines, words);
+  words.BuildText(0);
+  ConvertNationalTypes(dialect.Context(), words);
+  std::vector<std::string> printed;
+  words.RootTextList()->PrintAll(printed);
+  EXPECT_EQ(printed, std::vector<std::string>{"create table t (a CHAR (10))"});
+}
+
+TEST_F(NameRulesTest, SkipsObjectNames) {
+  struct TCase {
+    std::vector<std::string> Lines;
+    int Expected;
+  };
+  const TCase cases[] = {
+      {{"p @a, @b"}, 0},              // a plain name: its own index
+      {{"[p] @a, @b"}, 1},            // a bracketed name followed by two others: the first of them
+      {{"[p]"}, 0},                   // a bracketed name as the last word: the last index
+      {{"/* c */ p @a"}, 1},          // comments before the name are stepped over
+      {{"[p] -- c", "@a , @b"}, 2},
+      {{""}, -1},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Lines[0]);
+    TParserWordList words;
+    dialect.Parse(c.Lines, words);
+    EXPECT_EQ(SkipObjectName(dialect.Context(), 0, words), c.Expected);
+  }
+}
+
+TEST_F(NameRulesTest, BracketsTargetReservedWordsAndDropsSemicolons) {
+  EXPECT_EQ(Run({"select date, [date], Time, n, lock from t where c = 'x;y'; -- a;b", "select 1;"},
+                ConvertReservedWords),
+            "select [date], [date], [Time], [n], [lock] from t where c = 'x;y' -- a;b\nselect 1");
+}
+
+TEST_F(NameRulesTest, DropsNOnlyBeforeAStringLiteral) {
+  EXPECT_EQ(Run({"exec p N'x', N /* c */ 'y', N 5"}, ConvertReservedWords), "exec p 'x', /* c */ 'y', N 5");
+}
+
+TEST_F(NameRulesTest, LeavesAWordWhoseTextWordIsGone) {
+  // The first rule removes both N words; the second meets them with their
+  // text words gone and leaves them alone.
+  auto both = [](const TConvertContext& c, TParserWordList& w) {
+    RemoveNationalPrefixes(c, 0, w.Count() - 1, w);
+    ConvertReservedWords(c, w);
+  };
+  EXPECT_EQ(Run({"exec p N'x', n"}, both), "exec p 'x',");
+}
+
+TEST_F(NameRulesTest, DistributedTransactionsBecomePlainOnes) {
+  EXPECT_EQ(Run({"BEGIN DISTRIBUTED TRANSACTION", "begin  distributed tran", "-- BEGIN DISTRIBUTED TRAN"},
+                ConvertDistributedTransactions),
+            "BEGIN TRANSACTION\nBEGIN TRANSACTION\n-- BEGIN DISTRIBUTED TRAN");
+}
+
+TEST(SqlNames, QuoteAndBracketNamesSoTheyStayValid) {
+  EXPECT_EQ(QuotedString("Orders"), "'Orders'");
+  EXPECT_EQ(QuotedString("it's"), "'it''s'");
+  EXPECT_EQ(BracketedName("Order Details"), "[Order Details]");
+  EXPECT_EQ(BracketedName("a]b[c"), "[a]]b[c]");
+  EXPECT_EQ(DoubleQuotedName("say \"hi\""), "\"say \"\"hi\"\"\"");
+  EXPECT_EQ(PlainOrBracketedName("IX_Orders$1"), "IX_Orders$1");
+  EXPECT_EQ(PlainOrBracketedName("Индекс"), "Индекс");
+  EXPECT_EQ(PlainOrBracketedName("my ix"), "[my ix]");
+  EXPECT_EQ(PlainOrBracketedName("1st"), "[1st]");
+  EXPECT_EQ(PlainOrBracketedName("a]b"), "[a]]b]");
+  EXPECT_EQ(PlainOrBracketedName(""), "[]");
+}
+
+}  // namespace
+}  // namespace ambrix
