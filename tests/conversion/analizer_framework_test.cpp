@@ -176,17 +176,18 @@ TEST(AnalizerRegistry, FindsTypeNamesTrimmedAndIgnoringCase) {
   EXPECT_EQ(&analizers.Items(0).Context(), &context);
 }
 
-TEST(AnalizerRegistry, RegistersTheDataObjectAnalizersFirstInTheirOrder) {
+TEST(AnalizerRegistry, RegistersTheTwelveAnalizersInTheirOrder) {
   TConvertContext context;
   TAnalizerObjectList analizers(context);
   RegisterAnalizers(analizers);
-  const std::vector<std::string> expected{"DEFAULT",           "DOMAIN",
-                                          "TABLE",             "INDEX",
-                                          "CONSTRAINT UNIQUE", "CONSTRAINT FOREIGN KEY",
-                                          "CONSTRAINT PRIMARY KEY", "CONSTRAINT DEFAULT"};
-  ASSERT_GE(analizers.Count(), 8);
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(analizers.Items(i).GetTypeName(), expected[static_cast<size_t>(i)]);
+  const std::vector<std::string> expected{
+      "DEFAULT",  "DOMAIN",    "TABLE", "INDEX",  "CONSTRAINT UNIQUE", "CONSTRAINT FOREIGN KEY", "CONSTRAINT PRIMARY KEY",
+      "CONSTRAINT DEFAULT", "FUNCTION", "PROCEDURE", "VIEW", "TRIGGER"};
+  std::vector<std::string> actual;
+  for (int i = 0; i < analizers.Count(); ++i) actual.push_back(analizers.Items(i).GetTypeName());
+  EXPECT_EQ(actual, expected);
   EXPECT_EQ(ErrorOf([&] { RegisterAnalizers(analizers); }), "Анализатор обьектов уже зарегистрирован");
+  EXPECT_EQ(analizers.Count(), 12);
 }
 
 TEST(AnalizerRegistry, RunFrameCallsEveryAnalizerInOrder) {

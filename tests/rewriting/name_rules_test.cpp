@@ -10,46 +10,38 @@
 #include "../support/test_terms.h"
 #include "parser/parser_text_word_list.h"
 #include "rewriting/rule_conventions.h"
-#include "rule_test_support.h"
+#include "rule_fixture.h"
 
 namespace ambrix {
 namespace {
 
-using testing::RunRule;
-
-class NameRulesTest : public ::testing::Test {
- protected:
-  std::string Run(const std::vector<std::string>& lines, const testing::TRuleCall& rule) {
-    return RunRule(dialect, lines, rule).Text;
-  }
-  testing::DialectCore dialect;
-};
+using NameRulesTest = RuleTest;
 
 TEST_F(NameRulesTest, RemovesNationalPrefixesOfPlainWords) {
   auto all = [](const TConvertContext& c, TParserWordList& w) { RemoveNationalPrefixes(c, 0, w.Count() - 1, w); };
-  EXPECT_EQ(Run({"select N'abc', N5, n@x, NAME, nx, N"}, all), "select 'abc', 5, @x, NAME, nx,");
+  EXPECT_EQ(ApplyText({"select N'abc', N5, n@x, NAME, nx, N"}, all), "select 'abc', 5, @x, NAME, nx,");
   // A word N goes whatever follows it; comments are stepped over.
-  EXPECT_EQ(Run({"select N /* N */ 1"}, all), "select /* N */ 1");
+  EXPECT_EQ(ApplyText({"select N /* N */ 1"}, all), "select /* N */ 1");
 }
 
 TEST_F(NameRulesTest, RemovesNationalPrefixesOnlyInsideTheRange) {
   auto middle = [](const TConvertContext& c, TParserWordList& w) { RemoveNationalPrefixes(c, 1, 2, w); };
-  EXPECT_EQ(Run({"N1 N2 N3 N4"}, middle), "N1 2 3 N4");
+  EXPECT_EQ(ApplyText({"N1 N2 N3 N4"}, middle), "N1 2 3 N4");
 }
 
 TEST_F(NameRulesTest, ReplacesOwnerDboOutsideStringsAndComments) {
-  EXPECT_EQ(Run({"select * from [dbo].[T], DBO.U where x = 'dbo' -- dbo"}, ReplaceOwnerDbo),
+  EXPECT_EQ(ApplyText({"select * from [dbo].[T], DBO.U where x = 'dbo' -- dbo"}, ReplaceOwnerDbo),
             "select * from [dba].[T], dba.U where x = 'dbo' -- dbo");
 }
 
 TEST_F(NameRulesTest, ReplacesWordTextIgnoringCase) {
   auto rename = [](const TConvertContext& c, TParserWordList& w) { ReplaceWordText(c, "@t", "#t", w); };
-  EXPECT_EQ(Run({"insert @T select a from @t where b = '@t'"}, rename),
+  EXPECT_EQ(ApplyText({"insert @T select a from @t where b = '@t'"}, rename),
             "insert #t select a from #t where b = '@t'");
 }
 
 TEST_F(NameRulesTest, NationalTypesLoseTheirFirstLetter) {
-  EXPECT_EQ(Run({"declare @a nchar(10), @b NVARCHAR (5), @c [ntext], @d nationality"}, ConvertNationalTypes),
+  EXPECT_EQ(ApplyText({"declare @a nchar(10), @b NVARCHAR (5), @c [ntext], @d nationality"}, ConvertNationalTypes),
             "declare @a char(10), @b VARCHAR (5), @c [text], @d nationality");
 }
 
@@ -87,13 +79,13 @@ TEST_F(NameRulesTest, SkipsObjectNames) {
 }
 
 TEST_F(NameRulesTest, BracketsTargetReservedWordsAndDropsSemicolons) {
-  EXPECT_EQ(Run({"select date, [date], Time, n, lock from t where c = 'x;y'; -- a;b", "select 1;"},
+  EXPECT_EQ(ApplyText({"select date, [date], Time, n, lock from t where c = 'x;y'; -- a;b", "select 1;"},
                 ConvertReservedWords),
             "select [date], [date], [Time], [n], [lock] from t where c = 'x;y' -- a;b\nselect 1");
 }
 
 TEST_F(NameRulesTest, DropsNOnlyBeforeAStringLiteral) {
-  EXPECT_EQ(Run({"exec p N'x', N /* c */ 'y', N 5"}, ConvertReservedWords), "exec p 'x', /* c */ 'y', N 5");
+  EXPECT_EQ(ApplyText({"exec p N'x', N /* c */ 'y', N 5"}, ConvertReservedWords), "exec p 'x', /* c */ 'y', N 5");
 }
 
 TEST_F(NameRulesTest, LeavesAWordWhoseTextWordIsGone) {
@@ -103,11 +95,11 @@ TEST_F(NameRulesTest, LeavesAWordWhoseTextWordIsGone) {
     RemoveNationalPrefixes(c, 0, w.Count() - 1, w);
     ConvertReservedWords(c, w);
   };
-  EXPECT_EQ(Run({"exec p N'x', n"}, both), "exec p 'x',");
+  EXPECT_EQ(ApplyText({"exec p N'x', n"}, both), "exec p 'x',");
 }
 
 TEST_F(NameRulesTest, DistributedTransactionsBecomePlainOnes) {
-  EXPECT_EQ(Run({"BEGIN DISTRIBUTED TRANSACTION", "begin  distributed tran", "-- BEGIN DISTRIBUTED TRAN"},
+  EXPECT_EQ(ApplyText({"BEGIN DISTRIBUTED TRANSACTION", "begin  distributed tran", "-- BEGIN DISTRIBUTED TRAN"},
                 ConvertDistributedTransactions),
             "BEGIN TRANSACTION\nBEGIN TRANSACTION\n-- BEGIN DISTRIBUTED TRAN");
 }

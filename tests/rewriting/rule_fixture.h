@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../support/dialect_core.h"
@@ -40,9 +41,28 @@ class RuleTest : public ::testing::Test {
 
   /// The same for one line of text printed on one line.
   std::string ApplyLine(const std::string& line, std::initializer_list<Rule> rules) {
-    std::vector<std::string> out = Apply({line}, rules);
+    return Joined(Apply({line}, rules));
+  }
+
+  /// The printed text of `lines` after `rule`, its lines joined by LF.
+  std::string ApplyText(std::vector<std::string> lines, const Rule& rule) { return Joined(Apply(std::move(lines), {rule})); }
+
+  /// The message of the error `rule` raises on `lines` (empty when none), and
+  /// the printed text as the rule left it, lines joined by LF.
+  std::pair<std::string, std::string> FailureOf(std::vector<std::string> lines, const Rule& rule) {
+    Parse(std::move(lines));
+    std::string error;
+    try {
+      rule(dialect.Context(), words);
+    } catch (const Error& e) {
+      error = e.what();
+    }
+    return {error, Joined(Print())};
+  }
+
+  static std::string Joined(const std::vector<std::string>& lines) {
     std::string joined;
-    for (std::size_t i = 0; i < out.size(); ++i) joined += (i ? "\n" : "") + out[i];
+    for (std::size_t i = 0; i < lines.size(); ++i) joined += (i ? "\n" : "") + lines[i];
     return joined;
   }
 
