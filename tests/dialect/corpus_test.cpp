@@ -1,6 +1,8 @@
 // Real SQL Server scripts, split into batches at GO lines, parsed with the
 // dialect of data/: no batch may fail to parse, and every CREATE or ALTER
-// batch must be recognised by the command of its statement. The scripts are
+// batch must be recognised by the command of its statement. Every object
+// found is compiled too, and what its converter refuses is reported. The
+// scripts are
 // read from the shared corpus beside the source tree (or $AMBRIX_CORPUS_DIR);
 // without it the test is skipped.
 
@@ -17,6 +19,8 @@
 #include <vector>
 
 #include "dialect_fixture.h"
+#include "conversion/alarm_object.h"
+#include "conversion/convert_object.h"
 #include "recognition/sql_object.h"
 #include "text/encoding.h"
 #include "text/error.h"
@@ -70,7 +74,30 @@ struct ScriptReport {
   std::map<std::string, int> objects;       // type name -> count
   std::map<std::string, int> withoutCommand;  // DML statements no command handles
   std::vector<std::string> rejected;  // other command statements the command refused
+  int compiled = 0;
+  std::vector<std::string> conversionFailures;
+  std::map<std::string, int> alarms;  // kind -> count
 };
+
+// Compiles one object the way compilation does: its stored text (the script
+// lines joined and trimmed) parsed again and handed to its analyzer.
+void Compile(TConvertCore& core, const TSQLObject& object, ScriptReport& report) {
+  std::string text;
+  for (const std::string& line : object.Script) text += line + "\r\n";
+  std::vector<std::string> lines = SplitLines(Trim(text));
+  TParserWordList words;
+  std::vector<std::string> dest, drop;
+  TAlarmList alarms;
+  try {
+    core.Parser.Parse(lines, core.Terms, words);
+    if (ConvertObject(core.Analizers, object.TypeName, object.ParentName, object.ObjectName, words, dest, drop,
+                      alarms))
+      ++report.compiled;
+  } catch (const Error& e) {
+    report.conversionFailures.push_back(object.TypeName + " " + object.ObjectName + ": " + e.what());
+  }
+  for (int i = 0; i < alarms.Count(); ++i) ++report.alarms[alarms.Items(i).VarName];
+}
 
 std::string FirstStartWord(const TParserWord& word) {
   if (word.Term->Kind == tkDefined) return word.Term->StartWords.front();
@@ -123,7 +150,10 @@ ScriptReport CheckScript(TConvertCore& core, const fs::path& file) {
       continue;
     }
     if (objects.Count() == 0 && key.Text() != "ALTER TABLE") faults.push_back(where + key.Text() + " yields no object");
-    for (int i = 0; i < objects.Count(); ++i) ++report.objects[objects.Items(i).TypeName];
+    for (int i = 0; i < objects.Count(); ++i) {
+      ++report.objects[objects.Items(i).TypeName];
+      Compile(core, objects.Items(i), report);
+    }
   }
   return report;
 }
@@ -176,6 +206,9 @@ TEST(Corpus, EveryBatchParsesAndEveryCreateOrAlterIsRecognised) {
               << Summary(r.objects) << "; statements without command: " << Summary(r.withoutCommand)
               << "; refused by their command: " << r.rejected.size() << "\n";
     for (const std::string& f : r.rejected) std::cout << "[corpus]   refused, " << f << "\n";
+    std::cout << "[corpus]   compiled " << r.compiled << ", conversion failures " << r.conversionFailures.size()
+              << ", alarms: " << Summary(r.alarms) << "\n";
+    for (const std::string& f : r.conversionFailures) std::cout << "[corpus]   not converted, " << f << "\n";
     for (const std::string& f : r.parseFailures) ADD_FAILURE() << name << " " << f;
     for (const std::string& u : r.unrecognised) ADD_FAILURE() << name << " " << u;
     if (auto expected = kExpectedObjects.find(name); expected != kExpectedObjects.end())

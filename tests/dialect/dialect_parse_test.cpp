@@ -8,6 +8,7 @@
 
 #include "dialect_fixture.h"
 #include "recognition/sql_object.h"
+#include "text/string_helpers.h"
 
 namespace ambrix {
 namespace {
@@ -38,13 +39,22 @@ class DialectParse : public ::testing::Test {
 };
 
 TEST_F(DialectParse, LoadsEveryRowAndTheSixteenCommands) {
-  std::string_view text = data::EmbeddedFile("reserved_word.tsv");
-  EXPECT_EQ(core.Terms.Count(), TTsvTable::Parse(text, "reserved_word.tsv").RowCount());
+  EXPECT_EQ(core.Terms.Count(), DataTable("reserved_word.tsv").RowCount());
   EXPECT_EQ(core.Commands.Count(), 16);
   EXPECT_EQ(core.Context.ObjectDivTerm->StartText(), ".");
   EXPECT_EQ(core.Context.ListDivTerm->StartText(), ",");
   EXPECT_EQ(core.Context.BlockTerm->StartText(), "(");
   EXPECT_EQ(core.Context.TextTerm->StartText(), "'");
+}
+
+TEST_F(DialectParse, EveryTypeObjectButRulesHasItsAnalyzer) {
+  // Compilation finds the analyzer by the object's type name; a type object
+  // spelled otherwise than its analyzer's name would never compile.
+  std::vector<std::string> without;
+  for (const std::string& name : TypeObjectNames())
+    if (core.Analizers.IndexOfTypeName(0, name) < 0) without.push_back(name);
+  EXPECT_EQ(without, (std::vector<std::string>{"RULE", "CONSTRAINT RULE"}));
+  EXPECT_EQ(core.Analizers.Count(), 12);
 }
 
 TEST_F(DialectParse, SplitsAtDelimitersAndOperators) {
@@ -147,6 +157,7 @@ TEST_F(DialectParse, RecognisesEveryCommandStatement) {
     ASSERT_TRUE(core.Commands.Items(command).Execute(batch, core.Words, objects));
     ASSERT_EQ(objects.Count(), 1);
     EXPECT_EQ(objects.Items(0).TypeName, c.type);
+    EXPECT_NE(IndexOfText(c.type, TypeObjectNames()), -1) << "storing it needs a type object " << c.type;
     EXPECT_EQ(objects.Items(0).ObjectName, c.name);
     EXPECT_EQ(objects.Items(0).ParentName, c.parent);
   }
@@ -159,8 +170,10 @@ TEST_F(DialectParse, AlterTableConstraintsAreFoundByTheirWords) {
   ASSERT_TRUE(core.Commands.Items(core.Commands.IndexOfKeyTerm(core.Words[0]->Term))
                   .Execute(batch, core.Words, objects));
   std::vector<std::string> found;
-  for (int i = 0; i < objects.Count(); ++i)
+  for (int i = 0; i < objects.Count(); ++i) {
     found.push_back(objects.Items(i).TypeName + " " + objects.Items(i).ObjectName);
+    EXPECT_NE(IndexOfText(objects.Items(i).TypeName, TypeObjectNames()), -1) << objects.Items(i).TypeName;
+  }
   EXPECT_EQ(found, (std::vector<std::string>{"CONSTRAINT UNIQUE T_Unique_1", "CONSTRAINT UNIQUE U2",
                                              "CONSTRAINT FOREIGN KEY FK", "CONSTRAINT DEFAULT DF",
                                              "CONSTRAINT RULE T_Check_1"}));
