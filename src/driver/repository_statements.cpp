@@ -237,12 +237,12 @@ QString ByName(Backend backend) {
 QString Eol(Backend backend) { return backend == Backend::SqlAnywhere ? QStringLiteral("\r\n") : QStringLiteral("\n"); }
 }  // namespace
 
-QString StatementSet::AlarmPurgeStatement(const std::string& typeList) const {
+QString StatementSet::AlarmPurgeStatement(int projectId, const std::string& typeList) const {
   const QString n = Eol(backend_);
   return QStringLiteral("delete from AlarmObject") + n + QStringLiteral("where Object_id in (") + n +
          QStringLiteral("  select o.Object_id") + n + QStringLiteral("  from MetaObject o") + n +
          JoinType(backend_, "    ") + n + QStringLiteral("  where ") + TypeNameIn(backend_) + Str(typeList) +
-         QStringLiteral(") and o.DestScript is null )");
+         QStringLiteral(") and o.DestScript is null and o.Project_id = ") + Num(projectId) + QStringLiteral(" )");
 }
 
 // The shared shape of statements 3 to 5: objects of the listed types of one

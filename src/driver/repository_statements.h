@@ -41,9 +41,9 @@ class StatementSet {
 
   /// 1: number of objects per type of a project (`Name`, `CountObject`).
   QString ObjectCountStatement(int projectId) const;
-  /// 2: deletes the alarms of every not-compiled object of the listed types,
-  /// in all projects.
-  QString AlarmPurgeStatement(const std::string& typeList) const;
+  /// 2: deletes the alarms of the project's not-compiled objects of the
+  /// listed types (other projects keep theirs).
+  QString AlarmPurgeStatement(int projectId, const std::string& typeList) const;
   /// 3: the project's not-compiled objects of the listed types (`Object_id`).
   QString ObjectsToCompileStatement(int projectId, const std::string& typeList) const;
   /// 4: the drop scripts of the listed types, in decreasing type order.

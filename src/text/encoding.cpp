@@ -57,7 +57,7 @@ std::string DecodeCp1251(std::string_view bytes) {
 }
 
 // Validates UTF-8, naming the position of the first malformed byte.
-void CheckUtf8(std::string_view text) {
+void CheckUtf8(std::string_view text, int firstLine = 1) {
   std::size_t i = 0;
   while (i < text.size()) {
     if (static_cast<unsigned char>(text[i]) < 0x80) {
@@ -68,7 +68,7 @@ void CheckUtf8(std::string_view text) {
     DecodeUtf8(text, i);
     if (i == before + 1) {
       const auto [line, col] = PositionOf(text, before);
-      RaiseBadBytes("UTF-8", line, col);
+      RaiseBadBytes("UTF-8", line + firstLine - 1, col);
     }
   }
 }
@@ -207,11 +207,11 @@ TDecodedText DecodeText(std::string_view bytes, TextEncoding encoding) {
   return result;
 }
 
-std::string EncodeText(std::string_view utf8, TextEncoding encoding) {
+std::string EncodeText(std::string_view utf8, TextEncoding encoding, int firstLine) {
   switch (encoding) {
     case TextEncoding::Utf8:
     case TextEncoding::Auto:
-      CheckUtf8(utf8);
+      CheckUtf8(utf8, firstLine);
       return std::string(utf8);
     case TextEncoding::Windows1251: {
       std::string out;
@@ -228,7 +228,8 @@ std::string EncodeText(std::string_view utf8, TextEncoding encoding) {
         const char32_t cp = DecodeUtf8(utf8, i);
         const int mapped = (i == at + 1) ? -1 : UnicodeToCp1251(cp);
         if (mapped < 0) {
-          const auto [line, col] = PositionOf(utf8, at);
+          auto [line, col] = PositionOf(utf8, at);
+          line += firstLine - 1;
           if (i == at + 1) RaiseBadBytes("UTF-8", line, col);
           char code[16];
           std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));

@@ -38,8 +38,10 @@ std::vector<std::string> SplitLines(std::string_view text);
 /// Encodes UTF-8 text for output: `Utf8` copies it (no byte-order mark),
 /// `Windows1251` converts it. A character that the encoding cannot hold raises
 /// ambrix::Error naming its 1-based line and column (in characters; lines
-/// counted at CR LF, LF and CR). UTF-16 output is not offered.
-std::string EncodeText(std::string_view utf8, TextEncoding encoding);
+/// counted at CR LF, LF and CR). UTF-16 output is not offered. `firstLine`
+/// is the number the text's first line has in the error message (a piece of
+/// a larger text written piece by piece).
+std::string EncodeText(std::string_view utf8, TextEncoding encoding, int firstLine = 1);
 
 /// Joins lines with `lineEnd` after every line (an empty list gives an empty
 /// text) and encodes the result as `EncodeText` does; line numbers of errors

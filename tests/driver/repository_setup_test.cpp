@@ -107,9 +107,10 @@ TEST(StatementSets, ReferenceRunTimeStatementsReadAsWritten) {
   EXPECT_EQ(reference.ObjectCountStatement(12).toStdString(),
             "select t.Name, count( o.Object_id ) as CountObject\r\nfrom MetaObject o\r\n  key join TypeObject t\r\n"
             "where Project_id = 12\r\ngroup by t.Name\r\norder by t.Name");
-  EXPECT_EQ(reference.AlarmPurgeStatement("'table', 'index'").toStdString(),
+  EXPECT_EQ(reference.AlarmPurgeStatement(3, "'table', 'index'").toStdString(),
             "delete from AlarmObject\r\nwhere Object_id in (\r\n  select o.Object_id\r\n  from MetaObject o\r\n"
-            "    key join TypeObject t\r\n  where t.Name in ('table', 'index') and o.DestScript is null )");
+            "    key join TypeObject t\r\n  where t.Name in ('table', 'index') and o.DestScript is null"
+            " and o.Project_id = 3 )");
   EXPECT_EQ(reference.ObjectsToCompileStatement(3, "'view'").toStdString(),
             "select o.Object_id\r\nfrom MetaObject o\r\n  key join TypeObject t\r\n"
             "where t.Name in ('view') and o.DestScript is null and Project_id = 3\r\n"

@@ -469,7 +469,7 @@ TEST_P(RunTimeStatements, CountsObjectsPerTypeInNameOrder) {
   EXPECT_EQ(ds.Value(1, "CountObject").toInt(), 2);
 }
 
-TEST_P(RunTimeStatements, AlarmPurgeReachesEveryProjectButOnlyUncompiledObjectsOfTheListedTypes) {
+TEST_P(RunTimeStatements, AlarmPurgeTakesOnlyTheProjectsUncompiledObjectsOfTheListedTypes) {
   const int p1 = AddProject("One");
   const int p2 = AddProject("Two");
   const int pending = AddObject(p1, "table", "A");
@@ -480,10 +480,10 @@ TEST_P(RunTimeStatements, AlarmPurgeReachesEveryProjectButOnlyUncompiledObjectsO
   for (int id : {pending, compiled, view, otherProject}) AddAlarm(id, 1, 1, 1, std::to_string(id));
 
   Command purge(repo(), "cmdSQL");
-  purge.SetStatement(repo().statements().AlarmPurgeStatement("'table', 'index'"));
+  purge.SetStatement(repo().statements().AlarmPurgeStatement(p1, "'table', 'index'"));
   purge.Execute();
   const auto words = Column(repo().Run(QStringLiteral("select Word from AlarmObject order by Word")), 0);
-  std::vector<std::string> expected{std::to_string(compiled), std::to_string(view)};
+  std::vector<std::string> expected{std::to_string(compiled), std::to_string(view), std::to_string(otherProject)};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(words, expected);
 }

@@ -91,5 +91,15 @@ TEST(EncodeText, NamesLineAndColumnOfAnUnmappableCharacter) {
   EXPECT_EQ(EncodeLines({"a", "б"}, TextEncoding::Utf8, "\n"), "a\nб\n");
 }
 
+TEST(EncodeText, CountsLinesFromTheGivenFirstLine) {
+  // A piece of a larger text: its first line is line 40 of the whole.
+  try {
+    EncodeText("go\r\n  x = '😀'", TextEncoding::Windows1251, 40);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_THAT(e.what(), HasSubstr("строка 41, столбец 8"));
+  }
+}
+
 }  // namespace
 }  // namespace ambrix
