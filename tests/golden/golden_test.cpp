@@ -22,7 +22,9 @@
 #include "conversion/register_analizers.h"
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
+#include "rewriting/builtin_rules.h"
 #include "rewriting/name_rules.h"
+#include "rewriting/statement_rules.h"
 #include "rewriting/table_rules.h"
 #include "text/error.h"
 #include "text/string_helpers.h"
@@ -45,6 +47,16 @@ const std::map<std::string, TRule>& Rules() {
       {"ConvertCreateTables", ConvertCreateTables},
       {"ConvertAlterTableIdentity", ConvertAlterTableIdentity},
       {"ConvertTableVariables", ConvertTableVariables},
+      {"JoinComparisonOperators", JoinComparisonOperators},
+      {"ConvertReturnExpressions", ConvertReturnExpressions},
+      {"ConvertFetchFrom", ConvertFetchFrom},
+      {"ConvertStatementBlocks", ConvertStatementBlocks},
+      {"SplitDropStatements", SplitDropStatements},
+      {"ConvertExecStatements", ConvertExecStatements},
+      {"ConvertInsertExec", ConvertInsertExec},
+      {"RemoveIndexHints", RemoveIndexHints},
+      {"ConvertUpdateDeleteFrom", ConvertUpdateDeleteFrom},
+      {"ConvertBuiltinFunctions", ConvertBuiltinFunctions},
   };
   return rules;
 }

@@ -1,0 +1,3 @@
+create function f (@a int) returns int as
+begin return @a * 2
+end

@@ -1,0 +1,1 @@
+CREATE FUNCTION f (@a int) RETURNS int AS RETURN @a * 2

@@ -1,0 +1,7 @@
+create procedure dba.p as
+  select @@options, name from master.dba.sysobjects
+  select * from information_schema.TABLES t join sysobjects o on o.id = 1
+  exec sp_who
+  dbcc CHECKDB
+  execute (@s)
+  RAISERROR 20000,'Lock %d' 

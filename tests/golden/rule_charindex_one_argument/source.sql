@@ -1,0 +1,1 @@
+SET @x = CHARINDEX(@a)

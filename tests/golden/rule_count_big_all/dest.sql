@@ -1,0 +1,2 @@
+select Count (x), Sum (y), Avg (z) from t
+select Count (*), Count (distinct x), Count (*) from t

@@ -1,0 +1,5 @@
+begin
+  drop table #a
+  drop table #b
+  drop table #c
+end

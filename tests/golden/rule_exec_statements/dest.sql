@@ -1,0 +1,2 @@
+execute (@sql)
+exec p 'x', @b

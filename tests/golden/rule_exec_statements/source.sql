@@ -1,0 +1,2 @@
+EXEC (@sql)
+EXEC p N'x', @b

@@ -1,0 +1,2 @@
+fetch next c into @a
+fetch ABSOLUTE 5 from c into @a

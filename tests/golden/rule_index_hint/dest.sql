@@ -1,0 +1,2 @@
+select a from t where a = 1
+select a from t where a = 1

@@ -1,0 +1,2 @@
+SELECT a FROM t (INDEX = ix1) WHERE a = 1
+SELECT a FROM t WITH (INDEX = ix1) WHERE a = 1

@@ -1,0 +1,1 @@
+insert into #t select * from p( @a, @b)

@@ -1,0 +1,2 @@
+insert into #t select * from p()
+select * from #t

@@ -1,0 +1,2 @@
+INSERT INTO #t EXEC p
+SELECT * FROM #t

@@ -1,0 +1,3 @@
+RAISERROR 20000,'Error' 
+RAISERROR 20000,'Bad ' 
+raiserror 50001 'Old style'

@@ -1,0 +1,3 @@
+RAISERROR ('Error', 16, 1)
+RAISERROR ('Bad ' + @x, 16, 1)
+RAISERROR 50001 'Old style'

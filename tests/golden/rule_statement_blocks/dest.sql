@@ -1,0 +1,2 @@
+if @a = 1 begin select @n = Count (*) from t end
+if exists (select a from t) select (a + b) from t

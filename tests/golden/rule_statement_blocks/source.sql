@@ -1,0 +1,2 @@
+IF @a = 1 (SELECT @n = count(*) FROM t)
+IF EXISTS (SELECT a FROM t) SELECT (a + b) FROM t

@@ -1,0 +1,1 @@
+UPDATE t SET x = 1 FROM u WHERE u.id = 5

@@ -1,0 +1,1 @@
+UPDATE t x = 1 FROM t a
