@@ -2,9 +2,8 @@
 // dialect of data/: no batch may fail to parse, and every CREATE or ALTER
 // batch must be recognised by the command of its statement. Every object
 // found is compiled too, and what its converter refuses is reported. The
-// scripts are
-// read from the shared corpus beside the source tree (or $AMBRIX_CORPUS_DIR);
-// without it the test is skipped.
+// scripts are read from the shared corpus beside the source tree (or
+// $AMBRIX_CORPUS_DIR); without it the test is skipped.
 
 #include <gtest/gtest.h>
 
