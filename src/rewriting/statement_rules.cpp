@@ -211,12 +211,20 @@ void RemoveIndexHints(const TConvertContext& Context, TParserWordList& Words) {
 
 void ConvertUpdateDeleteFrom(const TConvertContext& Context, TParserWordList& Words) {
   for (TParserWord* command : SearchStatementByFirstWord(Context, Words, {"UPDATE", "DELETE"})) {
-    if (WordTextIs(*command, "UPDATE (")) continue;  // the trigger function UPDATE (column)
+    // Only the statements themselves: not the trigger function UPDATE (column)
+    // nor UPDATE STATISTICS, which have no SET and no FROM clause.
+    if (command->Term->StartWords.front() == "UPDATE" && !WordTextIs(*command, "UPDATE")) continue;
     TParserWordList& list = *command->Owner;
     const int index = command->IndexInOwner();
-    // The events of a trigger: FOR INSERT, UPDATE, DELETE.
+    // The events of a trigger: FOR INSERT, UPDATE, DELETE; AFTER and
+    // INSTEAD OF name them as well.
     const int before = PrevSignificant(Context, list, index);
-    if (before >= 0 && (WordTextIs(*list[before], "FOR") || list[before]->Term == Context.ListDivTerm)) continue;
+    if (before >= 0) {
+      const TParserWord& word = *list[before];
+      if (WordTextIs(word, "FOR") || WordTextEquals(word, "AFTER") || WordTextIs(word, "INSTEAD OF") ||
+          word.Term == Context.ListDivTerm)
+        continue;
+    }
 
     const int target = NextSignificant(Context, list, index);
     if (target < 0) throw Error(kStrangeUpdateDelete);

@@ -236,8 +236,12 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"UPDATE t SET x = 1 WHERE y = 2", "update t set x = 1 where y = 2"},
         LineCase{"UPDATE [t] SET x = 1 FROM Orders t", "update [t] set x = 1 from Orders t"},
         LineCase{"IF UPDATE (a) SELECT 1", "if Update (a) select 1"},
+        LineCase{"UPDATE STATISTICS t", "update statistics t"},
         LineCase{"CREATE TRIGGER tr ON t FOR INSERT, UPDATE, DELETE AS SELECT 1",
                  "create trigger tr on t for insert, update, delete as select 1"},
+        LineCase{"CREATE TRIGGER tr ON t AFTER UPDATE -- event", "create trigger tr on t AFTER update -- event"},
+        LineCase{"CREATE TRIGGER tr ON t INSTEAD OF DELETE AS DELETE a FROM t a",
+                 "create trigger tr on t instead of delete as delete t a from t a"},
         LineCase{"UPDATE t SET x = 1", "update t set x = 1"}));
 
 TEST_F(StatementRules, FromOfTheNextStatementIsNotTheTargetsFrom) {
