@@ -213,9 +213,12 @@ void TAnalizer_ConstraintDefault::Convert(const std::string& ParentName, const s
     const std::string expression = StoredDefaultExpression(context, NameInString(*Words[defaultName]));
     const int column = FindTerm(Words, context.TextTerm, defaultName + 1);
     if (column < 0) throw Error("Странное ограничение умолчания");
+    // A line comment at the end of the expression would swallow the closing
+    // bracket: the bracket then goes on a line of its own.
+    const std::string close = expression.find("--") == std::string::npos ? ")" : "\r\n)";
     AppendText(Words,
                "alter table " + BracketedName(ParentName) + " modify " +
-                   BracketedName(NameInString(*Words[column])) + " default (" + expression + ")",
+                   BracketedName(NameInString(*Words[column])) + " default (" + expression + close,
                0, 0);
     return;
   }

@@ -96,6 +96,9 @@ TEST_F(DataAnalizersTest, BoundDefaultTakesTheWholeStoredExpression) {
                     {"exec sp_bindefault 'dbo.[df_code]', '[Orders].[Code]'"})
                 .Dest,
             std::vector<std::string>{"alter table [Orders] modify [Code] default ('A')"});
+  dialect.Sources.Add("df_one", {"CREATE DEFAULT df_one AS 1 -- one", "  "});
+  EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "Orders", "X", {"exec sp_bindefault 'df_one', 'Orders.Qty'"}).Dest,
+            (std::vector<std::string>{"alter table [Orders] modify [Qty] default (1 -- one", ")"}));
   // " AS " must stand on one line with blanks on both sides: here it ends a line.
   EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "Orders", "X", {"exec sp_bindefault 'df_now', 'Orders.At'"}).Error,
             "Не найдено или неверное умолчание");

@@ -19,7 +19,6 @@
 #include "conversion/alarm_object.h"
 #include "conversion/analizer_object.h"
 #include "conversion/convert_object.h"
-#include "conversion/register_analizers.h"
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
 #include "rewriting/builtin_rules.h"
@@ -171,8 +170,8 @@ TEST_P(GoldenCase, ConvertsAsWrittenByHand) {
   TParserWordList words;
   dialect.Parse(SplitLines(*source), words);
 
-  TAnalizerObjectList analizers(dialect.Context());
-  RegisterAnalizers(analizers);
+  dialect.Core->RegisterAnalizers();
+  TAnalizerObjectList& analizers = dialect.Core->Analizers;
   std::vector<std::string> dest, drop, log;
   TAlarmList alarms;
   std::string error;
