@@ -34,7 +34,6 @@ int NameEnd(const TConvertContext& Context, TParserWordList& List, int From) {
   return last;
 }
 
-
 /// The EXEC word at `Exec` of an INSERT ... EXEC p args becomes
 /// "select * from" and the arguments are put in brackets: p(args). A
 /// procedure without arguments gets "()"; an EXEC without a procedure name is
