@@ -91,6 +91,10 @@ void DataSet::Open() {
   std::vector<FieldDef> fields = declared_;
   std::vector<bool> used(result.columns.size(), false);
   for (const FieldDef& field : declared_) {
+    if (field.calculated) {
+      source.push_back(-1);
+      continue;
+    }
     int found = -1;
     for (std::size_t c = 0; c < result.columns.size() && found < 0; ++c)
       if (!used[c] && SameName(result.columns[c].toStdString(), field.name)) found = static_cast<int>(c);
@@ -108,7 +112,7 @@ void DataSet::Open() {
   for (auto& resultRow : result.rows) {
     std::vector<QVariant> row;
     row.reserve(source.size());
-    for (int c : source) row.push_back(std::move(resultRow[c]));
+    for (int c : source) row.push_back(c < 0 ? QVariant() : std::move(resultRow[c]));
     rows.push_back(std::move(row));
   }
   Notify(DataSetEvent::AboutToReset);

@@ -29,8 +29,15 @@ struct FieldDef {
   std::string label;    ///< display label (UTF-8); empty: the name
   bool readOnly = false;
   bool required = false;
+  /// Not read from the statement: filled by the data set (a lookup field).
+  bool calculated = false;
 
   const std::string& DisplayLabel() const { return label.empty() ? name : label; }
+  FieldDef Calculated() const {
+    FieldDef field = *this;
+    field.calculated = true;
+    return field;
+  }
 };
 
 /// A statement of the repository by its fixed name, with named parameters.

@@ -1,0 +1,158 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "conversion/analizer_object.h"
+#include "conversion/convert_core.h"
+#include "driver/data_set.h"
+#include "driver/opt_add_script.h"
+#include "driver/repository.h"
+#include "recognition/convert_context.h"
+
+namespace ambrix {
+
+/// The converter object: the repository connection with every result set and
+/// command, and, for the open project, the conversion machinery of its
+/// dialect (term list, parser, command and analyzer registries). The program
+/// makes one and passes it to whatever needs it; nothing here is global.
+///
+/// Result sets and commands are public members under their repository names
+/// (`dsTreeObject`, `cmdScriptAppend`, ...), so views bind to them directly.
+/// Every operation runs to its end on the calling thread; the callbacks are
+/// called synchronously from inside the operations and must not start
+/// another one.
+class TConvertDataModule : public IObjectSourceLookup {
+ public:
+  /// Connects to the repository (a SQLite repository is created on first
+  /// use) and opens the dialect and project lists. Throws
+  /// ambrix::RepositoryError when that fails; the caller reports it (the
+  /// window: "Не возможно инициализировать конвертор") and gives up.
+  explicit TConvertDataModule(const RepositoryLocation& location);
+  /// The same over a repository already connected.
+  explicit TConvertDataModule(std::unique_ptr<Repository> repository);
+  ~TConvertDataModule() override;
+  TConvertDataModule(const TConvertDataModule&) = delete;
+  TConvertDataModule& operator=(const TConvertDataModule&) = delete;
+
+  Repository& repository() { return *repository_; }
+
+ private:
+  std::unique_ptr<Repository> repository_;  // first: the statements below refer to it
+
+ public:
+  // --- Callbacks; each may be left empty. ---------------------------------
+  std::function<void(const std::string& msg)> OnLog;  ///< one log line; empty: a blank line
+  std::function<void(int max)> OnProgressStart;      ///< a long operation of `max` steps starts
+  std::function<void(int position)> OnProgress;      ///< before each step, 1-based
+  std::function<void(TConvertDataModule& sender)> OnAlarmsChanged;  ///< dsAlarmObject was (re)opened
+
+  // --- The open project. ---------------------------------------------------
+  int ProjectId = 0;  ///< 0: no project open
+  std::string ProjectName;
+  int DialectId = 0;
+  std::string ProjectDNS;  ///< empty when the repository holds null
+  /// True once the open project's dialect is fully loaded; false while no
+  /// project is open, and after an opening that failed half-way.
+  bool ProjectLoaded() const { return project_loaded_; }
+
+  // --- Conversion machinery of the open dialect. ---------------------------
+  TConvertCore Core;  ///< Terms, Parser, Words, Commands and the shared context
+  TAnalizerObjectList Analizers;
+
+  // --- Scratch state of the running operation. -----------------------------
+  std::vector<std::string> BatchLines;
+  TOptAddScript Options;
+  std::vector<std::string> SelectedTypes;
+  bool BatchCompile = false;
+
+  // --- Result sets and commands (see the repository's statement sets). -----
+  UpdatableDataSet dsProject;  ///< the project list; edited by the project dialog
+  DataSet dsDialect;
+  DataSet dsTypeObject;
+  DataSet dsTreeObject;  ///< batch mode: in-memory changes only
+  DataSet dsResevedWord;
+  DataSet dsAlarm;
+  DataSet dsAlarmObject;
+  DataSet dsScript;
+  DataSet dsParentScript;
+  DataSet dsObjectType;
+  DataSet dsObjectScript;  ///< batch mode: in-memory changes only
+  DataSet dsObjects;       ///< statement set at run time
+  Command cmdScriptAppend;
+  Command cmdScriptUpdate;
+  Command cmdDestScriptUpdate;
+  Command cmdObjectDelete;
+  Command cmdObjectDeleteAll;
+  Command cmdAddAlarm;
+  Command cmdDeleteAlarm;
+  Command cmdSQL;  ///< statement set at run time
+
+  // --- Operations. ---------------------------------------------------------
+
+  /// Opens the project with that key, or closes the open project with 0.
+  /// Opening the project that is open changes nothing. A key without a
+  /// project raises "Проект не обнаружен" and changes nothing. A failure
+  /// later on (repository, dialect rows, a command's key term) propagates
+  /// with the project's values set and the views opened so far left open;
+  /// `ProjectLoaded()` stays false, and opening that project again retries.
+  void SetProject(int projectId);
+
+  /// Calls OnLog with `msg` when it is set.
+  void Log(const std::string& msg);
+
+  /// Builds the terms of the dialect from its reserved-word rows.
+  void LoadTerms(int dialectId);
+  /// Registers the sixteen commands, in their fixed order.
+  void RegisterCommands();
+  /// Registers the analyzers, in their fixed order.
+  void RegisterAnalizers();
+
+  /// The bare name of an object given as text (dbo.[DF_Orders_Qty] gives DF_Orders_Qty).
+  static std::string ClearObjectName(std::string_view name) { return TConvertCore::ClearObjectName(name); }
+
+  static void CloseDataSet(DataSet& dataSet) { dataSet.Close(); }
+  /// Closes the set when open, then opens it (re-runs its statement).
+  static void OpenDataSet(DataSet& dataSet) { dataSet.Open(); }
+
+  void OpenObjectTree(int projectId);
+  void CloseObjectTree();
+  void OpenTypeObjects(int dialectId);
+  void CloseTypeObjects();
+  /// Moves dsTypeObject to the type named `typeName` ignoring case (staying
+  /// put when the current row is that type); false when there is none.
+  bool LocateTypeObject(const std::string& typeName);
+  void OpenAlarms(int dialectId);
+  void CloseAlarms();
+  /// Moves dsAlarm to the alarm kind `varName` (case ignored); false when none.
+  bool LocateAlarm(const std::string& varName);
+  /// Opens the alarm view of a project, then calls OnAlarmsChanged.
+  void OpenAlarmObjects(int projectId);
+  /// Re-opens the alarm view with its current project, then calls OnAlarmsChanged.
+  void RefreshAlarmObjects();
+  void CloseAlarmObjects();
+  /// Opens the object view on an object; does nothing when it is open on
+  /// that object already (so in-memory changes of its row stay visible).
+  void OpenObjectScript(int objectId);
+  void CloseObjectScript();
+  /// Looks an object of the open project up by type and name in `query`
+  /// (dsScript or dsParentScript, whose Project_id the caller has set);
+  /// true when found, the query then stays open on it. Raises "Тип не
+  /// обнаружен" when the dialect has no such type.
+  bool FindObject(DataSet& query, const std::string& typeName, const std::string& objectName);
+
+  /// The stored source of the open project's first object named
+  /// `objectName`, as lines; empty when there is none (dsObjectType).
+  std::vector<std::string> OpenObjectSource(const std::string& objectName) override;
+
+ private:
+  void OpenProject(int projectId);
+  void CloseProject();
+  void LogObjectCounts();
+
+  bool project_loaded_ = false;
+};
+
+}  // namespace ambrix

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ambrix {
+
+/// Treatment of the objects a project already has, in reverse-engineering.
+/// Any other value of `TOptAddScript::Mode` behaves as amUpdateAll.
+enum : std::uint8_t {
+  amOnlyNew = 0,        ///< add only new objects
+  amUpdateChanged = 1,  ///< replace an object only when its source changed
+  amUpdateAll = 2,      ///< replace every existing object
+};
+
+/// The options of one reverse-engineering or generation run: the script file
+/// (read or written), which object types take part, and the mode (used by
+/// reverse-engineering only). Plain data; the options dialog starts with
+/// every type chosen and `amUpdateChanged`.
+struct TOptAddScript {
+  std::string FileName;
+  bool WithDefault = false;
+  bool WithRule = false;
+  bool WithDomain = false;
+  bool WithTable = false;
+  bool WithView = false;
+  bool WithProcedure = false;
+  bool WithFunction = false;
+  bool WithPrimaryKey = false;
+  bool WithConstraintDefault = false;
+  bool WithCheck = false;
+  bool WithUnique = false;
+  bool WithForeignKey = false;
+  bool WithIndex = false;
+  bool WithTrigger = false;
+  std::uint8_t Mode = amUpdateChanged;
+
+  /// Sets every type flag.
+  void SelectAllTypes();
+  /// Whether any type flag is set.
+  bool AnyType() const;
+};
+
+/// The type object names the set flags select, upper case, in declaration
+/// order (`WithDefault` "DEFAULT" first, `WithTrigger` "TRIGGER" last): the
+/// types reverse-engineering stores.
+std::vector<std::string> SelectedTypeNames(const TOptAddScript& options);
+
+/// The type list of generation and of the repository's run-time statements:
+/// the quoted lower-case names of the set flags separated by a comma and a
+/// blank, in the order default, rule, domain, table, constraint primary key,
+/// constraint default, constraint rule, constraint unique, constraint foreign
+/// key, index, trigger, view, procedure, function. Empty with no flag set.
+std::string TypeList(const TOptAddScript& options);
+
+}  // namespace ambrix
