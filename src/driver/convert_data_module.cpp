@@ -1,6 +1,5 @@
 #include "driver/convert_data_module.h"
 
-#include "conversion/register_analizers.h"
 #include "text/error.h"
 #include "text/utf8.h"
 
@@ -50,7 +49,6 @@ TConvertDataModule::TConvertDataModule(const RepositoryLocation& location)
 
 TConvertDataModule::TConvertDataModule(std::unique_ptr<Repository> repository)
     : repository_(std::move(repository)),
-      Analizers(Core.Context),
       dsProject(*repository_, "dsProject",
                 {ReadOnly({"Project_id"}), {"Name", T::String, 50, "Проект", false, true},
                  {"Dialect_id", T::Integer, 0, "", false, true}, {"DNS", T::String, 50, "Алиас ODBC"},
@@ -98,11 +96,7 @@ TConvertDataModule::TConvertDataModule(std::unique_ptr<Repository> repository)
   OpenDataSet(dsProject);
 }
 
-TConvertDataModule::~TConvertDataModule() {
-  // The analyzers and commands refer to terms of the core: they go first.
-  Analizers.Clear();
-  Core.Close();
-}
+TConvertDataModule::~TConvertDataModule() = default;
 
 void TConvertDataModule::Log(const std::string& msg) {
   if (OnLog) OnLog(msg);
@@ -133,7 +127,7 @@ void TConvertDataModule::OpenProject(int projectId) {
 
   // The registrations of a project open before refer to terms LoadTerms frees.
   Analizers.Clear();
-  Core.Commands.Clear();
+  Commands.Clear();
   LoadTerms(DialectId);
   RegisterCommands();
   RegisterAnalizers();
@@ -160,7 +154,6 @@ void TConvertDataModule::CloseProject() {
   CloseAlarmObjects();
   CloseTypeObjects();
   CloseObjectTree();
-  Analizers.Clear();
   Core.Close();
   Log("Освобождение модулей конвертора завершено успешно");
 }
@@ -185,7 +178,7 @@ void TConvertDataModule::LoadTerms(int dialectId) {
 
 void TConvertDataModule::RegisterCommands() { Core.RegisterCommands(); }
 
-void TConvertDataModule::RegisterAnalizers() { ambrix::RegisterAnalizers(Analizers); }
+void TConvertDataModule::RegisterAnalizers() { Core.RegisterAnalizers(); }
 
 void TConvertDataModule::OpenObjectTree(int projectId) {
   dsTreeObject.SetParam("Project_id", projectId);

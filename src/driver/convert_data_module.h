@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "conversion/analizer_object.h"
 #include "conversion/convert_core.h"
 #include "driver/data_set.h"
 #include "driver/opt_add_script.h"
@@ -59,8 +58,12 @@ class TConvertDataModule : public IObjectSourceLookup {
   bool ProjectLoaded() const { return project_loaded_; }
 
   // --- Conversion machinery of the open dialect. ---------------------------
-  TConvertCore Core;  ///< Terms, Parser, Words, Commands and the shared context
-  TAnalizerObjectList Analizers;
+  TConvertCore Core;  ///< Terms, Parser, Words, the registries and the shared context
+  TTermList& Terms = Core.Terms;
+  TParser& Parser = Core.Parser;
+  TParserWordList& Words = Core.Words;
+  TCommandList& Commands = Core.Commands;
+  TAnalizerObjectList& Analizers = Core.Analizers;
 
   // --- Scratch state of the running operation. -----------------------------
   std::vector<std::string> BatchLines;
