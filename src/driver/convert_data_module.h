@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "conversion/convert_core.h"
@@ -12,6 +13,8 @@
 #include "recognition/convert_context.h"
 
 namespace ambrix {
+
+class TAlarmList;
 
 /// The converter object: the repository connection with every result set and
 /// command, and, for the open project, the conversion machinery of its
@@ -23,6 +26,17 @@ namespace ambrix {
 /// Every operation runs to its end on the calling thread; the callbacks are
 /// called synchronously from inside the operations and must not start
 /// another one.
+/// A failure that a run with `TOptAddScript::KeepGoing` passed over.
+struct TSkippedFailure {
+  /// Reverse-engineering: the 1-based line of the script file where the
+  /// failed batch starts. Generation: 0.
+  int Line = 0;
+  /// Generation: the object that failed to compile and its type. Empty for a batch.
+  std::string ObjectName;
+  std::string TypeName;
+  std::string Message;  ///< the failure's message
+};
+
 class TConvertDataModule : public IObjectSourceLookup {
  public:
   /// Connects to the repository (a SQLite repository is created on first
@@ -47,6 +61,8 @@ class TConvertDataModule : public IObjectSourceLookup {
   std::function<void(int max)> OnProgressStart;      ///< a long operation of `max` steps starts
   std::function<void(int position)> OnProgress;      ///< before each step, 1-based
   std::function<void(TConvertDataModule& sender)> OnAlarmsChanged;  ///< dsAlarmObject was (re)opened
+  /// A batch or an object that a run with KeepGoing passed over (after its log line).
+  std::function<void(const TSkippedFailure& failure)> OnSkipped;
 
   // --- The open project. ---------------------------------------------------
   int ProjectId = 0;  ///< 0: no project open
@@ -69,6 +85,9 @@ class TConvertDataModule : public IObjectSourceLookup {
   std::vector<std::string> BatchLines;
   TOptAddScript Options;
   std::vector<std::string> SelectedTypes;
+  /// Objects stored per type in the running reverse-engineering, in order of
+  /// the first stored object of each type.
+  std::vector<std::pair<std::string, int>> TypeCounts;
   bool BatchCompile = false;
 
   // --- Result sets and commands (see the repository's statement sets). -----
@@ -145,6 +164,44 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// true when found, the query then stays open on it. Raises "Тип не
   /// обнаружен" when the dialect has no such type.
   bool FindObject(DataSet& query, const std::string& typeName, const std::string& objectName);
+
+  // --- Project operations. -------------------------------------------------
+
+  /// Reverse-engineering: reads the script file `options.FileName`, splits it
+  /// into batches at GO lines (a last batch needs none) and stores the
+  /// objects of the chosen types in the open project, by `options.Mode`.
+  /// Raises "Нет открытого проекта", "Файл скрипта не найден", an error
+  /// naming a file that cannot be read or decoded (nothing is stored then),
+  /// and the first failure of a batch (unless `options.KeepGoing`); objects
+  /// stored before a failure stay. Reopens the object tree at the end.
+  void AddScript(const TOptAddScript& options);
+  /// Handles the batch held in BatchLines (a step of AddScript).
+  void ProcessBatch();
+
+  /// Compiles the object open in dsObjectScript and stores its destination
+  /// script, drop script and alarms; nothing when no object is open or its
+  /// type has no analyzer. A failure stores nothing of the object.
+  void CompileObject();
+  /// Runs the analyzer of `TypeName` on `Words`; false when there is none.
+  bool ConvertObject(const std::string& TypeName, const std::string& ParentName, const std::string& ObjectName,
+                     TParserWordList& Words, std::vector<std::string>& DestLines,
+                     std::vector<std::string>& DropLines, TAlarmList& Alarms);
+  /// Stores the alarms of one object (replacing its alarms outside a whole
+  /// compilation run). Raises "Имя предупреждения [%s] не найдено" for a
+  /// kind the dialect has no row for, before anything is changed.
+  void SaveAlarms(int ObjectId, const TAlarmList& Alarms);
+  /// Resets the compilation results of the open project: of one type, or of
+  /// all types with 0. Alarms stay.
+  void ClearCompilation(int TypeObjectId);
+  /// Deletes one object and removes its node from the tree in memory.
+  void DeleteObject(int ObjectId);
+
+  /// Compiles the pending objects of the chosen types, then writes the target
+  /// script to `options.FileName` (a temporary file renamed into place; UTF-8
+  /// unless `options.OutputEncoding` names Windows-1251). Does nothing when
+  /// no type is chosen. A failed compilation ends the run with no file
+  /// written, unless `options.KeepGoing`.
+  void GenerateScript(const TOptAddScript& options);
 
   /// The stored source of the open project's first object named
   /// `objectName`, as lines; empty when there is none (dsObjectType).

@@ -35,6 +35,16 @@ struct TOptAddScript {
   bool WithIndex = false;
   bool WithTrigger = false;
   std::uint8_t Mode = amUpdateChanged;
+  /// The encoding of the script file reverse-engineering reads, by name
+  /// ("utf-8", "windows-1251", "utf-16le", "utf-16be"); empty: a byte-order
+  /// mark decides, else valid UTF-8 is UTF-8 and anything else Windows-1251.
+  std::string InputEncoding;
+  /// The encoding of the generated script: empty or "utf-8", or "windows-1251".
+  std::string OutputEncoding;
+  /// A batch that fails (reverse-engineering) or an object that fails to
+  /// compile (generation) is logged, reported through `OnSkipped` and passed
+  /// over, instead of ending the run. Repository failures still end it.
+  bool KeepGoing = false;
 
   /// Sets every type flag.
   void SelectAllTypes();
