@@ -1,0 +1,134 @@
+// Compilation of objects: the stored source of one object is parsed again and
+// converted by the analyzer of its type; the destination script, the drop
+// script and the alarms are stored. Also the reset of compilation results and
+// the deletion of an object.
+
+#include <string>
+#include <vector>
+
+#include "conversion/alarm_object.h"
+#include "conversion/convert_object.h"
+#include "driver/convert_data_module.h"
+#include "driver/operation_guard.h"
+#include "text/encoding.h"
+#include "text/error.h"
+
+namespace ambrix {
+
+namespace {
+
+// The stored form of script lines: each line followed by CR LF.
+QString ScriptText(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const auto& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return QString::fromStdString(text);
+}
+
+// The key of the alarm row of each alarm's kind, in the list's order. Raises
+// "Имя предупреждения [%s] не найдено" for a kind the dialect has no row for.
+std::vector<QVariant> AlarmIds(TConvertDataModule& m, const TAlarmList& alarms) {
+  std::vector<QVariant> ids;
+  ids.reserve(static_cast<std::size_t>(alarms.Count()));
+  for (int i = 0; i < alarms.Count(); ++i) {
+    const TAlarmObject& alarm = alarms.Items(i);
+    if (!m.LocateAlarm(alarm.VarName)) throw Error("Имя предупреждения [" + alarm.VarName + "] не найдено");
+    ids.push_back(m.dsAlarm.Value("Alarm_id"));
+  }
+  return ids;
+}
+
+}  // namespace
+
+bool TConvertDataModule::ConvertObject(const std::string& TypeName, const std::string& ParentName,
+                                       const std::string& ObjectName, TParserWordList& Words,
+                                       std::vector<std::string>& DestLines, std::vector<std::string>& DropLines,
+                                       TAlarmList& Alarms) {
+  return ambrix::ConvertObject(Analizers, TypeName, ParentName, ObjectName, Words, DestLines, DropLines, Alarms,
+                               BatchCompile ? TCompileFrame::WholeRun : TCompileFrame::SingleObject,
+                               [this](const std::string& msg) { Log(msg); });
+}
+
+void TConvertDataModule::CompileObject() {
+  if (!dsObjectScript.IsOpen() || dsObjectScript.IsEmpty()) return;
+  std::vector<std::string> destLines = SplitLines(dsObjectScript.Text("SourceScript"));
+  std::vector<std::string> dropLines;
+  TAlarmList alarms;
+  RunGuarded(
+      [&] {
+        Core.Parser.Parse(destLines, Core.Terms, Core.Words);
+        ConvertObject(dsObjectScript.Text("TypeObjectName"), dsObjectScript.Text("ParentObject"),
+                      dsObjectScript.Text("Object"), Core.Words, destLines, dropLines, alarms);
+        if (destLines.empty()) return;  // no analyzer for the type: the object keeps what it had
+
+        // Every alarm kind is checked before anything is stored, so that an
+        // unknown kind never leaves an object compiled with part of its alarms.
+        AlarmIds(*this, alarms);
+        const QVariant objectId = dsObjectScript.Value("Object_id");
+        const QString destScript = ScriptText(destLines);
+        const QString dropScript = dropLines.empty() ? QString() : ScriptText(dropLines);
+        cmdDestScriptUpdate.SetParam("DestScript", destScript);
+        cmdDestScriptUpdate.SetParam("DropScript", dropLines.empty() ? QVariant() : QVariant(dropScript));
+        cmdDestScriptUpdate.SetParam("Object_id", objectId);
+        cmdDestScriptUpdate.Execute();
+        // The object view shows the new result at once; its row is never
+        // written back.
+        dsObjectScript.SetValue("DestScript", destScript);
+        dsObjectScript.SetValue("DropScript", dropScript.isNull() ? QString(QLatin1String("")) : dropScript);
+        SaveAlarms(objectId.toInt(), alarms);
+        if (!BatchCompile) RefreshAlarmObjects();
+      },
+      [&] { Core.Words.Clear(); });
+}
+
+void TConvertDataModule::SaveAlarms(int ObjectId, const TAlarmList& Alarms) {
+  const std::vector<QVariant> ids = AlarmIds(*this, Alarms);
+  // Script generation deleted the alarms of the objects it compiles beforehand.
+  if (!BatchCompile) {
+    cmdDeleteAlarm.SetParam("Object_id", ObjectId);
+    cmdDeleteAlarm.Execute();
+  }
+  for (int i = 0; i < Alarms.Count(); ++i) {
+    const TAlarmObject& alarm = Alarms.Items(i);
+    cmdAddAlarm.SetParam("Object_id", ObjectId);
+    cmdAddAlarm.SetParam("Alarm_id", ids[static_cast<std::size_t>(i)]);
+    cmdAddAlarm.SetParam("NumLine", alarm.NumLine);
+    cmdAddAlarm.SetParam("NumPos", alarm.NumPos);
+    cmdAddAlarm.SetParam("Word", QString::fromStdString(alarm.Word));
+    cmdAddAlarm.Execute();
+  }
+}
+
+void TConvertDataModule::ClearCompilation(int TypeObjectId) {
+  if (ProjectId == 0) throw Error("Нет открытого проекта");
+  cmdObjectDeleteAll.SetParam("Project_id", ProjectId);
+  cmdObjectDeleteAll.SetParam("TypeObject_id", TypeObjectId == 0 ? QVariant() : QVariant(TypeObjectId));
+  cmdObjectDeleteAll.Execute();
+  RefreshAlarmObjects();
+  OpenObjectTree(ProjectId);
+  // The object on view may have lost its result: show what the repository holds.
+  if (dsObjectScript.IsOpen()) OpenDataSet(dsObjectScript);
+  Log("Результат компиляции всех обьектов сброшен");
+}
+
+void TConvertDataModule::DeleteObject(int ObjectId) {
+  cmdObjectDelete.SetParam("Object_id", ObjectId);
+  cmdObjectDelete.Execute();
+  // The tree loses the object's node without being read again. The node is
+  // found by its key, whichever node is current.
+  if (!dsTreeObject.IsOpen()) return;
+  for (int row = 0; row < dsTreeObject.RowCount(); ++row) {
+    const long long level = dsTreeObject.Value(row, "Level").toLongLong();
+    if (level == 0 || level == 2) continue;
+    if (dsTreeObject.Value(row, "Object_id").toLongLong() != ObjectId) continue;
+    dsTreeObject.RemoveRow(row);
+    return;
+  }
+}
+
+}  // namespace ambrix

@@ -1,0 +1,222 @@
+// Script generation: the pending objects of the chosen types are compiled in
+// one run, then the target script is written: a header, the drop scripts in
+// decreasing type order, the creation scripts in increasing type order.
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include <QSaveFile>
+
+#include "driver/convert_data_module.h"
+#include "driver/operation_guard.h"
+#include "text/encoding.h"
+#include "text/error.h"
+
+namespace ambrix {
+
+namespace {
+
+constexpr std::string_view kHeaderStart = "/******************************************************";
+constexpr std::string_view kHeaderEnd = "*******************************************************/";
+
+// The number of line breaks in `text` (CR LF, LF and CR each count once).
+int LineBreaks(std::string_view text) {
+  int count = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') ++count;
+    else if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) ++count;
+  }
+  return count;
+}
+
+// The target script, written into a temporary file beside the target and
+// renamed into place by Commit: a generation that fails leaves the old file
+// as it was and no partial file behind. Each item is followed by CR LF; an
+// item holding a stored script spans several lines.
+class TScriptFile {
+ public:
+  TScriptFile(const std::string& fileName, TextEncoding encoding)
+      : file_(QString::fromStdString(fileName)), fileName_(fileName), encoding_(encoding) {
+    if (fileName.empty()) throw Error("Не указан файл скрипта");
+    if (!file_.open(QIODevice::WriteOnly)) Fail();
+  }
+
+  void Add(std::string_view item) {
+    if (encoding_ == TextEncoding::Utf8) {
+      Write(item);  // the program's strings are UTF-8 already
+    } else {
+      try {
+        Write(EncodeText(item, encoding_, line_));
+      } catch (const Error& error) {
+        throw Error("Скрипт не записан в файл \"" + fileName_ + "\": " + error.what());
+      }
+      line_ += LineBreaks(item);
+    }
+    Write("\r\n");
+    ++line_;
+  }
+
+  void Commit() {
+    if (!file_.commit()) Fail();
+  }
+
+ private:
+  void Write(std::string_view bytes) {
+    if (file_.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) Fail();
+  }
+  [[noreturn]] void Fail() {
+    throw Error("Не удалось записать файл скрипта \"" + fileName_ + "\": " + file_.errorString().toStdString());
+  }
+
+  QSaveFile file_;
+  std::string fileName_;
+  TextEncoding encoding_;
+  int line_ = 1;  // the number of the next item's first line
+};
+
+// The encoding of the target script: UTF-8 unless Windows-1251 is named.
+TextEncoding OutputEncoding(const std::string& name) {
+  const TextEncoding encoding = EncodingFromName(name);
+  if (encoding == TextEncoding::Auto || encoding == TextEncoding::Utf8) return TextEncoding::Utf8;
+  if (encoding == TextEncoding::Windows1251) return encoding;
+  throw Error("Запись в кодировке " + std::string(EncodingName(encoding)) + " не поддерживается");
+}
+
+// The local date and time of the header: a short date, a blank, the time
+// with seconds.
+std::string GenerationTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
+  return text;
+}
+
+// An object name inside a string literal: each quote doubled.
+std::string QuotedName(const std::string& name) {
+  std::string quoted = "'";
+  for (char c : name) {
+    quoted += c;
+    if (c == '\'') quoted += '\'';
+  }
+  return quoted + "'";
+}
+
+}  // namespace
+
+void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
+  const std::string typeList = TypeList(options);
+  if (typeList.empty()) return;
+  if (ProjectId == 0 || !ProjectLoaded()) throw Error("Нет открытого проекта");
+  // A bad encoding name or a file that cannot be written fails before any work.
+  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding));
+  const StatementSet& statements = repository().statements();
+
+  Log("Удаление предупреждений компилятора");
+  cmdSQL.SetStatement(statements.AlarmPurgeStatement(ProjectId, typeList));
+  cmdSQL.Execute();
+
+  dsObjects.SetStatement(statements.ObjectsToCompileStatement(ProjectId, typeList));
+  OpenDataSet(dsObjects);
+  BatchCompile = true;
+  Analizers.BeginCompileAll();
+  RunGuarded(
+      [&] {
+        const int count = dsObjects.RowCount();
+        if (count > 0) Log("Подготовка обьектов к генерации скрипта ...");
+        if (OnProgressStart) OnProgressStart(count);
+        int step = 0;
+        int skipped = 0;
+        for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
+          if (OnProgress) OnProgress(++step);
+          OpenObjectScript(static_cast<int>(dsObjects.Int("Object_id")));
+          if (!options.KeepGoing) {
+            CompileObject();
+          } else {
+            try {
+              CompileObject();
+            } catch (const Error& error) {
+              // The object stays uncompiled: it appears in neither section.
+              ++skipped;
+              const std::string name = dsObjectScript.Text("Object");
+              Log("Обьект [" + name + "] пропущен: " + error.what());
+              if (OnSkipped) OnSkipped(TSkippedFailure{0, name, dsObjectScript.Text("TypeObjectName"), error.what()});
+            }
+          }
+          CloseObjectScript();
+        }
+        if (count > 0) {
+          Log("");
+          Log("Было скомпилировано обьектов: " + std::to_string(count));
+          if (skipped > 0) Log("Пропущено обьектов с ошибками: " + std::to_string(skipped));
+          Log("Подготовка обьектов полностью завершена");
+        }
+      },
+      [&] {
+        RunGuarded([&] { Analizers.EndCompileAll(); },
+                   [&] {
+                     BatchCompile = false;
+                     CloseObjectScript();
+                     CloseDataSet(dsObjects);
+                   });
+      });
+
+  Log("");
+  Log("Сборка скрипта ...");
+  dsObjects.SetStatement(statements.DropScriptsStatement(ProjectId, typeList));
+  RunGuarded(
+      [&] {
+        OpenDataSet(dsObjects);
+        file.Add(kHeaderStart);
+        file.Add("> Velkor Ambrix Data Convertor");
+        file.Add("> Проект: \"" + ProjectName + "\"");
+        file.Add("> Участвующие типы обьектов: " + typeList);
+        file.Add("> Дата генерации: " + GenerationTime());
+        file.Add(kHeaderEnd);
+        file.Add("");
+        file.Add("");
+        file.Add(kHeaderStart);
+        file.Add("> Удаление существующих обьектов базы данных");
+        file.Add(kHeaderEnd);
+        file.Add("");
+        Log("Генерация удаления существующих обьектов базы данных ...");
+        for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
+          file.Add(dsObjects.Text("DropScript"));
+          file.Add("GO");
+          file.Add("");
+        }
+      },
+      [&] { CloseDataSet(dsObjects); });
+
+  file.Add("");
+  file.Add("");
+  file.Add(kHeaderStart);
+  file.Add("> Создание обьектов базы данных");
+  file.Add(kHeaderEnd);
+  file.Add("");
+  Log("Генерация скриптов создания обьектов ...");
+  dsObjects.SetStatement(statements.CreationScriptsStatement(ProjectId, typeList));
+  RunGuarded(
+      [&] {
+        OpenDataSet(dsObjects);
+        for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
+          file.Add("/* -------------- */ print " + QuotedName(dsObjects.Text("Object")));
+          file.Add("GO");
+          file.Add("");
+          file.Add(dsObjects.Text("DestScript"));
+          file.Add("GO");
+          file.Add("");
+        }
+      },
+      [&] { CloseDataSet(dsObjects); });
+
+  Log("Запись скрипта в файл \"" + options.FileName + "\" ...");
+  file.Commit();
+  Log("");
+  Log("Скрипт успешно сгенерирован");
+  RefreshAlarmObjects();
+}
+
+}  // namespace ambrix

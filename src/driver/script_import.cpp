@@ -1,0 +1,258 @@
+// Reverse-engineering of a source script: the file is split into batches at
+// GO lines, each batch is parsed and recognised, and the objects of the chosen
+// types are stored in the open project.
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/convert_data_module.h"
+#include "driver/operation_guard.h"
+#include "parser/parser_word_list.h"
+#include "recognition/sql_object.h"
+#include "text/encoding.h"
+#include "text/error.h"
+#include "text/string_helpers.h"
+#include "text/utf8.h"
+
+namespace ambrix {
+
+namespace {
+
+// The whole file as bytes; a file that cannot be opened or read is an error
+// that names it.
+std::string ReadScriptFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw Error("Не удалось открыть файл скрипта \"" + fileName + "\"");
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw Error("Не удалось прочитать файл скрипта \"" + fileName + "\"");
+  return bytes;
+}
+
+std::vector<std::string> ReadScriptLines(const std::string& fileName, TextEncoding encoding) {
+  std::string bytes = ReadScriptFile(fileName);
+  try {
+    return DecodeText(bytes, encoding).Lines;
+  } catch (const Error& error) {
+    throw Error("Файл скрипта \"" + fileName + "\" не прочитан: " + error.what());
+  }
+}
+
+// A line that reads GO in any letter case, with blanks or control characters
+// around it, ends a batch.
+bool IsBatchEnd(std::string_view line) { return EqualsUpper(Trim(line), "GO"); }
+
+// The text stored for an object: its lines, each followed by CR LF, trimmed.
+std::string ObjectText(const std::vector<std::string>& script) {
+  std::size_t size = 0;
+  for (const auto& line : script) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const auto& line : script) {
+    text += line;
+    text += "\r\n";
+  }
+  return std::string(Trim(text));
+}
+
+std::string ObjectLabel(const TSQLObject& object) {
+  std::string label = LowerCase(object.TypeName) + " ";
+  if (object.ParentName.empty()) return label + "[" + object.ObjectName + "]";
+  return label + "[" + object.ParentName + "].[" + object.ObjectName + "]";
+}
+
+// Runs the statement that stores `object`; its failure is logged with the
+// object's name.
+void StoreObject(TConvertDataModule& m, const TSQLObject& object, const std::function<void()>& store) {
+  try {
+    store();
+  } catch (...) {
+    m.Log("Ошибка обработки обьекта: " + object.ObjectName);
+    throw;
+  }
+}
+
+void CountStoredObject(TConvertDataModule& m, const std::string& typeName) {
+  for (auto& [name, count] : m.TypeCounts) {
+    if (SameText(name, typeName)) {
+      ++count;
+      return;
+    }
+  }
+  m.TypeCounts.emplace_back(typeName, 1);
+}
+
+// Parses the batch in BatchLines, finds its command and stores the objects
+// it yields.
+void HandleBatch(TConvertDataModule& m, TSQLObjectList& objects) {
+  TParserWordList& words = m.Core.Words;
+  try {
+    m.Core.Parser.Parse(m.BatchLines, m.Core.Terms, words);
+  } catch (...) {
+    m.Log("Ошибка обработки скрипта:");
+    std::string text;
+    for (const auto& line : m.BatchLines) {
+      text += line;
+      text += "\r\n";
+    }
+    m.Log(text);
+    throw;
+  }
+  if (words.Empty()) return;
+
+  const int first = words.IndexOfNotType(0, {m.Core.Context.CommentTermName});
+  if (first < 0) return;
+  const TParserWord& word = *words.Words(first);
+  if (word.Term->Kind != tkDefined || word.TypeName() != "DML") {
+    const auto line = static_cast<std::size_t>(word.StartPos.Line);
+    m.Log("Не понятная команда: \"" + (line < m.BatchLines.size() ? m.BatchLines[line] : std::string()) + "\"");
+    return;
+  }
+  const int command = m.Core.Commands.IndexOfKeyTerm(word.Term);
+  if (command < 0) return;
+  if (!m.Core.Commands.Items(command).Execute(m.BatchLines, words, objects)) return;
+
+  for (int i = 0; i < objects.Count(); ++i) {
+    const TSQLObject& object = objects.Items(i);
+    const std::string typeName = UpperCase(object.TypeName);
+    bool selected = false;
+    for (const auto& name : m.SelectedTypes) selected = selected || name == typeName;
+    if (!selected) continue;
+
+    const bool exists = m.FindObject(m.dsScript, object.TypeName, object.ObjectName);
+    const QVariant typeId = m.dsTypeObject.Value("TypeObject_id");
+    const std::string text = ObjectText(object.Script);
+    switch (m.Options.Mode) {
+      case amOnlyNew:
+        // An object the project has ends the handling of its batch.
+        if (exists) return;
+        break;
+      case amUpdateChanged:
+        if (exists && m.dsScript.Text("SourceScript") == text) continue;
+        break;
+      default:
+        break;
+    }
+
+    if (exists) {
+      const QVariant objectId = m.dsScript.Value("Object_id");
+      StoreObject(m, object, [&] {
+        m.cmdScriptUpdate.SetParam("SourceScript", QString::fromStdString(text));
+        m.cmdScriptUpdate.SetParam("Object_id", objectId);
+        m.cmdScriptUpdate.Execute();
+      });
+      m.Log("Заменен обьект " + ObjectLabel(object));
+    } else {
+      QVariant parentId;  // null: no parent
+      if (!object.ParentName.empty()) {
+        if (!m.FindObject(m.dsParentScript, "table", object.ParentName)) throw Error("Родительский обьект не обнаружен");
+        parentId = m.dsParentScript.Value("Object_id");
+      }
+      StoreObject(m, object, [&] {
+        m.cmdScriptAppend.SetParam("Object", QString::fromStdString(object.ObjectName));
+        m.cmdScriptAppend.SetParam("ParentObject_id", parentId);
+        m.cmdScriptAppend.SetParam("TypeObject_id", typeId);
+        m.cmdScriptAppend.SetParam("Project_id", m.ProjectId);
+        m.cmdScriptAppend.SetParam("SourceScript", QString::fromStdString(text));
+        m.cmdScriptAppend.Execute();
+      });
+      m.Log("Добавлен обьект " + ObjectLabel(object));
+    }
+    m.CloseDataSet(m.dsScript);
+    CountStoredObject(m, object.TypeName);
+  }
+}
+
+}  // namespace
+
+void TConvertDataModule::AddScript(const TOptAddScript& options) {
+  if (ProjectId == 0 || !ProjectLoaded()) throw Error("Нет открытого проекта");
+  const TextEncoding encoding = EncodingFromName(options.InputEncoding);
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(std::filesystem::path(options.FileName), ignored))
+    throw Error("Файл скрипта не найден");
+
+  Options = options;
+  SelectedTypes = SelectedTypeNames(options);
+  dsScript.SetParam("Project_id", ProjectId);
+  dsParentScript.SetParam("Project_id", ProjectId);
+  TypeCounts.clear();
+
+  RunGuarded(
+      [&] {
+        Log("");
+        Log("Обработка файла \"" + options.FileName + "\"");
+        Log("");
+
+        std::vector<std::string> lines = ReadScriptLines(options.FileName, encoding);
+        if (OnProgressStart) OnProgressStart(static_cast<int>(lines.size()));
+        BatchLines.clear();
+        int batchLine = 0;  // the file line (from 1) where the batch starts
+        int skipped = 0;
+        auto handleBatch = [&] {
+          if (!options.KeepGoing) {
+            ProcessBatch();
+          } else {
+            try {
+              ProcessBatch();
+            } catch (const Error& error) {
+              ++skipped;
+              Log("Пакет со строки " + std::to_string(batchLine) + " пропущен: " + error.what());
+              if (OnSkipped) OnSkipped(TSkippedFailure{batchLine, {}, {}, error.what()});
+            }
+          }
+          BatchLines.clear();
+        };
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+          if (OnProgress) OnProgress(static_cast<int>(i) + 1);
+          std::string& line = lines[i];
+          if (IsBatchEnd(line)) {
+            handleBatch();
+          } else if (!line.empty()) {
+            if (BatchLines.empty()) batchLine = static_cast<int>(i) + 1;
+            BatchLines.push_back(std::move(line));
+          }
+        }
+        // A last batch without its GO line is handled as SQL Server's own tools
+        // do: as if the file ended with one.
+        if (!BatchLines.empty()) handleBatch();
+
+        Log("");
+        Log("Реинженеринг успешно завершен");
+        Log("Обработано обьектов:");
+        for (const auto& [typeName, count] : TypeCounts) Log("  " + typeName + " - " + std::to_string(count));
+        if (skipped > 0) Log("Пропущено пакетов с ошибками: " + std::to_string(skipped));
+      },
+      [&] {
+        BatchLines.clear();
+        TypeCounts.clear();
+        CloseDataSet(dsScript);
+        CloseDataSet(dsParentScript);
+        OpenObjectTree(ProjectId);
+        CloseObjectScript();
+      });
+}
+
+void TConvertDataModule::ProcessBatch() {
+  std::size_t first = 0;
+  while (first < BatchLines.size() && BatchLines[first].empty()) ++first;
+  if (first == BatchLines.size()) return;
+  // An option setting (SET QUOTED_IDENTIFIER ON and the like) is ignored; the
+  // line is not trimmed first.
+  if (EqualsUpper(std::string_view(BatchLines[first]).substr(0, 3), "SET")) return;
+
+  TSQLObjectList objects;
+  RunGuarded([&] { HandleBatch(*this, objects); },
+             [&] {
+               objects.Clear();
+               CloseDataSet(dsScript);
+               CloseDataSet(dsParentScript);
+               Core.Words.Clear();
+             });
+}
+
+}  // namespace ambrix

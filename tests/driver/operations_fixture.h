@@ -1,0 +1,79 @@
+#pragma once
+
+// The converter object over a fresh repository holding the dialect the
+// program carries, with one open project and a folder for script files: the
+// ground of the tests of reverse-engineering, compilation and generation.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QTemporaryDir>
+
+#include "driver/convert_data_module.h"
+#include "repository_fixture.h"
+
+namespace ambrix::test {
+
+/// One stored object, as the repository holds it.
+struct StoredObject {
+  std::string type;    ///< type object name, lower case
+  std::string name;
+  std::string parent;  ///< the parent's name; empty without one
+  std::string source;
+  std::optional<std::string> dest;  ///< null while not compiled
+  std::optional<std::string> drop;
+};
+
+/// One stored alarm.
+struct StoredAlarm {
+  std::string object;
+  std::string varName;  ///< the alarm row's VarName, as stored
+  int line = 0;
+  int pos = 0;
+  std::string word;
+};
+
+class OperationsTest : public ScratchTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  TConvertDataModule& m() { return *module_; }
+  Repository& repo() { return m().repository(); }
+
+  /// Adds a project of dialect 1 to the repository and the project list.
+  int AddProject(const std::string& name);
+  /// Writes `bytes` to a file of the test folder and returns its path.
+  std::string WriteFile(const std::string& name, const std::string& bytes);
+  std::string Path(const std::string& name) const;
+  static std::string ReadFile(const std::string& path);
+  /// The names of the files in the test folder, sorted.
+  std::vector<std::string> FolderFiles() const;
+
+  /// Options with every type chosen.
+  static TOptAddScript AllTypes(const std::string& fileName, std::uint8_t mode = amUpdateChanged);
+  /// Reverse-engineers `script` (written to a file first) into the open project.
+  void Import(const std::string& script, std::uint8_t mode = amUpdateChanged);
+
+  /// The objects of a project (default: the open one) by key.
+  std::vector<StoredObject> Objects(int projectId = 0);
+  StoredObject Object(const std::string& name);
+  int ObjectId(const std::string& name);
+  /// The alarms of a project (default: the open one) in the order stored.
+  std::vector<StoredAlarm> Alarms(int projectId = 0);
+  /// Opens the object view on `name` and compiles it.
+  void Compile(const std::string& name);
+
+  std::unique_ptr<TConvertDataModule> module_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  int project_ = 0;
+  std::vector<std::string> log_;
+  std::vector<int> progress_;  ///< OnProgressStart values as negatives, then the steps
+  int alarmsChanged_ = 0;
+};
+
+}  // namespace ambrix::test
