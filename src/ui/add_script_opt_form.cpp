@@ -136,8 +136,8 @@ void TAddScriptOptForm::SetFileName(const QString& fileName) {
   RunButton->setEnabled(!ScriptEdit->text().isEmpty());
 }
 
-void TAddScriptOptForm::GetOptions(ScriptRunOptions& options) const {
-  options.FileName = ScriptEdit->text();
+void TAddScriptOptForm::GetOptions(TOptAddScript& options) const {
+  options.FileName = ScriptEdit->text().toStdString();
   bool* const flags[14] = {
       &options.WithDefault,    &options.WithRule,       &options.WithDomain,
       &options.WithTable,      &options.WithView,       &options.WithProcedure,
@@ -145,7 +145,9 @@ void TAddScriptOptForm::GetOptions(ScriptRunOptions& options) const {
       &options.WithCheck,      &options.WithUnique,     &options.WithForeignKey,
       &options.WithIndex,      &options.WithTrigger};
   for (size_t i = 0; i < TypeBoxes.size(); ++i) *flags[i] = TypeBoxes[i]->isChecked();
-  options.Mode = OnlyNewRadio->isChecked() ? 0 : UpdateChangedRadio->isChecked() ? 1 : 2;
+  options.Mode = OnlyNewRadio->isChecked()         ? amOnlyNew
+                 : UpdateChangedRadio->isChecked() ? amUpdateChanged
+                                                   : amUpdateAll;
 }
 
 bool TAddScriptOptForm::eventFilter(QObject* watched, QEvent* event) {

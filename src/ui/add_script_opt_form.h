@@ -26,7 +26,7 @@ class TAddScriptOptForm : public QDialog {
 
   /// Shows the dialog modally in the given mode; true when confirmed.
   bool Execute(bool forGeneration);
-  void GetOptions(ScriptRunOptions& options) const;
+  void GetOptions(TOptAddScript& options) const;
 
   /// Chooses the script file through the file dialog of the mode.
   void ChooseFile();

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "driver/opt_add_script.h"
+
 namespace ambrix::ui {
 
 /// One row of the project list (the repository's `Project` table).
@@ -46,29 +48,6 @@ struct AlarmRow {
   QString Word;
   int NumLine = 0;
   int NumPos = 0;
-};
-
-/// The answer of the options dialog: the script file, the fourteen type flags
-/// and the treatment of existing objects, in the order of the run options
-/// record (default, rule, domain, table, view, procedure, function, primary
-/// key, constraint default, check, unique, foreign key, index, trigger).
-struct ScriptRunOptions {
-  QString FileName;
-  bool WithDefault = false;
-  bool WithRule = false;
-  bool WithDomain = false;
-  bool WithTable = false;
-  bool WithView = false;
-  bool WithProcedure = false;
-  bool WithFunction = false;
-  bool WithPrimaryKey = false;
-  bool WithConstraintDefault = false;
-  bool WithCheck = false;
-  bool WithUnique = false;
-  bool WithForeignKey = false;
-  bool WithIndex = false;
-  bool WithTrigger = false;
-  int Mode = 1;
 };
 
 /// The callbacks the converter calls while it works.
@@ -125,8 +104,8 @@ class IConverterPort : public IProjectStore {
   /// Resets the compilation results of one type, or of all with 0.
   virtual void ClearCompilation(int typeObjectId) = 0;
   virtual void DeleteObject(int objectId) = 0;
-  virtual void AddScript(const ScriptRunOptions& options) = 0;
-  virtual void GenerateScript(const ScriptRunOptions& options) = 0;
+  virtual void AddScript(const TOptAddScript& options) = 0;
+  virtual void GenerateScript(const TOptAddScript& options) = 0;
 
   /// The whole-word reserved words of the open project's dialect, for the
   /// highlighting of the script views.

@@ -755,7 +755,7 @@ void TMainForm::ProjectCloseActionExecute() {
 
 void TMainForm::ProjectAddScriptActionExecute() {
   RunCommand([this] {
-    ScriptRunOptions options;
+    TOptAddScript options;
     {
       TAddScriptOptForm form(Hooks_, this);
       if (!form.Execute(false)) return;
@@ -778,7 +778,7 @@ void TMainForm::ProjectAddScriptActionExecute() {
 
 void TMainForm::ProjectGenerateActionExecute() {
   RunCommand([this] {
-    ScriptRunOptions options;
+    TOptAddScript options;
     {
       TAddScriptOptForm form(Hooks_, this);
       if (!form.Execute(true)) return;
@@ -803,8 +803,9 @@ void TMainForm::ProjectGenerateActionExecute() {
     QStringList arguments{QStringLiteral("-ODBC"), QStringLiteral("-datasource"),
                           Converter_->ProjectDNS()};
     if (Config_.EditorReadOnly) arguments << QStringLiteral("-x");
-    arguments << QStringLiteral("-f") << options.FileName;
-    StartEditor(arguments, QFileInfo(options.FileName).absolutePath());
+    const QString fileName = QString::fromStdString(options.FileName);
+    arguments << QStringLiteral("-f") << fileName;
+    StartEditor(arguments, QFileInfo(fileName).absolutePath());
   });
 }
 

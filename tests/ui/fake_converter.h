@@ -143,10 +143,10 @@ class FakeConverter : public IConverterPort {
     calls << QStringLiteral("DeleteObject(%1)").arg(id);
     std::erase_if(objects, [id](const FakeObject& o) { return o.Id == id; });
   }
-  void AddScript(const ScriptRunOptions& options) override {
-    calls << QStringLiteral("AddScript(%1)").arg(options.FileName);
+  void AddScript(const TOptAddScript& options) override {
+    calls << QStringLiteral("AddScript(%1)").arg(QString::fromStdString(options.FileName));
     lastOptions = options;
-    if (!QFileInfo::exists(options.FileName)) throw Error("Файл скрипта не найден");
+    if (!QFileInfo::exists(QString::fromStdString(options.FileName))) throw Error("Файл скрипта не найден");
     if (cb.OnProgressStart) cb.OnProgressStart(int(pendingScript.size()));
     int step = 0;
     for (FakeObject o : pendingScript) {
@@ -159,8 +159,8 @@ class FakeConverter : public IConverterPort {
     if (failAddScript) throw Error("Родительский обьект не обнаружен");
     openObject = 0;
   }
-  void GenerateScript(const ScriptRunOptions& options) override {
-    calls << QStringLiteral("GenerateScript(%1)").arg(options.FileName);
+  void GenerateScript(const TOptAddScript& options) override {
+    calls << QStringLiteral("GenerateScript(%1)").arg(QString::fromStdString(options.FileName));
     lastOptions = options;
     if (cb.OnProgressStart) cb.OnProgressStart(0);
     openObject = 0;
@@ -194,7 +194,7 @@ class FakeConverter : public IConverterPort {
   std::vector<FakeObject> pendingScript;
   std::vector<AlarmRow> alarms;
   ConverterCallbacks cb;
-  ScriptRunOptions lastOptions;
+  TOptAddScript lastOptions;
   QStringList calls;
   int nextProjectId = 1;
   int nextObjectId = 100;

@@ -9,9 +9,10 @@ namespace ambrix::ui::test {
 QObject* NewDialogTests();
 QObject* NewMainFormTests();
 QObject* NewSupportTests();
+QObject* NewRepositoryWindowTests();
 
 inline std::vector<QObject*> AllTests() {
-  return {NewSupportTests(), NewDialogTests(), NewMainFormTests()};
+  return {NewSupportTests(), NewDialogTests(), NewMainFormTests(), NewRepositoryWindowTests()};
 }
 
 }  // namespace ambrix::ui::test

@@ -290,9 +290,9 @@ class DialogTests : public QObject {
     QCOMPARE(hooks.FileDialogs.size(), size_t(1));
     QCOMPARE(hooks.FileDialogs[0].first, false);
     QCOMPARE(hooks.FileDialogs[0].second, QStringLiteral("Добавление в проект скрипта MSSQL"));
-    ScriptRunOptions options;
+    TOptAddScript options;
     form.GetOptions(options);
-    QCOMPARE(options.FileName, QStringLiteral("/tmp/src.sql"));
+    QCOMPARE(options.FileName, std::string("/tmp/src.sql"));
     QCOMPARE(options.Mode, 0);
     QVERIFY(!options.WithTable);
     QVERIFY(!options.WithTrigger);
@@ -333,7 +333,7 @@ class DialogTests : public QObject {
     QCOMPARE(form.windowTitle(), QStringLiteral("Генерация скрипта ASA"));
     QCOMPARE(hooks.FileDialogs[0].first, true);
     QCOMPARE(hooks.FileDialogs[0].second, QStringLiteral("Генерация скрипта ASA"));
-    ScriptRunOptions options;
+    TOptAddScript options;
     form.GetOptions(options);
     QCOMPARE(options.Mode, 1);
     QVERIFY(!options.WithDefault && !options.WithTable && !options.WithTrigger);

@@ -420,7 +420,7 @@ class MainFormTests : public QObject {
       f->RunButton->click();
     });
     w.form->ProjectAddScriptAction->trigger();
-    QCOMPARE(w.fake->lastOptions.FileName, script);
+    QCOMPARE(QString::fromStdString(w.fake->lastOptions.FileName), script);
     QCOMPARE(w.fake->lastOptions.Mode, 1);
     QVERIFY(busyDuring);
     QVERIFY(progressShown);
@@ -467,7 +467,7 @@ class MainFormTests : public QObject {
       f->RunButton->click();
     });
     w.form->ProjectGenerateAction->trigger();
-    QCOMPARE(w.fake->lastOptions.FileName, QStringLiteral("/tmp/out/demo.sql"));
+    QCOMPARE(w.fake->lastOptions.FileName, std::string("/tmp/out/demo.sql"));
     const ShownMessage& asked = w.hooks.Messages.back();
     QCOMPARE(asked.Caption, QStringLiteral("Что дальше"));
     QCOMPARE(asked.Text, QStringLiteral("Загрузить скрипт в редактор ?"));
@@ -650,25 +650,6 @@ class MainFormTests : public QObject {
     w.form->ProjectGenerateAction->trigger();
     QVERIFY(!closedDuring);
     QTRY_VERIFY(!w.form->isVisible());
-  }
-
-  void WritesAScreenshotOfTheOpenProject() {
-    Window w;
-    w.fake->alarms = {{1, QStringLiteral("TABLE"), w.orders, QStringLiteral("Orders"),
-                       QStringLiteral("Системная таблица"), QStringLiteral("syscolumns"), 1, 1}};
-    w.Open(1);
-    w.form->resize(1100, 700);
-    w.form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
-    w.form->ObjectTree->expandAll();
-    w.Select(QStringLiteral("Orders"));
-    w.form->EditCompileAction->trigger();
-    w.form->PageControl->setCurrentWidget(w.form->MSSQLTab);
-    QTest::qWait(50);
-    const QString path = QStringLiteral(AMBRIX_BINARY_DIR "/ambrix-gui-screenshot.png");
-    QVERIFY(w.form->grab().save(path));
-    QVERIFY(QFileInfo(path).size() > 0);
-    qInfo("screenshot: %s", qPrintable(path));
   }
 };
 

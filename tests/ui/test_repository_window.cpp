@@ -1,0 +1,261 @@
+// The main window over the real converter object and a temporary SQLite
+// repository holding the dialect the program carries.
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include "driver/convert_data_module.h"
+#include "driver/repository_location.h"
+#include "test_classes.h"
+#include "ui/driver_converter.h"
+#include "ui/main_form.h"
+#include "ui/project_form.h"
+#include "ui/project_table_model.h"
+#include "ui_test_support.h"
+
+namespace ambrix::ui::test {
+
+namespace {
+
+/// Whether the converter object has the operation yet (they land one by one).
+template <class M = TConvertDataModule>
+constexpr bool kHasCompile = requires(M& m) { m.CompileObject(); };
+template <class M = TConvertDataModule>
+constexpr bool kHasClear = requires(M& m) { m.ClearCompilation(0); };
+template <class M = TConvertDataModule>
+constexpr bool kHasDelete = requires(M& m) { m.DeleteObject(0); };
+
+/// A window over a converter object on a fresh SQLite repository file.
+struct RepositoryWindow {
+  RepositoryWindow() {
+    const RepositoryLocation location =
+        ParseRepositoryLocation("sqlite:" + dir.filePath(QStringLiteral("repository.sqlite3")).toStdString());
+    auto owned = std::make_unique<TConvertDataModule>(location);
+    module = owned.get();
+    TGuiConfig config;
+    config.EditorPath = QStringLiteral("/usr/bin/dbisql");
+    form = std::make_unique<TMainForm>(
+        config, [&owned] { return WrapConverter(std::move(owned)); }, hooks.Hooks());
+    form->FormActivate();
+  }
+
+  Repository& repo() { return module->repository(); }
+
+  int AddProject(const QString& name) {
+    const int id = repo()
+                       .RunNamed("dsProject.Insert", {{"Name", name}, {"Dialect_id", 1}, {"DNS", QStringLiteral("dsn")}})
+                       .rows.at(0)
+                       .at(0)
+                       .toInt();
+    module->dsProject.Open();
+    return id;
+  }
+
+  int AddObject(int projectId, const QString& type, const QString& name, const QString& source, int parent = 0) {
+    const int typeId =
+        repo().Run(QStringLiteral("select TypeObject_id from TypeObject where upper(Name) = :n"), {{"n", type}})
+            .rows.at(0)
+            .at(0)
+            .toInt();
+    module->cmdScriptAppend.SetParam("Object", name);
+    module->cmdScriptAppend.SetParam("ParentObject_id", parent > 0 ? QVariant(parent) : QVariant());
+    module->cmdScriptAppend.SetParam("TypeObject_id", typeId);
+    module->cmdScriptAppend.SetParam("Project_id", projectId);
+    module->cmdScriptAppend.SetParam("SourceScript", source);
+    module->cmdScriptAppend.Execute();
+    return repo().Run(QStringLiteral("select max( Object_id ) from MetaObject")).rows.at(0).at(0).toInt();
+  }
+
+  /// A project "Demo" with a table, its primary key and a view.
+  void AddDemo() {
+    demo = AddProject(QStringLiteral("Demo"));
+    orders = AddObject(demo, QStringLiteral("TABLE"), QStringLiteral("Orders"),
+                       QStringLiteral("CREATE TABLE dbo.Orders (\r\n  OrderId int NOT NULL,\r\n  "
+                                      "Qty smallint NULL\r\n)"));
+    AddObject(demo, QStringLiteral("CONSTRAINT PRIMARY KEY"), QStringLiteral("PK_Orders"),
+              QStringLiteral("ALTER TABLE dbo.Orders ADD CONSTRAINT PK_Orders PRIMARY KEY (OrderId)"), orders);
+    view = AddObject(demo, QStringLiteral("VIEW"), QStringLiteral("BigOrders"),
+                     QStringLiteral("CREATE VIEW BigOrders AS SELECT * FROM Orders WHERE Qty > 10"));
+  }
+
+  void Open(int id) {
+    WhenModal<TProjectForm>([id](TProjectForm* f) {
+      f->LocateProject(id);
+      f->SelectButton->click();
+    });
+    form->ProjectOpenAction->trigger();
+  }
+
+  QModelIndex Node(const QString& caption) const {
+    const QModelIndexList found = form->TreeModel->match(form->TreeModel->index(0, 0), Qt::DisplayRole, caption,
+                                                         1, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? QModelIndex() : found.first();
+  }
+
+  QTemporaryDir dir;
+  RecordingHooks hooks;
+  TConvertDataModule* module = nullptr;
+  std::unique_ptr<TMainForm> form;
+  int demo = 0, orders = 0, view = 0;
+};
+
+}  // namespace
+
+class RepositoryWindowTests : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir cache_;
+
+ private slots:
+  void initTestCase() { qputenv("XDG_CACHE_HOME", cache_.path().toUtf8()); }
+
+  void CreatesAProjectInTheRepositoryAndOpensIt() {
+    RepositoryWindow w;
+    QVERIFY(w.hooks.Errors().isEmpty());
+    WhenModal<TProjectForm>([](TProjectForm* f) {
+      QVERIFY(!f->SelectButton->isEnabled());  // a new repository has no project
+      f->NavClick(TProjectForm::NavButton::Insert);
+      const int row = f->Model->EditRow();
+      f->Model->setData(f->Model->index(row, TProjectTableModel::NameColumn), QStringLiteral("Склад"), Qt::EditRole);
+      f->Model->setData(f->Model->index(row, TProjectTableModel::DialectColumn), 1, Qt::EditRole);
+      f->Model->setData(f->Model->index(row, TProjectTableModel::DnsColumn), QStringLiteral("sklad"), Qt::EditRole);
+      f->SelectButton->click();
+    });
+    w.form->ProjectOpenAction->trigger();
+    QCOMPARE(w.hooks.Errors(), QStringList());
+    const QueryResult stored = w.repo().Run(QStringLiteral("select Project_id, Name, DNS from Project"));
+    QCOMPARE(stored.rows.size(), size_t(1));
+    QCOMPARE(stored.rows[0][1].toString(), QStringLiteral("Склад"));
+    QCOMPARE(stored.rows[0][2].toString(), QStringLiteral("sklad"));
+    QVERIFY(w.form->ProjectOpened());
+    QCOMPARE(w.module->ProjectId, stored.rows[0][0].toInt());
+    const QStringList log = w.form->LogView->toPlainText().split(u'\n');
+    QVERIFY(log.contains(QStringLiteral("Загрузка модулей конвертора завершена успешно")));
+    QVERIFY(log.contains(QStringLiteral("Обьектов БД:")));
+    QVERIFY(log.contains(QStringLiteral("Открыт проект \"Склад\"")));
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("Velkor Ambrix Database Convertor [Склад]"));
+  }
+
+  void ProjectDialogEditsTheRepositoryList() {
+    RepositoryWindow w;
+    const int a = w.AddProject(QStringLiteral("A"));
+    w.AddProject(QStringLiteral("B"));
+    TProjectForm form(*w.form->Converter(), w.hooks.Hooks());
+    form.LocateProject(a);
+    form.Model->setData(form.Model->index(form.CurrentRow(), TProjectTableModel::NameColumn), QStringLiteral("A2"),
+                        Qt::EditRole);
+    form.ExitButtonClick();
+    QCOMPARE(w.repo().Run(QStringLiteral("select Name from Project where Project_id = :id"), {{"id", a}})
+                 .rows.at(0)
+                 .at(0)
+                 .toString(),
+             QStringLiteral("A2"));
+    form.LocateProject(a);
+    form.NavClick(TProjectForm::NavButton::Delete);  // answered Yes
+    QCOMPARE(w.repo().Run(QStringLiteral("select count(*) from Project")).rows.at(0).at(0).toInt(), 1);
+    QCOMPARE(form.Model->rowCount(), 1);
+  }
+
+  void ShowsTheProjectsObjectTreeAndScripts() {
+    RepositoryWindow w;
+    w.AddDemo();
+    w.Open(w.demo);
+    QCOMPARE(w.hooks.Errors(), QStringList());
+    TMainForm& f = *w.form;
+    const QModelIndex orders = w.Node(QStringLiteral("Orders"));
+    const QModelIndex pk = w.Node(QStringLiteral("PK_Orders"));
+    QVERIFY(orders.isValid() && pk.isValid() && w.Node(QStringLiteral("BigOrders")).isValid());
+    QCOMPARE(pk.parent().parent(), orders);  // under a type group of its table
+    QCOMPARE(f.ObjectTree->currentIndex(), f.TreeModel->index(0, 0));
+    QCOMPARE(f.PageControl->currentWidget(), f.AlarmTab);
+
+    f.SelectNode(orders);
+    QCOMPARE(f.SourceView->toPlainText(),
+             QStringLiteral("CREATE TABLE dbo.Orders (\n  OrderId int NOT NULL,\n  Qty smallint NULL\n)"));
+    QVERIFY(f.DestView->toPlainText().isEmpty());
+    QVERIFY(f.EditCompileAction->isVisible());
+    QVERIFY(f.Converter()->ReservedWords().contains(QStringLiteral("CREATE TABLE")));
+
+    f.SelectNode(orders.parent());
+    QVERIFY(!f.PageControl->isTabVisible(0));
+    QVERIFY(!w.module->dsObjectScript.IsOpen());
+  }
+
+  void ResetOfATypeLocatesItInTheDialect() {
+    RepositoryWindow w;
+    w.AddDemo();
+    w.Open(w.demo);
+    w.form->SelectNode(w.Node(QStringLiteral("BigOrders")));
+    w.form->EditClearCompileTypeAction->trigger();
+    // The tree names the type as the repository stores it.
+    QCOMPARE(w.hooks.Messages.at(0).Text,
+             QStringLiteral("Вы хотите сбросить результаты компиляции [view] проекта ?"));
+    if constexpr (kHasClear<>) {
+      QCOMPARE(w.hooks.Errors(), QStringList());
+      QCOMPARE(w.hooks.Messages.back().Text, QStringLiteral("Успешно выполнено"));
+    }
+    QCOMPARE(w.module->dsTypeObject.Text("Name"), std::string("VIEW"));
+  }
+
+  void CompilesResetsAndDeletesThroughTheConverter() {
+    if constexpr (!kHasCompile<> || !kHasClear<> || !kHasDelete<>) {
+      QSKIP("the converter object has no compilation, reset or deletion yet");
+    } else {
+      RepositoryWindow w;
+      w.AddDemo();
+      w.Open(w.demo);
+      w.form->SelectNode(w.Node(QStringLiteral("Orders")));
+      w.form->EditCompileAction->trigger();
+      QCOMPARE(w.hooks.Errors(), QStringList());
+      QVERIFY(!w.form->DestView->toPlainText().isEmpty());
+      QCOMPARE(w.form->PageControl->currentWidget(), w.form->ASATab);
+
+      w.form->EditClearCompileAction->trigger();
+      QVERIFY(w.form->DestView->toPlainText().isEmpty());
+      QVERIFY(w.repo().Run(QStringLiteral("select DestScript from MetaObject where Object_id = :id"),
+                           {{"id", w.orders}})
+                  .rows.at(0)
+                  .at(0)
+                  .isNull());
+
+      w.form->SelectNode(w.Node(QStringLiteral("BigOrders")));
+      w.form->EditDeleteAction->trigger();
+      QVERIFY(!w.Node(QStringLiteral("BigOrders")).isValid());
+      QCOMPARE(w.repo().Run(QStringLiteral("select count(*) from MetaObject where Object_id = :id"),
+                            {{"id", w.view}})
+                   .rows.at(0)
+                   .at(0)
+                   .toInt(),
+               0);
+    }
+  }
+
+  void WritesAScreenshotOfTheOpenProject() {
+    RepositoryWindow w;
+    w.AddDemo();
+    w.Open(w.demo);
+    w.form->resize(1100, 700);
+    w.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    w.form->ObjectTree->expandAll();
+    w.form->SelectNode(w.Node(QStringLiteral("Orders")));
+    if constexpr (kHasCompile<>) w.form->EditCompileAction->trigger();
+    w.form->PageControl->setCurrentWidget(w.form->MSSQLTab);
+    QTest::qWait(50);
+    const QString path = QStringLiteral(AMBRIX_BINARY_DIR "/ambrix-gui-screenshot.png");
+    QVERIFY(w.form->grab().save(path));
+    QVERIFY(QFileInfo(path).size() > 0);
+    qInfo("screenshot: %s", qPrintable(path));
+  }
+};
+
+QObject* NewRepositoryWindowTests() { return new RepositoryWindowTests; }
+
+}  // namespace ambrix::ui::test
+
+#include "test_repository_window.moc"
