@@ -12,53 +12,6 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QVariant NullWhenEmpty(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }
 
-/// The converter object's operations that this window drives; an operation
-/// the driver does not have yet fails with a clear message instead of doing
-/// nothing.
-[[noreturn]] void Missing(const char* operation) {
-  throw Error(std::string("Операция ") + operation + " пока не поддерживается конвертором");
-}
-
-template <class Module>
-void CompileObjectOf(Module& m) {
-  if constexpr (requires { m.CompileObject(); })
-    m.CompileObject();
-  else
-    Missing("CompileObject");
-}
-
-template <class Module>
-void ClearCompilationOf(Module& m, int typeObjectId) {
-  if constexpr (requires { m.ClearCompilation(typeObjectId); })
-    m.ClearCompilation(typeObjectId);
-  else
-    Missing("ClearCompilation");
-}
-
-template <class Module>
-void DeleteObjectOf(Module& m, int objectId) {
-  if constexpr (requires { m.DeleteObject(objectId); })
-    m.DeleteObject(objectId);
-  else
-    Missing("DeleteObject");
-}
-
-template <class Module>
-void AddScriptOf(Module& m, const TOptAddScript& options) {
-  if constexpr (requires { m.AddScript(options); })
-    m.AddScript(options);
-  else
-    Missing("AddScript");
-}
-
-template <class Module>
-void GenerateScriptOf(Module& m, const TOptAddScript& options) {
-  if constexpr (requires { m.GenerateScript(options); })
-    m.GenerateScript(options);
-  else
-    Missing("GenerateScript");
-}
-
 /// The window's view of the driver's converter object.
 class TDriverConverter : public IConverterPort {
  public:
@@ -182,25 +135,23 @@ class TDriverConverter : public IConverterPort {
 
   // ----- operations
 
-  void CompileObject() override { CompileObjectOf(*M); }
+  void CompileObject() override { M->CompileObject(); }
 
   std::optional<int> LocateTypeObject(const QString& typeName) override {
     if (!M->dsTypeObject.IsOpen() || !M->LocateTypeObject(typeName.toStdString())) return std::nullopt;
     return int(M->dsTypeObject.Int("TypeObject_id"));
   }
 
-  void ClearCompilation(int typeObjectId) override { ClearCompilationOf(*M, typeObjectId); }
+  void ClearCompilation(int typeObjectId) override { M->ClearCompilation(typeObjectId); }
 
   void DeleteObject(int objectId) override {
     // The converter drops the current tree row in memory: make it this object's.
     M->dsTreeObject.Locate("Object_id", objectId);
-    DeleteObjectOf(*M, objectId);
+    M->DeleteObject(objectId);
   }
 
-  void AddScript(const TOptAddScript& options) override { AddScriptOf(*M, options); }
-  void GenerateScript(const TOptAddScript& options) override {
-    GenerateScriptOf(*M, options);
-  }
+  void AddScript(const TOptAddScript& options) override { M->AddScript(options); }
+  void GenerateScript(const TOptAddScript& options) override { M->GenerateScript(options); }
 
   QStringList ReservedWords() override {
     QStringList words;
