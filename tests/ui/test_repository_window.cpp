@@ -7,9 +7,11 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 #include "driver/convert_data_module.h"
+#include "ui/add_script_opt_form.h"
 #include "driver/repository_location.h"
 #include "test_classes.h"
 #include "ui/driver_converter.h"
@@ -221,6 +223,65 @@ class RepositoryWindowTests : public QObject {
                    .toInt(),
                0);
     }
+  }
+
+  void ImportsGeneratesAndShowsAlarms() {
+    RepositoryWindow w;
+    w.demo = w.AddProject(QStringLiteral("Demo"));
+    w.Open(w.demo);
+    const QString script = w.dir.filePath(QStringLiteral("customers.sql"));
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("CREATE TABLE dbo.Customers (\r\n  CustomerId int NOT NULL\r\n)\r\nGO\r\n"
+               "ALTER TABLE dbo.Customers ADD CONSTRAINT PK_Customers PRIMARY KEY (CustomerId)\r\nGO\r\n"
+               "CREATE VIEW dbo.Objects AS\r\nSELECT name FROM sysobjects\r\nGO\r\n");
+    file.close();
+    w.hooks.ChosenFile = script;
+    WhenModal<TAddScriptOptForm>([](TAddScriptOptForm* f) {
+      f->ScriptButton->click();
+      f->RunButton->click();
+    });
+    w.form->ProjectAddScriptAction->trigger();
+    QCOMPARE(w.hooks.Errors(), QStringList());
+    QVERIFY(w.Node(QStringLiteral("Customers")).isValid());
+    QVERIFY(w.Node(QStringLiteral("PK_Customers")).isValid());
+    QVERIFY(w.Node(QStringLiteral("Objects")).isValid());
+    QVERIFY(w.form->LogView->toPlainText().contains(QStringLiteral("Реинженеринг успешно завершен")));
+    QVERIFY(!w.form->ProgressBarPanel->isVisibleTo(w.form.get()));
+
+    const QString target = w.dir.filePath(QStringLiteral("demo.asa.sql"));
+    w.hooks.ChosenFile = target;
+    w.hooks.Answers = {QMessageBox::No};  // do not open the editor
+    WhenModal<TAddScriptOptForm>([](TAddScriptOptForm* f) {
+      f->ScriptButton->click();
+      f->RunButton->click();
+    });
+    w.form->ProjectGenerateAction->trigger();
+    QCOMPARE(w.hooks.Errors(), QStringList());
+    QCOMPARE(w.hooks.Messages.back().Caption, QStringLiteral("Что дальше"));
+    QVERIFY(w.hooks.Started.empty());
+    QFile generated(target);
+    QVERIFY(generated.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(generated.readAll());
+    QVERIFY(text.contains(QStringLiteral("> Проект: \"Demo\"")));
+    QVERIFY(text.contains(QStringLiteral("print 'Customers'")));
+
+    // The view reads a system table: its alarm is listed and leads to it.
+    QStandardItemModel* m = w.form->AlarmModel;
+    QVERIFY(m->rowCount() > 0);
+    QModelIndex leaf;
+    for (int a = 0; a < m->rowCount() && !leaf.isValid(); ++a)
+      for (int t = 0; t < m->rowCount(m->index(a, 0)) && !leaf.isValid(); ++t) {
+        const QModelIndex type = m->index(t, 0, m->index(a, 0));
+        for (int r = 0; r < m->rowCount(type); ++r)
+          if (m->index(r, 0, type).data().toString().compare(QStringLiteral("sysobjects"), Qt::CaseInsensitive) == 0)
+            leaf = m->index(r, 0, type);
+      }
+    QVERIFY(leaf.isValid());
+    w.form->AlarmGridDblClick(leaf);
+    QCOMPARE(w.form->ObjectTree->currentIndex().data().toString(), QStringLiteral("Objects"));
+    QCOMPARE(w.form->PageControl->currentWidget(), w.form->ASATab);
+    QCOMPARE(w.form->DestView->textCursor().selectedText().toLower(), QStringLiteral("sysobjects"));
   }
 
   void WritesAScreenshotOfTheOpenProject() {
