@@ -17,6 +17,19 @@ std::optional<std::string> OptionalText(const QVariant& value) {
 
 }  // namespace
 
+const std::string kTableScript =
+    "CREATE TABLE [dbo].[T1] (\n"
+    "\t[id] [int] NOT NULL\n"
+    ") ON [PRIMARY]\n"
+    "GO\n"
+    "ALTER TABLE [dbo].[T1] ADD\n"
+    "\tCONSTRAINT [PK1] PRIMARY KEY CLUSTERED ([id]) ON [PRIMARY],\n"
+    "\tCONSTRAINT [CK1] CHECK ([id] > 0)\n"
+    "GO\n"
+    "CREATE VIEW V AS\n"
+    "SELECT name FROM sysobjects\n"
+    "GO\n";
+
 void OperationsTest::SetUp() {
   ScratchTest::SetUp();
   if (IsSkipped()) return;
@@ -97,7 +110,7 @@ std::vector<StoredObject> OperationsTest::Objects(int projectId) {
                      "  left join MetaObject p on p.Object_id = o.ParentObject_id\n"
                      "where o.Project_id = :p\n"
                      "order by o.Object_id"),
-      {{"p", projectId == 0 ? project_ : projectId}});
+      {{"p", projectId == 0 ? m().ProjectId : projectId}});
   std::vector<StoredObject> objects;
   for (const auto& row : result.rows)
     objects.push_back({row[0].toString().toStdString(), row[1].toString().toStdString(),
@@ -116,7 +129,7 @@ StoredObject OperationsTest::Object(const std::string& name) {
 int OperationsTest::ObjectId(const std::string& name) {
   const QueryResult result =
       repo().Run(QStringLiteral("select Object_id from MetaObject where Project_id = :p and Object = :o"),
-                 {{"p", project_}, {"o", QString::fromStdString(name)}});
+                 {{"p", m().ProjectId}, {"o", QString::fromStdString(name)}});
   if (result.rows.empty()) {
     ADD_FAILURE() << "no object " << name;
     return 0;
@@ -132,7 +145,7 @@ std::vector<StoredAlarm> OperationsTest::Alarms(int projectId) {
                                 "  join Alarm a on a.Alarm_id = ao.Alarm_id\n"
                                 "where o.Project_id = :p\n"
                                 "order by ao.AlarmObject_id"),
-                 {{"p", projectId == 0 ? project_ : projectId}});
+                 {{"p", projectId == 0 ? m().ProjectId : projectId}});
   std::vector<StoredAlarm> alarms;
   for (const auto& row : result.rows)
     alarms.push_back({row[0].toString().toStdString(), row[1].toString().toStdString(), row[2].toInt(),

@@ -37,6 +37,10 @@ struct StoredAlarm {
   std::string word;
 };
 
+/// A table with a primary key and a check constraint (which has no
+/// analyzer), and a view that reads a system table; batches end in GO.
+extern const std::string kTableScript;
+
 class OperationsTest : public ScratchTest {
  protected:
   void SetUp() override;
@@ -59,11 +63,13 @@ class OperationsTest : public ScratchTest {
   /// Reverse-engineers `script` (written to a file first) into the open project.
   void Import(const std::string& script, std::uint8_t mode = amUpdateChanged);
 
-  /// The objects of a project (default: the open one) by key.
+  // Objects and alarms of a project; by default of the open one.
+
+  /// The objects of a project by key.
   std::vector<StoredObject> Objects(int projectId = 0);
   StoredObject Object(const std::string& name);
   int ObjectId(const std::string& name);
-  /// The alarms of a project (default: the open one) in the order stored.
+  /// The alarms of a project in the order stored.
   std::vector<StoredAlarm> Alarms(int projectId = 0);
   /// Opens the object view on `name` and compiles it.
   void Compile(const std::string& name);
