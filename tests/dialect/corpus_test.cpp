@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/corpus_dir.h"
 #include "dialect_fixture.h"
 #include "conversion/alarm_object.h"
 #include "conversion/convert_object.h"
@@ -31,15 +32,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path CorpusDir() {
-  if (const char* dir = std::getenv("AMBRIX_CORPUS_DIR"); dir != nullptr && *dir != '\0') return dir;
-  const fs::path source(AMBRIX_SOURCE_DIR);
-  // The shared folder sits beside the main tree, and beside the folder of
-  // the developers' worktrees.
-  for (const fs::path& candidate : {source / ".." / "shared" / "corpus", source / ".." / ".." / "shared" / "corpus"})
-    if (fs::is_directory(candidate)) return fs::canonical(candidate);
-  return {};
-}
+using test::CorpusDir;
 
 struct Batch {
   int firstLine = 0;  // 1-based line of the file where the batch starts
