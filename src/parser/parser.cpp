@@ -21,7 +21,7 @@ TParser::Found TParser::FindTerm(int i) {
   const TTextWord& word = Words->Words(i);
   upperWord_.assign(word.Text);
   UpperCaseInPlace(upperWord_);
-  const int first = Terms->IndexOfFirstWord(upperWord_);
+  const int first = Terms->IndexOfFirstUpperWord(upperWord_);
   if (first < 0) return {};
   const TTerm* term = Terms->Items(first);
 
@@ -42,7 +42,8 @@ TParser::Found TParser::FindTerm(int i) {
   // Several terms may start with this word; the longer sequences come first.
   // The comparison is on characters: "CREATE PROC" also matches the words
   // CREATE PROCEDURE.
-  std::vector<std::string> joined;  // joined[n - 1]: n words from i, upper case
+  std::vector<std::string>& joined = joined_;  // joined[n - 1]: n words from i, upper case
+  joined.clear();
   for (int t = first; t < Terms->Count(); ++t) {
     const TTerm* candidate = Terms->Items(t);
     if (candidate->StartWords.front() != upperWord_) break;
@@ -67,17 +68,16 @@ void TParser::FlushPending(std::vector<int>& pending, TParserWordList& target) c
   std::size_t k = 0;
   while (k < pending.size()) {
     const TTextWord& first = Words->Words(pending[k]);
-    std::string text = first.Text;
     const TTextWord* last = &first;
     std::size_t j = k + 1;
-    while (j < pending.size()) {
-      const TTextWord& next = Words->Words(pending[j]);
-      if (!last->Touches(next)) break;
-      text += next.Text;
-      last = &next;
-      ++j;
+    while (j < pending.size() && last->Touches(Words->Words(pending[j]))) last = &Words->Words(pending[j++]);
+    if (j == k + 1) {
+      target.AddPlainWord(first.Text, first.StartPoint(), last->EndPoint(), first.StartPoint());
+    } else {
+      std::string text;
+      for (std::size_t g = k; g < j; ++g) text += Words->Words(pending[g]).Text;
+      target.AddPlainWord(text, first.StartPoint(), last->EndPoint(), first.StartPoint());
     }
-    target.AddWord(TTerm::MakeText(text), first.StartPoint(), nullptr, last->EndPoint(), first.StartPoint());
     k = j;
   }
   pending.clear();
@@ -87,8 +87,7 @@ void TParser::FlushRaw(int first, int last, TParserWordList& target) const {
   if (first > last) return;
   const TTextWord& a = Words->Words(first);
   const TTextWord& b = Words->Words(last);
-  target.AddWord(TTerm::MakeText(Words->RebuildText(first, last)), a.StartPoint(), nullptr, b.EndPoint(),
-                 a.StartPoint());
+  target.AddPlainWord(Words->RebuildText(first, last), a.StartPoint(), b.EndPoint(), a.StartPoint());
 }
 
 void TParser::ParseWords(TParserWordList& result) {
@@ -101,8 +100,11 @@ void TParser::ParseWords(TParserWordList& result) {
     int rawStart = 0;      // first word of a raw interior
     int startWord = 0;     // first word of the delimiter's start sequence
     int startLast = 0;     // last word of the delimiter's start sequence
-    std::vector<int> pending;
   };
+  // Words not yet turned into nodes. Only the innermost level has any: a level
+  // flushes them before it opens a delimiter.
+  std::vector<int>& pending = pending_;
+  pending.clear();
   std::vector<Level> levels;
   levels.reserve(16);
   levels.push_back(Level{});
@@ -127,7 +129,7 @@ void TParser::ParseWords(TParserWordList& result) {
     Level& level = levels.back();
     if (i >= count) {
       if (level.raw) FlushRaw(level.rawStart, count - 1, *level.target);
-      FlushPending(level.pending, *level.target);
+      FlushPending(pending, *level.target);
       if (!level.term) return;
       // The delimiter is never closed: name the first word after its start.
       const int after = level.startLast + 1;
@@ -145,7 +147,7 @@ void TParser::ParseWords(TParserWordList& result) {
       if (f == kEndOfLine) {
         if (Words->IsLastOnLine(i)) {
           if (level.raw) FlushRaw(level.rawStart, i, *level.target);
-          FlushPending(level.pending, *level.target);
+          FlushPending(pending, *level.target);
           close(i);
           continue;
         }
@@ -153,7 +155,7 @@ void TParser::ParseWords(TParserWordList& result) {
         const int k = static_cast<int>(e.EndWords.size());
         if (k == 1 || EqualsUpper(Words->JoinWords(i, k), e.EndText())) {
           if (level.raw) FlushRaw(level.rawStart, i - 1, *level.target);
-          FlushPending(level.pending, *level.target);
+          FlushPending(pending, *level.target);
           close(k == 1 ? i : i + k - 1);
           continue;
         }
@@ -167,13 +169,13 @@ void TParser::ParseWords(TParserWordList& result) {
 
     const Found found = FindTerm(i);
     if (found.term < 0) {
-      level.pending.push_back(i);
+      pending.push_back(i);
       ++i;
       continue;
     }
     TTerm* term = Terms->Items(found.term);
     const int j = found.lastWord;
-    FlushPending(level.pending, *level.target);
+    FlushPending(pending, *level.target);
     if (term->EndWords.empty()) {
       const TTextWord& a = Words->Words(i);
       const TTextWord& z = Words->Words(j);

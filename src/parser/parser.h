@@ -38,6 +38,8 @@ class TParser {
 
   std::unique_ptr<TTextWordList> wordStore_;  // reused between parses
   std::string upperWord_;                     // scratch for term look-ups
+  std::vector<std::string> joined_;           // scratch for multi-word look-ups
+  std::vector<int> pending_;                  // words waiting to become plain nodes
 };
 
 }  // namespace ambrix

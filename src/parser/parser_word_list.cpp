@@ -34,8 +34,19 @@ int TParserWord::IndexInOwner() const {
 TParserWordList::~TParserWordList() {
   // The editable text unties itself from the nodes, so it goes first.
   TextList.reset();
+  FreeCreated();
+}
+
+void TParserWordList::FreeCreated() {
+  // A node may stand in the list more than once; free each one once.
+  std::size_t created = 0;
+  for (TParserWord* node : items_) {
+    if (node->createdIn_ != this) continue;
+    node->createdIn_ = nullptr;
+    items_[created++] = node;
+  }
+  for (std::size_t i = 0; i < created; ++i) delete items_[i];
   items_.clear();
-  owned_.clear();
 }
 
 int TParserWordList::Add(TParserWord* node) {
@@ -45,10 +56,11 @@ int TParserWordList::Add(TParserWord* node) {
 
 int TParserWordList::AddOwned(std::unique_ptr<TParserWord> node) {
   node->Owner = this;
+  node->createdIn_ = this;
   node->index_ = Count();
   if (node->Children) node->Children->ParentWord = node.get();
   items_.push_back(node.get());
-  owned_.push_back(std::move(node));
+  node.release();
   return Count() - 1;
 }
 
@@ -75,6 +87,17 @@ int TParserWordList::AddWord(std::unique_ptr<TTerm> term, TTextPoint startPos,
   return AddOwned(std::move(node));
 }
 
+int TParserWordList::AddPlainWord(std::string_view text, TTextPoint startPos, TTextPoint endPos,
+                                  TTextPoint endWordPos) {
+  auto node = std::make_unique<TParserWord>();
+  node->plainTerm_.emplace(TTerm::PlainText{}, text);
+  node->Term = &*node->plainTerm_;
+  node->StartPos = startPos;
+  node->EndPos = endPos;
+  node->EndWordPos = endWordPos;
+  return AddOwned(std::move(node));
+}
+
 std::unique_ptr<TParserWordList> TParserWordList::SubList(bool deep, int fromIndex, int toIndex) const {
   auto list = std::make_unique<TParserWordList>(deep);
   list->ParentWord = ParentWord;
@@ -95,8 +118,7 @@ std::unique_ptr<TParserWordList> TParserWordList::Copy(bool deep) const { return
 
 void TParserWordList::Clear() {
   TextList.reset();
-  items_.clear();
-  owned_.clear();
+  FreeCreated();
 }
 
 TParserWordList* TParserWordList::Root() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,8 @@ class TParserWord {
   friend class TParserWordList;
   friend class TParserTextWordList;
   std::unique_ptr<TTerm> ownedTerm_;
+  std::optional<TTerm> plainTerm_;  // a plain word's term, kept in the node itself
+  TParserWordList* createdIn_ = nullptr;  // the list that frees the node
   int index_ = -1;        // position in Owner at creation (checked before use)
   int tiedTextWords_ = 0;  // text words whose ParserWord is this node
 };
@@ -165,10 +168,16 @@ class TParserWordList {
 
  private:
   friend class TParserWord;
+  // The list frees the nodes it created (AddWord), never those it was given (Add).
   std::vector<TParserWord*> items_;
-  std::vector<std::unique_ptr<TParserWord>> owned_;  // the nodes this list frees
 
+  void FreeCreated();
+
+  friend class TParser;
   int AddOwned(std::unique_ptr<TParserWord> node);
+  /// A plain word (a new "#KEYWORD#" term for `text`) without a separate
+  /// allocation for its term.
+  int AddPlainWord(std::string_view text, TTextPoint startPos, TTextPoint endPos, TTextPoint endWordPos);
   void AddItem(TParserWordList& out, int fromIndex, int toIndex) const;
 };
 

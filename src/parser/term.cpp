@@ -5,9 +5,16 @@
 
 namespace ambrix {
 
+TTermWords::TTermWords(std::vector<std::string> words) : size_(words.size()) {
+  if (words.empty()) return;
+  first_ = std::move(words.front());
+  rest_.reserve(words.size() - 1);
+  for (std::size_t i = 1; i < words.size(); ++i) rest_.push_back(std::move(words[i]));
+}
+
 struct TTerm::Parts {
-  std::vector<std::string> startWords;
-  std::vector<std::string> endWords;
+  TTermWords startWords;
+  TTermWords endWords;
   TTermKind kind;
   bool isWord;
   std::string typeName;
@@ -72,15 +79,15 @@ TTerm::TTerm(TTermKind kind, std::string_view typeName, std::string_view startWo
         }
         if (start.empty()) throw Error("Неверные параметры разделителя");
         if (kind == tkText) {
-          p.startWords.push_back(std::move(start));
-          p.endWords.push_back(std::move(end));
+          p.startWords = TTermWords(std::move(start));
+          p.endWords = TTermWords(std::move(end));
         } else {
-          p.startWords = WordsOf(start);
+          p.startWords = TTermWords(WordsOf(start));
           if (p.startWords.empty()) throw Error("Неверные параметры разделителя");
           if (end == kEndOfLine) {
-            p.endWords.push_back(std::move(end));
+            p.endWords = TTermWords(std::move(end));
           } else if (!end.empty()) {
-            p.endWords = WordsOf(end);
+            p.endWords = TTermWords(WordsOf(end));
           }
         }
         p.nested = nested;
@@ -102,30 +109,50 @@ TTerm::TTerm(Parts&& parts)
       IgnoreNear(parts.ignoreNear),
       CaseStyle(parts.caseStyle),
       Tags(std::move(parts.tags)) {
-  if (Kind == tkText) {
-    startText_ = StartWords.front();
-    endText_ = EndWords.front();
-  } else {
-    startText_ = JoinWithSpaces(StartWords);
-    endText_ = JoinWithSpaces(EndWords);
+  auto join = [](const TTermWords& words) {
+    std::string r;
+    for (const auto& w : words) {
+      if (!r.empty()) r.push_back(' ');
+      r += w;
+    }
+    return r;
+  };
+  if (Kind != tkText) {
+    startText_ = join(StartWords);
+    endText_ = join(EndWords);
   }
 }
 
-std::unique_ptr<TTerm> TTerm::MakeText(std::string_view text) {
-  return std::make_unique<TTerm>(tkText, "#KEYWORD#", text, "", true, false, 0, csAsIs);
+namespace {
+std::string_view CheckedText(std::string_view text) {
+  if (text.empty()) throw Error("Неверные параметры разделителя");
+  return text;
 }
+}  // namespace
+
+TTerm::TTerm(PlainText, std::string_view text)
+    : StartWords(std::string(CheckedText(text))),
+      EndWords(std::string()),
+      Kind(tkText),
+      IsWord(true),
+      TypeName("#KEYWORD#"),
+      Nested(false),
+      IgnoreNear(0),
+      CaseStyle(csAsIs) {}
+
+std::unique_ptr<TTerm> TTerm::MakeText(std::string_view text) { return std::make_unique<TTerm>(PlainText{}, text); }
 
 std::unique_ptr<TTerm> TTerm::MakeListItem() {
   return std::make_unique<TTerm>(tkListItem, "#LIST#", "ITEM", "", false, false, 0, csAsIs);
 }
 
 std::unique_ptr<TTerm> TTerm::Clone() const {
-  return std::make_unique<TTerm>(Kind, TypeName, startText_, endText_, IsWord, Nested, IgnoreNear, CaseStyle,
+  return std::make_unique<TTerm>(Kind, TypeName, StartText(), EndText(), IsWord, Nested, IgnoreNear, CaseStyle,
                                  &Tags);
 }
 
-std::string TTerm::FormattedStartText() const { return ApplyCaseStyle(startText_, CaseStyle); }
-std::string TTerm::FormattedEndText() const { return ApplyCaseStyle(endText_, CaseStyle); }
+std::string TTerm::FormattedStartText() const { return ApplyCaseStyle(StartText(), CaseStyle); }
+std::string TTerm::FormattedEndText() const { return ApplyCaseStyle(EndText(), CaseStyle); }
 
 bool TTerm::HasTag(std::string_view tag) const {
   const std::string_view key = Trim(tag);

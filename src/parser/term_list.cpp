@@ -79,6 +79,14 @@ int TTermList::IndexOfStart(std::string_view text, int from) const {
   return -1;
 }
 
+int TTermList::IndexOfFirstUpperWord(const std::string& upperWord) const {
+  if (Prepared && !firstWordIndex_.empty()) {
+    const auto it = firstWordIndex_.find(upperWord);
+    return it == firstWordIndex_.end() ? -1 : it->second;
+  }
+  return IndexOfFirstWord(upperWord, 0);
+}
+
 int TTermList::IndexOfFirstWord(std::string_view word, int from) const {
   const std::string key = UpperTrim(word);
   if (from < 0) from = 0;

@@ -50,6 +50,8 @@ class TTermList {
   /// The first term from `from` whose first start word equals `word` trimmed
   /// and upper-cased; -1 if none.
   int IndexOfFirstWord(std::string_view word, int from = 0) const;
+  /// `IndexOfFirstWord` from 0 for a word already trimmed and upper-cased.
+  int IndexOfFirstUpperWord(const std::string& upperWord) const;
   /// The first term from `from` whose `TypeName` equals `typeName` trimmed and
   /// upper-cased; -1 if none.
   int IndexOfType(std::string_view typeName, int from = 0) const;

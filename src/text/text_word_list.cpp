@@ -23,11 +23,18 @@ bool SeparatorBefore(const std::string& a, const std::string& b) {
   return a.size() > b.size();
 }
 
+bool HasAny(const std::string& s, bool tab) {
+  for (char c : s) {
+    if (c == '\r' || c == '\n' || (tab && c == '\t')) return true;
+  }
+  return false;
+}
+
 // Replaces tabs by `tabSize` spaces and splits items that hold line breaks.
 void NormalizeLines(std::vector<std::string>& lines, int tabSize) {
   bool needsSplit = false;
   for (auto& line : lines) {
-    if (line.find_first_of("\t\r\n") == std::string::npos) continue;
+    if (!HasAny(line, true)) continue;
     if (line.find('\t') != std::string::npos) {
       std::string replaced;
       replaced.reserve(line.size() + 8);
@@ -40,13 +47,13 @@ void NormalizeLines(std::vector<std::string>& lines, int tabSize) {
       }
       line = std::move(replaced);
     }
-    if (line.find_first_of("\r\n") != std::string::npos) needsSplit = true;
+    if (HasAny(line, false)) needsSplit = true;
   }
   if (!needsSplit) return;
   std::vector<std::string> split;
   split.reserve(lines.size() + 16);
   for (auto& line : lines) {
-    if (line.find_first_of("\r\n") == std::string::npos) {
+    if (!HasAny(line, false)) {
       split.push_back(std::move(line));
       continue;
     }
@@ -85,9 +92,10 @@ struct SeparatorIndex {
 
 void TTextWordList::Parse(std::vector<std::string>& lines) {
   words_.clear();
-  words_.reserve(lines.size() * 4);
-
   NormalizeLines(lines, TabSize);
+  std::size_t bytes = 0;
+  for (const auto& line : lines) bytes += line.size();
+  words_.reserve(bytes / 5 + 16);  // about one word in five characters of T-SQL
 
   for (auto it = Separators.rbegin(); it != Separators.rend();) {
     std::string normal = UpperTrim(*it);
