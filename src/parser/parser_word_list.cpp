@@ -38,27 +38,30 @@ TParserWordList::~TParserWordList() {
 }
 
 void TParserWordList::FreeCreated() {
-  // A node may stand in the list more than once; free each one once.
-  std::size_t created = 0;
-  for (TParserWord* node : items_) {
-    if (node->createdIn_ != this) continue;
-    node->createdIn_ = nullptr;
-    items_[created++] = node;
+  if (given_) {
+    for (TParserWord* node : created_) delete node;
+  } else {
+    for (TParserWord* node : items_) delete node;
   }
-  for (std::size_t i = 0; i < created; ++i) delete items_[i];
   items_.clear();
+  created_.clear();
+  given_ = false;
 }
 
 int TParserWordList::Add(TParserWord* node) {
+  if (!given_) {
+    created_ = items_;
+    given_ = true;
+  }
   items_.push_back(node);
   return Count() - 1;
 }
 
 int TParserWordList::AddOwned(std::unique_ptr<TParserWord> node) {
   node->Owner = this;
-  node->createdIn_ = this;
   node->index_ = Count();
   if (node->Children) node->Children->ParentWord = node.get();
+  if (given_) created_.push_back(node.get());
   items_.push_back(node.get());
   node.release();
   return Count() - 1;

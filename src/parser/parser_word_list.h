@@ -51,7 +51,6 @@ class TParserWord {
   friend class TParserTextWordList;
   std::unique_ptr<TTerm> ownedTerm_;
   std::optional<TTerm> plainTerm_;  // a plain word's term, kept in the node itself
-  TParserWordList* createdIn_ = nullptr;  // the list that frees the node
   int index_ = -1;        // position in Owner at creation (checked before use)
   int tiedTextWords_ = 0;  // text words whose ParserWord is this node
 };
@@ -168,8 +167,13 @@ class TParserWordList {
 
  private:
   friend class TParserWord;
-  // The list frees the nodes it created (AddWord), never those it was given (Add).
+  // The list frees the nodes it created (AddWord), never those it was given
+  // (Add), and never reads a node it was given when it frees: such a node may
+  // be gone already. While every item was created here, `items_` alone says
+  // what to free; the first `Add` starts the separate list `created_`.
   std::vector<TParserWord*> items_;
+  std::vector<TParserWord*> created_;
+  bool given_ = false;
 
   void FreeCreated();
 

@@ -152,14 +152,12 @@ TEST_F(EditableTextTest, DeletesWordsKeepingLayout) {
   EXPECT_EQ(words[1]->StartTextWord, nullptr);
   EXPECT_THAT(Print(), ElementsAre("CREATE TABLE (", "  a int,", "  b char(10))"));
 
-  Build({"x (a,", " b) y"});
-  text.DeleteRange(words[1]->StartTextWord, words[1]->EndTextWord, true);
+  // Each build replaces the editable text, so take it anew.
+  Build({"x (a,", " b) y"}).DeleteRange(words[1]->StartTextWord, words[1]->EndTextWord, true);
   EXPECT_THAT(Print(), ElementsAre("xy"));  // y takes the layout of ")"
-  Build({"p q r s"});
-  text.DeleteCount(Find("q"), 2, false);
+  Build({"p q r s"}).DeleteCount(Find("q"), 2, false);
   EXPECT_THAT(Print(), ElementsAre("p s"));
-  Build({"p q"});
-  text.DeleteCount(Find("q"), 9, false);
+  Build({"p q"}).DeleteCount(Find("q"), 9, false);
   EXPECT_THAT(Print(), ElementsAre("p"));
 }
 

@@ -154,5 +154,22 @@ TEST_F(SearchTest, SplitItemsReachTheTreesText) {
   EXPECT_EQ(words[1]->Children->Words(0)->Text(), "a");
 }
 
+TEST(SearchLists, MayBeDestroyedAfterTheTree) {
+  // Output lists declared before the tree die after it; freeing them must not
+  // touch the tree's nodes.
+  TParserWordList items;
+  TParserWordList found;
+  TestTerms dialect = MakeTestTerms();
+  {
+    TParserWordList words;
+    std::vector<std::string> lines{"a, (b, c), d"};
+    dialect.Parse(lines, words);
+    words.SplitByTerm(dialect.ListDiv, true, items, false);
+    words.FindAll({"c"}, true, found, {});
+    ASSERT_EQ(items.Count(), 3);
+    ASSERT_EQ(found.Count(), 1);
+  }
+}
+
 }  // namespace
 }  // namespace ambrix
