@@ -80,4 +80,10 @@ std::string TypeList(const TOptAddScript& options) {
   return list;
 }
 
+bool* FlagOfType(TOptAddScript& options, std::string_view typeName) {
+  for (const TypeFlag& type : kDeclarationOrder)
+    if (SameText(type.name, typeName)) return &(options.*type.flag);
+  return nullptr;
+}
+
 }  // namespace ambrix

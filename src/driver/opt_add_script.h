@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ambrix {
@@ -63,5 +64,10 @@ std::vector<std::string> SelectedTypeNames(const TOptAddScript& options);
 /// constraint default, constraint rule, constraint unique, constraint foreign
 /// key, index, trigger, view, procedure, function. Empty with no flag set.
 std::string TypeList(const TOptAddScript& options);
+
+/// The flag that selects the type object named `typeName` (lower-case
+/// repository name such as "constraint primary key", compared ignoring case);
+/// null when no flag selects such a type.
+bool* FlagOfType(TOptAddScript& options, std::string_view typeName);
 
 }  // namespace ambrix

@@ -1,0 +1,272 @@
+#include "cli/app.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <map>
+
+#include "cli/diagnostics.h"
+#include "cli/object_types.h"
+#include "driver/repository_location.h"
+#include "text/encoding.h"
+#include "text/error.h"
+#include "text/string_helpers.h"
+#include "text/utf8.h"
+#include "text/version.h"
+
+namespace ambrix::cli {
+
+namespace {
+
+void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+std::string Padded(const std::string& text, std::size_t width) {
+  const std::size_t length = Utf8Length(text);
+  return length >= width ? text : text + std::string(width - length, ' ');
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args) {
+  const ParseResult parsed = ParseCommandLine(args);
+  const Invocation& inv = parsed.invocation;
+  if (!parsed.error.empty()) {
+    std::cerr << "ambrix: " << parsed.error << "\n" << UsageHint(inv.command) << "\n";
+    return kExitUsage;
+  }
+  if (inv.version) {
+    Print(std::string("ambrix ") + Version() + "\n");
+    return kExitOk;
+  }
+  if (inv.help) {
+    Print(inv.command ? CommandHelp(*inv.command) : OverviewHelp());
+    return kExitOk;
+  }
+  Console console(stderr, inv.Has("quiet"));
+  App app(inv, console);
+  try {
+    return app.Dispatch();
+  } catch (const std::exception& e) {
+    // Errors of the repository, of the input and of the output alike.
+    console.Finish();
+    console.Report(FormatError({}, std::nullopt, e.what()));
+    return kExitError;
+  }
+}
+
+int App::Dispatch() {
+  const std::string& name = inv_.command->name;
+  if (const std::string problem = CheckOptions(); !problem.empty()) return UsageError(problem);
+  if (name == "convert") return Convert();
+  if (name == "project list") return ProjectList();
+  if (name == "project create") return ProjectCreate();
+  if (name == "project delete") return ProjectDelete();
+  if (name == "project show") return ProjectShow();
+  if (name == "import") return Import();
+  if (name == "compile") return Compile();
+  if (name == "reset") return Reset();
+  if (name == "generate") return Generate();
+  if (name == "alarms") return Alarms();
+  if (name == "show") return Show();
+  return UsageError("unknown command '" + name + "'");
+}
+
+std::string App::CheckOptions() {
+  if (inv_.command->name == "project create" && (Trim(inv_.args[0]).empty() || Utf8Length(inv_.args[0]) > 50))
+    return "a project name is 1 to 50 characters long";
+  if (inv_.Has("types")) {
+    TOptAddScript probe;
+    if (std::string problem = ChooseTypes(inv_.options.at("types"), probe); !problem.empty()) return problem;
+  }
+  if (const auto type = inv_.Value("type"); type && !RepositoryTypeName(*type))
+    return "unknown object type '" + *type + "'";
+  for (const char* option : {"input-encoding", "output-encoding"}) {
+    const auto name = inv_.Value(option);
+    if (!name) continue;
+    TextEncoding encoding;
+    try {
+      encoding = EncodingFromName(*name);
+    } catch (const Error&) {
+      return "--" + std::string(option) + ": unknown encoding '" + *name + "'";
+    }
+    if (std::string(option) == "output-encoding" && encoding != TextEncoding::Utf8 &&
+        encoding != TextEncoding::Windows1251)
+      return "--output-encoding: the generated script is written in utf-8 or windows-1251, not '" + *name + "'";
+  }
+  if (const auto mode = inv_.Value("mode"); mode && *mode != "new" && *mode != "changed" && *mode != "all")
+    return "--mode is new, changed or all, not '" + *mode + "'";
+  if (const auto format = inv_.Value("format"); format && *format != "text" && *format != "csv" && *format != "json")
+    return "--format is text, csv or json, not '" + *format + "'";
+  if (inv_.Has("source") + inv_.Has("dest") + inv_.Has("drop") > 1) return "give only one of --source, --dest, --drop";
+  if (inv_.command->name == "generate" && !inv_.Value("output")) return "generate needs the file to write: -o FILE";
+  if (inv_.Has("project") && !inv_.Has("repository"))
+    return "--project needs --repository (without it the conversion leaves no project behind)";
+  return {};
+}
+
+int App::UsageError(const std::string& message) {
+  console_.Report("ambrix: " + message + "\n" + UsageHint(inv_.command));
+  return kExitUsage;
+}
+
+TConvertDataModule& App::Converter(bool inMemory) {
+  if (converter_) return *converter_;
+  RepositoryLocation location;
+  if (const auto text = inv_.Value("repository"))
+    location = ParseRepositoryLocation(*text);
+  else
+    location = inMemory ? InMemoryRepositoryLocation() : DefaultRepositoryLocation();
+  converter_ = std::make_unique<TConvertDataModule>(location);
+  converter_->OnLog = [this](const std::string& line) { console_.Log(line); };
+  converter_->OnProgressStart = [this](int max) { console_.Start(max); };
+  converter_->OnProgress = [this](int position) { console_.Step(position); };
+  return *converter_;
+}
+
+int App::FindProject(const std::string& name) {
+  DataSet& projects = Converter().dsProject;
+  // Names are matched exactly first, then ignoring case when that is unambiguous.
+  if (projects.Locate("Name", [&](const QVariant& v) { return v.toString().toStdString() == name; }))
+    return static_cast<int>(projects.Int("Project_id"));
+  int found = -1;
+  for (int row = 0; row < projects.RowCount(); ++row) {
+    if (!SameText(projects.Value(row, "Name").toString().toStdString(), name)) continue;
+    if (found >= 0) throw Error("project name '" + name + "' is ambiguous: letter case tells the projects apart");
+    found = row;
+  }
+  if (found < 0) throw Error("no project named '" + name + "' (ambrix project list shows the projects)");
+  projects.MoveTo(found);
+  return static_cast<int>(projects.Int("Project_id"));
+}
+
+int App::CreateProject(const std::string& name, const std::optional<std::string>& dialect,
+                       const std::optional<std::string>& dns) {
+  TConvertDataModule& cv = Converter();
+  DataSet& dialects = cv.dsDialect;
+  if (dialects.IsEmpty()) throw Error("the repository holds no source dialect");
+  dialects.First();
+  if (dialect && !dialects.Locate("Name", [&](const QVariant& v) { return SameText(v.toString().toStdString(), *dialect); }))
+    throw Error("no dialect named '" + *dialect + "'");
+  const QVariant dialectId = dialects.Value("Dialect_id");
+  UpdatableDataSet& projects = cv.dsProject;
+  projects.Insert();
+  try {
+    projects.SetValue("Name", QString::fromStdString(name));
+    projects.SetValue("Dialect_id", dialectId);
+    if (dns) projects.SetValue("DNS", QString::fromStdString(*dns));
+    projects.Post();
+  } catch (...) {
+    projects.Cancel();
+    throw;
+  }
+  return static_cast<int>(projects.Int("Project_id"));
+}
+
+void App::OpenProject(const std::string& name) {
+  TConvertDataModule& cv = Converter();
+  cv.SetProject(FindProject(name));
+}
+
+std::vector<ObjectRef> App::ProjectObjects() {
+  DataSet& tree = Converter().dsTreeObject;
+  std::vector<ObjectRef> objects;
+  for (int row = 0; row < tree.RowCount(); ++row) {
+    const long long level = tree.Value(row, "Level").toLongLong();
+    if (level == 0 || level == 2) continue;  // type groups
+    ObjectRef object;
+    object.id = tree.Value(row, "Object_id").toInt();
+    object.name = tree.Value(row, "Object").toString().toStdString();
+    object.type = tree.Value(row, "TypeObject").toString().toStdString();
+    object.parent = tree.Value(row, "ParentObject").toString().toStdString();
+    objects.push_back(std::move(object));
+  }
+  return objects;
+}
+
+std::vector<ObjectRef> App::FindObjects(const std::string& spec) {
+  std::optional<std::string> type;
+  std::string name = spec;
+  const std::size_t colon = spec.find(':');
+  if (colon != std::string::npos) {
+    type = RepositoryTypeName(spec.substr(0, colon));
+    if (!type) throw Error("unknown object type '" + spec.substr(0, colon) + "' in '" + spec + "'");
+    name = spec.substr(colon + 1);
+  }
+  std::vector<ObjectRef> found;
+  for (ObjectRef& object : ProjectObjects()) {
+    if (!SameText(object.name, name)) continue;
+    if (type && !SameText(object.type, *type)) continue;
+    found.push_back(std::move(object));
+  }
+  if (found.empty()) throw Error("no object named '" + spec + "' in project '" + Converter().ProjectName + "'");
+  return found;
+}
+
+// --- Project commands ------------------------------------------------------
+
+int App::ProjectList() {
+  DataSet& projects = Converter().dsProject;
+  std::size_t width = 4;
+  for (int row = 0; row < projects.RowCount(); ++row)
+    width = std::max(width, Utf8Length(projects.Value(row, "Name").toString().toStdString()));
+  for (int row = 0; row < projects.RowCount(); ++row) {
+    std::string line = Padded(projects.Value(row, "Name").toString().toStdString(), width) + "  " +
+                       projects.Value(row, "DialectName").toString().toStdString();
+    const std::string dns = projects.Value(row, "DNS").toString().toStdString();
+    if (!dns.empty()) line += "  (ODBC " + dns + ")";
+    Print(line + "\n");
+  }
+  return kExitOk;
+}
+
+int App::ProjectCreate() {
+  const std::string& name = inv_.args[0];
+  DataSet& projects = Converter().dsProject;
+  if (projects.Locate("Name", [&](const QVariant& v) { return SameText(v.toString().toStdString(), name); }))
+    throw Error("a project named '" + projects.Text("Name") + "' already exists");
+  CreateProject(name, inv_.Value("dialect"), inv_.Value("dns"));
+  console_.Log("ambrix: created project '" + name + "'");
+  return kExitOk;
+}
+
+int App::ProjectDelete() {
+  FindProject(inv_.args[0]);
+  Converter().dsProject.Delete();
+  console_.Log("ambrix: deleted project '" + inv_.args[0] + "'");
+  return kExitOk;
+}
+
+int App::ProjectShow() {
+  OpenProject(inv_.args[0]);
+  TConvertDataModule& cv = Converter();
+  std::string out = "Project:  " + cv.ProjectName + "\n";
+  out += "Dialect:  " + cv.dsProject.Text("DialectName") + "\n";
+  if (!cv.ProjectDNS.empty()) out += "ODBC:     " + cv.ProjectDNS + "\n";
+  std::map<std::string, std::pair<int, int>> perType;  // objects, warnings
+  int objects = 0;
+  for (const ObjectRef& object : ProjectObjects()) {
+    ++perType[CliTypeName(object.type)].first;
+    ++objects;
+  }
+  DataSet& alarms = cv.dsAlarmObject;
+  for (int row = 0; row < alarms.RowCount(); ++row)
+    ++perType[CliTypeName(alarms.Value(row, "TypeObjectName").toString().toStdString())].second;
+  out += "Objects:  " + std::to_string(objects) + ", warnings: " + std::to_string(alarms.RowCount()) + "\n";
+  for (const auto& [type, counts] : perType)
+    out += "  " + Padded(type, 20) + std::to_string(counts.first) + " objects, " + std::to_string(counts.second) +
+           " warnings\n";
+  Print(out);
+  return kExitOk;
+}
+
+// --- Operations --------------------------------------------------------------
+
+int App::Convert() { return UsageError("convert is not available yet"); }
+int App::Import() { return UsageError("import is not available yet"); }
+int App::Compile() { return UsageError("compile is not available yet"); }
+int App::Reset() { return UsageError("reset is not available yet"); }
+int App::Generate() { return UsageError("generate is not available yet"); }
+int App::Alarms() { return UsageError("alarms is not available yet"); }
+int App::Show() { return UsageError("show is not available yet"); }
+
+}  // namespace ambrix::cli

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_args.h"
+#include "cli/progress_bar.h"
+#include "driver/convert_data_module.h"
+
+namespace ambrix::cli {
+
+/// Runs the command line `args` (argv without the program name) and returns
+/// the exit code. Output goes to stdout, log lines, diagnostics and errors
+/// to stderr.
+int Run(const std::vector<std::string>& args);
+
+/// One object of the open project, as the object tree lists it.
+struct ObjectRef {
+  int id = 0;
+  std::string name;
+  std::string type;    ///< type object name, as the repository stores it
+  std::string parent;  ///< parent table's name; empty when none
+};
+
+/// The running command: its invocation, the console (log, progress,
+/// reports) and the converter object, created on first use.
+class App {
+ public:
+  App(const Invocation& invocation, Console& console) : inv_(invocation), console_(console) {}
+
+  int Dispatch();
+
+ private:
+  // Commands.
+  int Convert();
+  int ProjectList();
+  int ProjectCreate();
+  int ProjectDelete();
+  int ProjectShow();
+  int Import();
+  int Compile();
+  int Reset();
+  int Generate();
+  int Alarms();
+  int Show();
+
+  /// The converter on the repository of --repository (or the default one, or
+  /// a private in-memory one when `inMemory`), with its callbacks plugged in.
+  TConvertDataModule& Converter(bool inMemory = false);
+  /// Positions dsProject on the project named `name`; throws when none.
+  int FindProject(const std::string& name);
+  /// Creates a project; returns its key.
+  int CreateProject(const std::string& name, const std::optional<std::string>& dialect,
+                    const std::optional<std::string>& dns);
+  /// Opens the project named `name`.
+  void OpenProject(const std::string& name);
+  /// The objects of the open project, in the object tree's order.
+  std::vector<ObjectRef> ProjectObjects();
+  /// The objects an OBJECT argument (NAME or TYPE:NAME) names; throws when none.
+  std::vector<ObjectRef> FindObjects(const std::string& spec);
+
+  /// The usage error in the option values, or an empty string.
+  std::string CheckOptions();
+  /// Reports a usage error found after parsing; returns kExitUsage.
+  int UsageError(const std::string& message);
+
+  const Invocation& inv_;
+  Console& console_;
+  std::unique_ptr<TConvertDataModule> converter_;
+};
+
+}  // namespace ambrix::cli

@@ -1,0 +1,103 @@
+#include "run_ambrix.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace ambrix::test {
+
+void CliTest::SetUp() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "ambrix-cli-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  dir_ = pattern;
+}
+
+void CliTest::TearDown() {
+  std::error_code ignored;
+  std::filesystem::remove_all(dir_, ignored);
+}
+
+RunResult CliTest::Ambrix(const std::vector<std::string>& args) {
+  int outPipe[2], errPipe[2];
+  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) ADD_FAILURE() << "pipe failed";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    const int devNull = open("/dev/null", O_RDONLY);
+    dup2(devNull, 0);
+    close(outPipe[0]);
+    close(errPipe[0]);
+    if (chdir(dir_.c_str()) != 0) _exit(127);
+    setenv("XDG_DATA_HOME", dir_.c_str(), 1);
+    std::vector<char*> argv;
+    std::string program = AMBRIX_EXECUTABLE;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  RunResult result;
+  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  int open = 2;
+  char buffer[65536];
+  while (open > 0) {
+    if (poll(fds, 2, -1) < 0) break;
+    for (int k = 0; k < 2; ++k) {
+      if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
+      if (n <= 0) {
+        close(fds[k].fd);
+        fds[k].fd = -1;
+        --open;
+        continue;
+      }
+      (k == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::filesystem::path CliTest::Write(const std::string& name, const std::string& bytes) {
+  const std::filesystem::path path = dir_ / name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+std::string CliTest::Read(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string CliTest::RepositoryFile(const std::string& name) const { return "sqlite:" + (dir_ / name).string(); }
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::istringstream in(text);
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::filesystem::path Example(const std::string& name) {
+  return std::filesystem::path(AMBRIX_SOURCE_DIR) / "examples" / name;
+}
+
+}  // namespace ambrix::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace ambrix::test {
+
+/// What one run of the built `ambrix` program gave.
+struct RunResult {
+  int exitCode = -1;  ///< -1: killed by a signal
+  std::string out;
+  std::string err;
+};
+
+/// A private folder per test, used as the working folder and as
+/// XDG_DATA_HOME (so the default repository is the test's own).
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  /// Runs `ambrix args...` in the test folder, stdin from /dev/null.
+  RunResult Ambrix(const std::vector<std::string>& args);
+
+  /// Writes a file in the test folder; returns its path.
+  std::filesystem::path Write(const std::string& name, const std::string& bytes);
+  static std::string Read(const std::filesystem::path& path);
+  /// `sqlite:` location of a repository file in the test folder.
+  std::string RepositoryFile(const std::string& name = "repo.sqlite3") const;
+
+  std::filesystem::path dir_;
+};
+
+/// The lines of a text (without line ends; CR LF and LF both end lines).
+std::vector<std::string> Lines(const std::string& text);
+
+/// The example scripts of the project.
+std::filesystem::path Example(const std::string& name);
+
+}  // namespace ambrix::test
