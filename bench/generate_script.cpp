@@ -3,8 +3,10 @@
 // Enterprise Manager's script generator writes (SET batches, drop guards,
 // bracketed owner-qualified names, GO after every batch), with a realistic mix
 // of user types, defaults, tables with constraints and indexes, views,
-// functions of the three kinds, procedures with table variables and cursors,
-// and triggers.
+// functions of the three kinds, procedures with table variables, temporary
+// tables, cursors, CASE expressions and the odd dynamic SQL, triggers, and
+// permission batches. Comments and string literals carry Russian text (the
+// script is UTF-8), with doubled quotes, as the scripts of Russian shops do.
 //
 //   generate_script --size-mb 10 [--seed 1] [-o FILE]
 
@@ -60,6 +62,12 @@ const std::vector<std::string> kWords = {
     "Period",  "Phone",   "Price",   "Quantity", "Rate",  "Region",   "Remark",  "Route",
     "Sale",    "Serial",  "Shipment", "State",  "Status", "Stock",    "Supplier", "Tax",
     "Total",   "Unit",    "Vendor",  "Warehouse", "Weight", "Zone"};
+
+// Russian descriptions for comments and messages.
+const std::vector<std::string> kRemarks = {
+    "Сохранение записи", "Проверка остатков на складе", "Расчёт суммы документа",
+    "Обновление статуса заказа", "Журнал изменений", "Выборка для отчёта «Продажи»",
+    "Удаление устаревших строк", "Пересчёт итогов за период"};
 
 const std::vector<std::string> kTypes = {
     "[int]",          "[smallint]",       "[tinyint]",    "[bigint]",       "[bit]",
@@ -237,12 +245,14 @@ class Generator {
       const Table& t = tables[i];
       const std::string name = "usp_" + t.name + "_Save";
       DropGuard(name, "IsProcedure");
-      std::string text = "SET QUOTED_IDENTIFIER ON \nGO\nSET ANSI_NULLS ON \nGO\n\nCREATE PROCEDURE dbo." + name + "\n";
+      std::string text = "SET QUOTED_IDENTIFIER ON \nGO\nSET ANSI_NULLS ON \nGO\n\n/*\n  " + random_.Pick(kRemarks) +
+                         ": " + t.name + "\n  Автор: отдел АСУ, ред. " + std::to_string(1 + random_.Below(9)) +
+                         "\n*/\nCREATE PROCEDURE dbo." + name + "\n";
       for (std::size_t c = 0; c < t.columns.size(); ++c) {
         text += "  @p" + std::to_string(c) + " " + (c == 0 ? std::string("int") : "varchar(100)") +
                 (c + 1 < t.columns.size() ? ",\n" : "\n");
       }
-      text += "AS\nBEGIN\n  SET NOCOUNT ON\n  DECLARE @count int, @msg varchar(200)\n";
+      text += "AS\nBEGIN\n  SET NOCOUNT ON -- без лишних сообщений клиенту\n  DECLARE @count int, @msg varchar(200)\n";
       text += "  DECLARE @work TABLE (Id int, Val varchar(100))\n";
       text += "  INSERT INTO @work (Id, Val) SELECT [" + t.columns[0].name + "], [" + t.columns[2].name + "] FROM dbo.[" +
               t.name + "] WHERE [" + t.columns[0].name + "] = @p0\n";
@@ -258,8 +268,20 @@ class Generator {
                 "\n  DEALLOCATE c" + suffix + "\n";
       }
       if (random_.Chance(20)) text += "  SELECT name FROM sysobjects WHERE xtype = 'U'\n";
+      if (random_.Chance(40)) {
+        const std::string temp = "#t" + suffix;
+        text += "  -- " + random_.Pick(kRemarks) + "\n  CREATE TABLE " + temp + " (Id int NOT NULL, Kind char(1) NULL)\n" +
+                "  INSERT INTO " + temp + " (Id, Kind)\n    SELECT Id, CASE WHEN Val IS NULL THEN 'N' WHEN Val = '' THEN 'E'" +
+                " ELSE 'V' END FROM @work\n  SELECT @msg = 'Строк в ''" + t.name + "'': ' + CONVERT(varchar(10), COUNT(*)) FROM " +
+                temp + "\n  DROP TABLE " + temp + "\n";
+      }
+      if (random_.Chance(5)) {
+        text += "  SET @msg = 'UPDATE dbo.[" + t.name + "] SET [" + t.columns[1].name + "] = NULL WHERE 1 = 0'\n" +
+                "  EXEC (@msg)\n";
+      }
       text += "  SELECT @count = COUNT_BIG(ALL [" + t.columns[0].name + "]) FROM dbo.[" + t.name + "]\n";
       text += "  RETURN 0\nEND\n\nGO\nSET QUOTED_IDENTIFIER OFF \nGO\nSET ANSI_NULLS ON \nGO\n\n";
+      if (random_.Chance(50)) text += "GRANT  EXECUTE  ON [dbo].[" + name + "]  TO [public]\nGO\n\n";
       Emit(text);
     }
   }
@@ -271,7 +293,7 @@ class Generator {
       std::string text = "CREATE TRIGGER [tr" + t.name + "] ON [dbo].[" + t.name + "]\n" +
                          (insteadOf ? "INSTEAD OF DELETE\n" : "FOR INSERT, UPDATE\n") + "AS\nBEGIN\n";
       if (insteadOf) {
-        text += "  RAISERROR ('Rows of " + t.name + " are never deleted', 16, 1)\n";
+        text += "  RAISERROR ('Строки " + t.name + " не удаляются', 16, 1)\n";
       } else {
         text += "  IF UPDATE([" + t.columns[1].name + "])\n  BEGIN\n    UPDATE dbo.[" + t.name + "] SET [" +
                 t.columns[1].name + "] = i.[" + t.columns[1].name + "]\n    FROM inserted i\n    WHERE dbo.[" + t.name +
