@@ -63,6 +63,10 @@ class TConvertDataModule : public IObjectSourceLookup {
   std::function<void(TConvertDataModule& sender)> OnAlarmsChanged;  ///< dsAlarmObject was (re)opened
   /// A batch or an object that a run with KeepGoing passed over (after its log line).
   std::function<void(const TSkippedFailure& failure)> OnSkipped;
+  /// Generation wrote the creation script of object `objectId` into the file,
+  /// from line `line` (1-based) on; the command line translates alarm
+  /// positions with it.
+  std::function<void(int objectId, int line)> OnScriptPlaced;
 
   // --- The open project. ---------------------------------------------------
   int ProjectId = 0;  ///< 0: no project open
@@ -202,6 +206,10 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// no type is chosen. A failed compilation ends the run with no file
   /// written, unless `options.KeepGoing`.
   void GenerateScript(const TOptAddScript& options);
+  /// The compilation run of GenerateScript without the file: the alarms of the
+  /// project's not-compiled objects of the chosen types are purged and those
+  /// objects are compiled in one run (`options.KeepGoing` as there).
+  void CompilePending(const TOptAddScript& options);
 
   /// The stored source of the open project's first object named
   /// `objectName`, as lines; empty when there is none (dsObjectType).

@@ -269,7 +269,11 @@ QString StatementSet::DropScriptsStatement(int projectId, const std::string& typ
 }
 
 QString StatementSet::CreationScriptsStatement(int projectId, const std::string& typeList) const {
-  return TypeListQuery(QStringLiteral("o.Object, o.DestScript"), QStringLiteral("o.DestScript is not null"), projectId,
+  // The key tells the command line where each object's script lands in the
+  // file; the SQL Anywhere set keeps the statement as the program always had it.
+  const QString columns = backend_ == Backend::SqlAnywhere ? QStringLiteral("o.Object, o.DestScript")
+                                                          : QStringLiteral("o.Object, o.DestScript, o.Object_id");
+  return TypeListQuery(columns, QStringLiteral("o.DestScript is not null"), projectId,
                        typeList,
                        QStringLiteral("t.Num, o.ParentObject_id") + NullsFirst(backend_) + QStringLiteral(", ") +
                            ByName(backend_));

@@ -51,11 +51,14 @@ class TScriptFile {
       } catch (const Error& error) {
         throw Error("Скрипт не записан в файл \"" + fileName_ + "\": " + error.what());
       }
-      line_ += LineBreaks(item);
     }
+    line_ += LineBreaks(item);
     Write("\r\n");
     ++line_;
   }
+
+  /// The number of the next item's first line.
+  int Line() const { return line_; }
 
   void Commit() {
     if (!file_.commit()) Fail();
@@ -106,12 +109,10 @@ std::string QuotedName(const std::string& name) {
 
 }  // namespace
 
-void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
+void TConvertDataModule::CompilePending(const TOptAddScript& options) {
   const std::string typeList = TypeList(options);
   if (typeList.empty()) return;
   if (ProjectId == 0 || !ProjectLoaded()) throw Error("Нет открытого проекта");
-  // A bad encoding name or a file that cannot be written fails before any work.
-  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding));
   const StatementSet& statements = repository().statements();
 
   Log("Удаление предупреждений компилятора");
@@ -162,6 +163,17 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
                      CloseDataSet(dsObjects);
                    });
       });
+}
+
+void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
+  const std::string typeList = TypeList(options);
+  if (typeList.empty()) return;
+  if (ProjectId == 0 || !ProjectLoaded()) throw Error("Нет открытого проекта");
+  // A bad encoding name or a file that cannot be written fails before any work.
+  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding));
+  const StatementSet& statements = repository().statements();
+
+  CompilePending(options);
 
   Log("");
   Log("Сборка скрипта ...");
@@ -205,6 +217,8 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
           file.Add("/* -------------- */ print " + QuotedName(dsObjects.Text("Object")));
           file.Add("GO");
           file.Add("");
+          if (OnScriptPlaced && dsObjects.FieldIndex("Object_id") >= 0)
+            OnScriptPlaced(static_cast<int>(dsObjects.Int("Object_id")), file.Line());
           file.Add(dsObjects.Text("DestScript"));
           file.Add("GO");
           file.Add("");
