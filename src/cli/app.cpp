@@ -120,6 +120,15 @@ TConvertDataModule& App::Converter(bool inMemory) {
   converter_->OnLog = [this](const std::string& line) { console_.Log(line); };
   converter_->OnProgressStart = [this](int max) { console_.Start(max); };
   converter_->OnProgress = [this](int position) { console_.Step(position); };
+  converter_->OnSkipped = [this](const TSkippedFailure& skipped) {
+    Failure failure{skipped.ObjectName.empty() ? importing_ : std::string(), skipped.Line, skipped.TypeName,
+                    skipped.ObjectName, skipped.Message};
+    failures_.push_back(std::move(failure));
+    // Without --keep-going the first failure ends the run: it leaves the
+    // converter as the failure itself would.
+    if (!inv_.Has("keep-going")) throw Error(skipped.Message);
+  };
+  converter_->OnScriptPlaced = [this](int objectId, int line) { placed_[objectId] = line; };
   return *converter_;
 }
 
@@ -258,15 +267,5 @@ int App::ProjectShow() {
   Print(out);
   return kExitOk;
 }
-
-// --- Operations --------------------------------------------------------------
-
-int App::Convert() { return UsageError("convert is not available yet"); }
-int App::Import() { return UsageError("import is not available yet"); }
-int App::Compile() { return UsageError("compile is not available yet"); }
-int App::Reset() { return UsageError("reset is not available yet"); }
-int App::Generate() { return UsageError("generate is not available yet"); }
-int App::Alarms() { return UsageError("alarms is not available yet"); }
-int App::Show() { return UsageError("show is not available yet"); }
 
 }  // namespace ambrix::cli

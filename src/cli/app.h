@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,15 @@ struct ObjectRef {
   std::string name;
   std::string type;    ///< type object name, as the repository stores it
   std::string parent;  ///< parent table's name; empty when none
+};
+
+/// A batch or an object that failed, as the command reports it.
+struct Failure {
+  std::string file;         ///< the script concerned; empty when none
+  int line = 0;             ///< 0: unknown
+  std::string typeName;     ///< repository type name of the object; empty for a batch
+  std::string objectName;
+  std::string message;
 };
 
 /// The running command: its invocation, the console (log, progress,
@@ -63,12 +73,32 @@ class App {
 
   /// The usage error in the option values, or an empty string.
   std::string CheckOptions();
+  /// Reads FILE into the open project; false (after reporting) when it failed.
+  bool ImportFile(const std::string& file, TOptAddScript options);
+  /// Compiles the pending objects of the chosen types (and, with `output`,
+  /// writes the target script there); reports failures and warnings.
+  /// Returns the exit code.
+  int CompileAndGenerate(TOptAddScript options, const std::string* output);
+  /// Reports the failures collected by the last operation; `inputs` are the
+  /// scripts in which the failed objects' lines are looked up.
+  void ReportFailures(const std::vector<std::string>& inputs);
+  /// Checks that FILE is a readable text script; reports and returns false when not.
+  bool CheckInput(const std::string& file);
+  /// The options every operation shares: types, encodings, --keep-going.
+  TOptAddScript BaseOptions();
+
   /// Reports a usage error found after parsing; returns kExitUsage.
   int UsageError(const std::string& message);
 
   const Invocation& inv_;
   Console& console_;
   std::unique_ptr<TConvertDataModule> converter_;
+  std::vector<Failure> failures_;
+  std::size_t reported_ = 0;         ///< failures_ reported so far
+  std::vector<std::string> inputs_;  ///< convert: the scripts read
+  std::string importing_;       ///< the script being read, for failures of its batches
+  std::map<int, int> placed_;   ///< object key -> first line of its creation script in the output
+
 };
 
 }  // namespace ambrix::cli
