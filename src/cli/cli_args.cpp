@@ -256,8 +256,9 @@ std::string OverviewHelp() {
   AppendOptions(out, kCommonOptions);
   out +=
       "\n"
-      "Exit codes: 0 done; 1 done, but some objects failed to convert; 2 wrong command line;\n"
-      "3 an input, output or repository error.\n"
+      "Exit codes: 0 done; 1 done, but some objects or batches failed (with --keep-going);\n"
+      "2 wrong command line; 3 an input, output or repository error, or the first failure\n"
+      "without --keep-going (nothing is written then).\n"
       "\n"
       "Run 'ambrix COMMAND --help' for the help of a command.\n";
   return out;
