@@ -27,17 +27,6 @@ std::string SortKey(const TTerm& term) {
   return key;
 }
 
-// Byte order, except that a key comes before every proper prefix of itself.
-bool KeyBefore(const std::string& a, const std::string& b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto ca = static_cast<unsigned char>(a[i]);
-    const auto cb = static_cast<unsigned char>(b[i]);
-    if (ca != cb) return ca < cb;
-  }
-  return a.size() > b.size();
-}
-
 }  // namespace
 
 int TTermList::Register(std::unique_ptr<TTerm> term) {
@@ -124,7 +113,7 @@ void TTermList::Sort() {
     std::string key = SortKey(*t);
     keyed.emplace_back(std::move(key), std::move(t));
   }
-  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return KeyBefore(a.first, b.first); });
+  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return LongestFirstLess(a.first, b.first); });
   for (std::size_t i = 0; i < keyed.size(); ++i) terms_[i] = std::move(keyed[i].second);
   firstWordIndex_.clear();
 }

@@ -1,5 +1,7 @@
 #include "text/string_helpers.h"
 
+#include <algorithm>
+
 #include "text/error.h"
 #include "text/utf8.h"
 
@@ -164,6 +166,16 @@ void SplitWords(int from, int to, std::string_view s, std::vector<std::string>& 
     ++c.byte;  // the separator found at c
     ++c.pos;
   }
+}
+
+bool LongestFirstLess(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto ca = static_cast<unsigned char>(a[i]);
+    const auto cb = static_cast<unsigned char>(b[i]);
+    if (ca != cb) return ca < cb;
+  }
+  return a.size() > b.size();
 }
 
 std::string JoinWithSpaces(const std::vector<std::string>& list) {

@@ -44,6 +44,11 @@ int SkipBlanks(int from, std::string_view s);
 /// `to` is past the end of `s`.
 void SplitWords(int from, int to, std::string_view s, std::vector<std::string>& out);
 
+/// Byte order, except that a string sorts before every proper prefix of
+/// itself ("--" before "-"): walking a list sorted so, the first entry that
+/// matches at a position is the longest one.
+bool LongestFirstLess(std::string_view a, std::string_view b);
+
 /// The items joined by single spaces; empty for an empty list.
 std::string JoinWithSpaces(const std::vector<std::string>& list);
 

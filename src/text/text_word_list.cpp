@@ -10,19 +10,6 @@ namespace ambrix {
 
 namespace {
 
-// Separator order: byte order, except that a string comes before every proper
-// prefix of itself, so the first separator that matches at a position is the
-// longest one. (The end of a string compares above every byte.)
-bool SeparatorBefore(const std::string& a, const std::string& b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto ca = static_cast<unsigned char>(a[i]);
-    const auto cb = static_cast<unsigned char>(b[i]);
-    if (ca != cb) return ca < cb;
-  }
-  return a.size() > b.size();
-}
-
 bool HasAny(const std::string& s, bool tab) {
   for (char c : s) {
     if (c == '\r' || c == '\n' || (tab && c == '\t')) return true;
@@ -106,7 +93,8 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
       ++it;
     }
   }
-  std::stable_sort(Separators.begin(), Separators.end(), SeparatorBefore);
+  std::stable_sort(Separators.begin(), Separators.end(),
+                   [](const std::string& a, const std::string& b) { return LongestFirstLess(a, b); });
   const SeparatorIndex index(Separators);
 
   for (std::size_t lineIndex = 0; lineIndex < lines.size(); ++lineIndex) {

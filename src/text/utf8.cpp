@@ -247,10 +247,13 @@ std::string LowerCase(std::string_view s) {
   return r;
 }
 
-std::size_t UpperCaseCharAt(std::string& s, std::size_t pos) {
+namespace {
+
+template <bool Upper>
+std::size_t MapCharAt(std::string& s, std::size_t pos) {
   const auto c = static_cast<unsigned char>(s[pos]);
   if (c < 0x80) {
-    s[pos] = static_cast<char>(AsciiUpper(c));
+    s[pos] = static_cast<char>(Upper ? AsciiUpper(c) : AsciiLower(c));
     return 1;
   }
   std::size_t len = Utf8SequenceLength(c);
@@ -258,7 +261,7 @@ std::size_t UpperCaseCharAt(std::string& s, std::size_t pos) {
   if (len == 2) {
     auto b0 = c;
     auto b1 = static_cast<unsigned char>(s[pos + 1]);
-    if (UpperPair(b0, b1)) {
+    if (Upper ? UpperPair(b0, b1) : LowerPair(b0, b1)) {
       s[pos] = static_cast<char>(b0);
       s[pos + 1] = static_cast<char>(b1);
     }
@@ -266,24 +269,10 @@ std::size_t UpperCaseCharAt(std::string& s, std::size_t pos) {
   return len;
 }
 
-std::size_t LowerCaseCharAt(std::string& s, std::size_t pos) {
-  const auto c = static_cast<unsigned char>(s[pos]);
-  if (c < 0x80) {
-    s[pos] = static_cast<char>(AsciiLower(c));
-    return 1;
-  }
-  std::size_t len = Utf8SequenceLength(c);
-  if (pos + len > s.size()) len = s.size() - pos;
-  if (len == 2) {
-    auto b0 = c;
-    auto b1 = static_cast<unsigned char>(s[pos + 1]);
-    if (LowerPair(b0, b1)) {
-      s[pos] = static_cast<char>(b0);
-      s[pos + 1] = static_cast<char>(b1);
-    }
-  }
-  return len;
-}
+}  // namespace
+
+std::size_t UpperCaseCharAt(std::string& s, std::size_t pos) { return MapCharAt<true>(s, pos); }
+std::size_t LowerCaseCharAt(std::string& s, std::size_t pos) { return MapCharAt<false>(s, pos); }
 
 namespace {
 

@@ -4,22 +4,14 @@
 #include "../support/test_terms.h"
 #include "parser/parser.h"
 #include "parser/parser_text_word_list.h"
-#include "text/error.h"
+#include "../support/error_message.h"
 
 namespace ambrix {
 namespace {
 
 using ::testing::ElementsAre;
 
-template <typename F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorMessageOf;
 
 // CREATE TABLE prints in upper case, brackets, comma and plain words as written.
 class EditableTextTest : public ::testing::Test {
@@ -190,23 +182,23 @@ TEST_F(EditableTextTest, MovesWords) {
 TEST_F(EditableTextTest, RefusesToTouchTheSentinels) {
   TParserTextWordList& text = Build(table);
   TParserTextWord* a = Find("a");
-  EXPECT_EQ(MessageOf([&] { text.InsertBefore(nullptr, true, false, 0, 0, text.Head, "x"); }),
+  EXPECT_EQ(ErrorMessageOf([&] { text.InsertBefore(nullptr, true, false, 0, 0, text.Head, "x"); }),
             "Невозможна вставка перед системным обьектом");
-  EXPECT_EQ(MessageOf([&] { text.MoveBefore(text.Head, a); }), "Невозможна вставка перед системным обьектом");
-  EXPECT_EQ(MessageOf([&] { text.MoveRangeBefore(text.Head, a, a); }),
+  EXPECT_EQ(ErrorMessageOf([&] { text.MoveBefore(text.Head, a); }), "Невозможна вставка перед системным обьектом");
+  EXPECT_EQ(ErrorMessageOf([&] { text.MoveRangeBefore(text.Head, a, a); }),
             "Невозможна вставка перед системным обьектом");
-  EXPECT_EQ(MessageOf([&] { text.MoveBefore(a, text.Tail); }), "Невозможна обработка системного обьекта");
-  EXPECT_EQ(MessageOf([&] { text.MoveRangeBefore(a, text.Head, a); }), "Невозможна обработка системного обьекта");
-  EXPECT_EQ(MessageOf([&] { text.MoveRangeBefore(text.First(), a, text.Tail); }),
+  EXPECT_EQ(ErrorMessageOf([&] { text.MoveBefore(a, text.Tail); }), "Невозможна обработка системного обьекта");
+  EXPECT_EQ(ErrorMessageOf([&] { text.MoveRangeBefore(a, text.Head, a); }), "Невозможна обработка системного обьекта");
+  EXPECT_EQ(ErrorMessageOf([&] { text.MoveRangeBefore(text.First(), a, text.Tail); }),
             "Невозможна обработка системного обьекта");
-  EXPECT_EQ(MessageOf([&] { text.Delete(text.Head, false); }), "Невозможно удаление системных обьектов");
-  EXPECT_EQ(MessageOf([&] { text.Delete(text.Tail, true); }), "Невозможно удаление системных обьектов");
-  EXPECT_EQ(MessageOf([&] { text.WordAt(text.Tail, 2); }), "Невозможно удаление системных обьектов");
-  EXPECT_EQ(MessageOf([&] { text.DeleteCount(text.Head, 2, false); }), "Невозможно удаление системных обьектов");
+  EXPECT_EQ(ErrorMessageOf([&] { text.Delete(text.Head, false); }), "Невозможно удаление системных обьектов");
+  EXPECT_EQ(ErrorMessageOf([&] { text.Delete(text.Tail, true); }), "Невозможно удаление системных обьектов");
+  EXPECT_EQ(ErrorMessageOf([&] { text.WordAt(text.Tail, 2); }), "Невозможно удаление системных обьектов");
+  EXPECT_EQ(ErrorMessageOf([&] { text.DeleteCount(text.Head, 2, false); }), "Невозможно удаление системных обьектов");
   // A backwards range would run into the sentinel: refused, nothing changed.
-  EXPECT_EQ(MessageOf([&] { text.DeleteRange(a, text.First(), false); }), "Невозможно удаление системных обьектов");
+  EXPECT_EQ(ErrorMessageOf([&] { text.DeleteRange(a, text.First(), false); }), "Невозможно удаление системных обьектов");
   // Moving a range before a word inside it is refused too.
-  EXPECT_EQ(MessageOf([&] { text.MoveRangeBefore(a->NextWord(), a, a->NextWord()->NextWord()); }),
+  EXPECT_EQ(ErrorMessageOf([&] { text.MoveRangeBefore(a->NextWord(), a, a->NextWord()->NextWord()); }),
             "Невозможна обработка системного обьекта");
   EXPECT_THAT(Print(), ElementsAre("CREATE TABLE t1 (", "  a int,", "  b char(10))"));
 }
@@ -215,15 +207,15 @@ TEST_F(EditableTextTest, ReportsMissingTiedWords) {
   TParserTextWordList& text = Build({"f (a) -- c"});
   TParserWord* block = words[1];
   text.Delete(block->EndTextWord, false);
-  EXPECT_EQ(MessageOf([&] { text.DeleteParserWord(block, 2, false); }),
+  EXPECT_EQ(ErrorMessageOf([&] { text.DeleteParserWord(block, 2, false); }),
             "Конечное ключевое слово для удаления не найдено");
   EXPECT_NE(block->StartTextWord, nullptr);  // mode 2 removed nothing
-  EXPECT_EQ(MessageOf([&] { text.DeleteParserWord(block, 1, false); }),
+  EXPECT_EQ(ErrorMessageOf([&] { text.DeleteParserWord(block, 1, false); }),
             "Конечное ключевое слово для удаления не найдено");
   EXPECT_EQ(block->StartTextWord, nullptr);  // mode 1 took the start word first
-  EXPECT_EQ(MessageOf([&] { text.DeleteParserWord(block, 0, false); }),
+  EXPECT_EQ(ErrorMessageOf([&] { text.DeleteParserWord(block, 0, false); }),
             "Стартовое ключевое слово для удаления не найдено");
-  EXPECT_EQ(MessageOf([&] { text.InsertBeforeParserWord(nullptr, true, false, 0, 0, block, "x"); }),
+  EXPECT_EQ(ErrorMessageOf([&] { text.InsertBeforeParserWord(nullptr, true, false, 0, 0, block, "x"); }),
             "Ключевое слово не найдено для вставки");
 }
 

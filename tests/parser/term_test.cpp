@@ -3,22 +3,14 @@
 
 #include "parser/term.h"
 #include "parser/term_list.h"
-#include "text/error.h"
+#include "../support/error_message.h"
 
 namespace ambrix {
 namespace {
 
 using ::testing::ElementsAre;
 
-template <typename F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorMessageOf;
 
 TEST(Term, NormalisesRegisteredWords) {
   TTerm t(tkDefined, " dml ", "  create   table ", " ", true, true, 0, csLower);
@@ -44,13 +36,13 @@ TEST(Term, KeepsPlainTextAsWritten) {
 }
 
 TEST(Term, RejectsBadParameters) {
-  EXPECT_EQ(MessageOf([] { TTerm(tkDefined, "X", "  ", "", true, false, 0, csAsIs); }),
+  EXPECT_EQ(ErrorMessageOf([] { TTerm(tkDefined, "X", "  ", "", true, false, 0, csAsIs); }),
             "Неверные параметры разделителя");
-  EXPECT_EQ(MessageOf([] { TTerm(tkText, "X", "", "", true, false, 0, csAsIs); }),
+  EXPECT_EQ(ErrorMessageOf([] { TTerm(tkText, "X", "", "", true, false, 0, csAsIs); }),
             "Неверные параметры разделителя");
-  EXPECT_EQ(MessageOf([] { TTerm(tkDefined, "X", "a b", "", false, false, ccDigit, csAsIs); }),
+  EXPECT_EQ(ErrorMessageOf([] { TTerm(tkDefined, "X", "a b", "", false, false, ccDigit, csAsIs); }),
             "Неверный параметр игнорирования");
-  EXPECT_EQ(MessageOf([] { TTerm(tkDefined, "X", "(", ")", false, false, ccDigit, csAsIs); }),
+  EXPECT_EQ(ErrorMessageOf([] { TTerm(tkDefined, "X", "(", ")", false, false, ccDigit, csAsIs); }),
             "Неверный параметр игнорирования");
 }
 
@@ -71,9 +63,9 @@ TEST(Term, PrintsInItsCaseStyle) {
 TEST(TermList, RejectsSecondRegistrationOfAStartSequence) {
   TTermList terms;
   terms.AddWord("DML", "  create   table ", true, 0, csLower);
-  EXPECT_EQ(MessageOf([&] { terms.AddDelimiter("OTHER", "CREATE TABLE", ")", true, true, csAsIs); }),
+  EXPECT_EQ(ErrorMessageOf([&] { terms.AddDelimiter("OTHER", "CREATE TABLE", ")", true, true, csAsIs); }),
             "Разделитель уже зарегистрирован");
-  EXPECT_EQ(MessageOf([&] { terms.AddWord("X", "a b", true, ccDigit, csAsIs); }), "Неверный параметр игнорирования");
+  EXPECT_EQ(ErrorMessageOf([&] { terms.AddWord("X", "a b", true, ccDigit, csAsIs); }), "Неверный параметр игнорирования");
   EXPECT_EQ(terms.Count(), 1);
   terms.AddWord("OBJECT_DIV", ".", false, ccDigit, csAsIs);
   EXPECT_EQ(terms.Count(), 2);

@@ -3,22 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "text/error.h"
+#include "../support/error_message.h"
 
 namespace ambrix {
 namespace {
 
 using ::testing::ElementsAre;
 
-template <typename F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorMessageOf;
 
 TEST(SkipBlanks, FindsFirstNonBlankOrZero) {
   EXPECT_EQ(SkipBlanks(1, " \t\r\nx"), 5);
@@ -38,7 +30,7 @@ TEST(SplitWords, SplitsAtSpacesAndLineBreaksOnly) {
   EXPECT_THAT(out, ElementsAre("a\tb", "c", "d", "e"));
   SplitWords(3, 7, "xxабв где", out);  // characters, not bytes
   EXPECT_THAT(out, ElementsAre("абв", "г"));
-  EXPECT_EQ(MessageOf([&] { SplitWords(1, static_cast<int>(s.size()) + 1, s, out); }),
+  EXPECT_EQ(ErrorMessageOf([&] { SplitWords(1, static_cast<int>(s.size()) + 1, s, out); }),
             "Параметр конца строки больше ее длины");
 }
 
@@ -51,7 +43,7 @@ TEST(PosText, FindsNthOccurrenceIgnoringCase) {
   EXPECT_EQ(PosText(2, 9, "ab", true, 1, s), 2);   // the range bound is a word boundary
   EXPECT_EQ(PosText(1, 5, "ab c", false, 1, "xab cd"), 2);  // may reach past To
   EXPECT_EQ(PosText(1, 20, "ТАБ", true, 1, "этаб таб"), 6);
-  EXPECT_EQ(MessageOf([] { PosText(1, 3, "", false, 1, "abc"); }), "Нельзя искать пустую строку");
+  EXPECT_EQ(ErrorMessageOf([] { PosText(1, 3, "", false, 1, "abc"); }), "Нельзя искать пустую строку");
 }
 
 TEST(PosAnyText, LeftmostWinsThenListOrder) {
@@ -59,7 +51,7 @@ TEST(PosAnyText, LeftmostWinsThenListOrder) {
   EXPECT_EQ(PosAnyText(1, 5, "xxabx", subs, false, 1), 3);
   EXPECT_EQ(PosAnyText(1, 5, "xxabx", {"zz", "B"}, false, 1), 4);
   EXPECT_EQ(PosAnyText(1, 5, "abab", {"ab"}, false, 2), 3);
-  EXPECT_EQ(MessageOf([] { PosAnyText(1, 3, "abc", {"a", ""}, false, 1); }), "Нельзя искать пустую строку");
+  EXPECT_EQ(ErrorMessageOf([] { PosAnyText(1, 3, "abc", {"a", ""}, false, 1); }), "Нельзя искать пустую строку");
 }
 
 TEST(ReplaceSameLength, ReplacesEveryOccurrenceInPlace) {
@@ -69,9 +61,9 @@ TEST(ReplaceSameLength, ReplacesEveryOccurrenceInPlace) {
   std::string cyr = "Ёлка и ёж";
   ReplaceSameLength(cyr, "ё", "e");
   EXPECT_EQ(cyr, "eлка и eж");
-  EXPECT_EQ(MessageOf([&] { ReplaceSameLength(name, "]", "ab"); }),
+  EXPECT_EQ(ErrorMessageOf([&] { ReplaceSameLength(name, "]", "ab"); }),
             "Длина у исходной и заменяемой строки должна быть одинаковой");
-  EXPECT_EQ(MessageOf([&] { ReplaceSameLength(name, "", ""); }), "Нельзя искать пустую строку");
+  EXPECT_EQ(ErrorMessageOf([&] { ReplaceSameLength(name, "", ""); }), "Нельзя искать пустую строку");
   EXPECT_EQ(name, " dbo]. t]");
 }
 
