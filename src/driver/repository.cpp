@@ -92,6 +92,10 @@ std::unique_ptr<Repository> Repository::Connect(const RepositoryLocation& locati
     }
   } else {
     r.Execute(QStringLiteral("set client_min_messages = warning"));
+    // Every statement commits on its own; as with SQLite's write-ahead log,
+    // a commit does not wait for the disk. A server crash may lose the last
+    // moment's statements, never consistency.
+    r.Execute(QStringLiteral("set synchronous_commit = off"));
   }
   return repository;
 }
