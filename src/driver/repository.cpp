@@ -104,7 +104,11 @@ std::unique_ptr<Repository> Repository::Open(const RepositoryLocation& location)
   auto repository = Connect(location);
   if (repository->IsInstalled()) return repository;
   if (location.backend == Backend::SQLite && repository->IsEmpty()) {
-    repository->Install();
+    // Another program may have created the same new file a moment before.
+    if (!repository->InstallIfEmpty(true) && !repository->IsInstalled())
+      repository->Fail(QStringLiteral("The database ") + Location(location) +
+                           QStringLiteral(" is not a repository of this program (its tables differ)"),
+                       QString());
     return repository;
   }
   if (repository->IsEmpty())
@@ -200,33 +204,49 @@ bool Repository::IsInstalled() {
 
 bool Repository::IsEmpty() { return TableNames().empty(); }
 
+// SQLite takes the write lock when the transaction begins (not at its first
+// write), so that a writer waits for another instead of failing half-way.
 void Repository::Begin() {
-  if (!db_.transaction()) Fail(QStringLiteral("Cannot start a transaction"), db_.lastError().text());
+  Execute(backend() == Backend::SQLite ? QStringLiteral("begin immediate") : QStringLiteral("begin"));
 }
 
 void Repository::Commit() {
-  if (!db_.commit()) {
-    const QString error = db_.lastError().text();
-    db_.rollback();
-    Fail(QStringLiteral("Cannot commit"), error);
+  try {
+    Execute(QStringLiteral("commit"));
+  } catch (const RepositoryError&) {
+    Rollback();
+    throw;
   }
 }
 
-void Repository::Rollback() { db_.rollback(); }
+void Repository::Rollback() {
+  QSqlQuery query(db_);
+  query.exec(QStringLiteral("rollback"));
+}
 
 void Repository::Install(bool withDialectRows) {
-  if (!IsEmpty())
+  if (!InstallIfEmpty(withDialectRows))
     Fail(QStringLiteral("The database ") + Location(location_) +
              QStringLiteral(" already holds tables; a repository is installed only into an empty database"),
          QString());
+}
+
+bool Repository::InstallIfEmpty(bool withDialectRows) {
   const char* schemaFile = backend() == Backend::SQLite ? "schema_sqlite.sql" : "schema_postgresql.sql";
   const std::string_view schema = data::EmbeddedFile(schemaFile);
   if (schema.empty()) Fail(QStringLiteral("The repository schema is missing from the program"), QString());
+  bool installed = false;
   InTransaction([&] {
+    // Inside the transaction, so that of two programs creating the same new
+    // repository at once the second finds it made (SQLite takes the write
+    // lock at the start of the transaction).
+    if (!IsEmpty()) return;
     RunScript(schema);
     if (withDialectRows)
       for (const DialectTable& table : DialectTables()) LoadTable(table.table, table.columns, table.rows);
+    installed = true;
   });
+  return installed;
 }
 
 void Repository::LoadTable(const std::string& table, const std::vector<std::string>& columns,

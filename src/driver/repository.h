@@ -99,6 +99,7 @@ class Repository {
   explicit Repository(const RepositoryLocation& location);
   struct Prepared;
   Prepared& Prepare(const QString& text);
+  bool InstallIfEmpty(bool withDialectRows);
   void Begin();
   void Commit();
   void Rollback();

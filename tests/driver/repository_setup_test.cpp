@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <set>
+#include <thread>
 
 #include <QDir>
 #include <QFileInfo>
@@ -206,6 +207,26 @@ TEST(SQLiteRepository, IsCreatedOnFirstUseAndKeptAfterwards) {
   ASSERT_EQ(projects.rows.size(), 1u);
   EXPECT_EQ(projects.rows[0][0].toInt(), projectId);
   EXPECT_EQ(again->Run(QStringLiteral("select count(*) from Dialect")).rows[0][0].toInt(), 1);
+}
+
+TEST(SQLiteRepository, TwoProgramsCreatingTheSameFileAtOnceBothGetIt) {
+  QTemporaryDir dir;
+  const RepositoryLocation location =
+      ParseRepositoryLocation("sqlite:" + dir.filePath("repository.sqlite3").toStdString());
+  std::string errors[2];
+  std::thread openers[2];
+  for (int i = 0; i < 2; ++i)
+    openers[i] = std::thread([&, i] {
+      try {
+        Repository::Open(location);
+      } catch (const std::exception& error) {
+        errors[i] = error.what();
+      }
+    });
+  for (auto& opener : openers) opener.join();
+  EXPECT_EQ(errors[0], "");
+  EXPECT_EQ(errors[1], "");
+  EXPECT_EQ(Repository::Open(location)->Run(QStringLiteral("select count(*) from Dialect")).rows[0][0].toInt(), 1);
 }
 
 TEST(SQLiteRepository, InMemoryRepositoriesAreSeparate) {
