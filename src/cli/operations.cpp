@@ -189,7 +189,8 @@ bool App::ImportFile(const std::string& file, TOptAddScript options) {
 void App::ReportFailures(const std::vector<std::string>& inputs) {
   if (reported_ >= failures_.size()) return;
   // The scripts are read again only when an object's line is to be found.
-  std::vector<std::pair<std::string, std::vector<std::string>>> scripts;
+  std::vector<std::pair<std::string, SourceLines>> scripts;
+  std::vector<ObjectRef> objects;
   bool read = false;
   for (; reported_ < failures_.size(); ++reported_) {
     Failure& failure = failures_[reported_];
@@ -201,19 +202,20 @@ void App::ReportFailures(const std::vector<std::string>& inputs) {
           std::ifstream in(input, std::ios::binary);
           const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
           try {
-            scripts.emplace_back(input, DecodeText(bytes, encoding).Lines);
+            scripts.emplace_back(input, SourceLines(DecodeText(bytes, encoding).Lines));
           } catch (const Error&) {
             // The script was read once already; a line is only a help here.
           }
         }
+        objects = ProjectObjects();
       }
-      for (const ObjectRef& object : ProjectObjects()) {
+      for (const ObjectRef& object : objects) {
         if (object.name != failure.objectName || !SameText(object.type, failure.typeName)) continue;
         Converter().OpenObjectScript(object.id);
         const std::string source = Converter().dsObjectScript.Text("SourceScript");
         Converter().CloseObjectScript();
         for (const auto& [input, lines] : scripts) {
-          if (const auto line = FindSourceLine(lines, source)) {
+          if (const auto line = lines.Find(source)) {
             failure.file = input;
             failure.line = *line;
             break;
