@@ -129,6 +129,9 @@ TConvertDataModule& App::Converter(bool inMemory) {
     if (!inv_.Has("keep-going")) throw Error(skipped.Message);
   };
   converter_->OnScriptPlaced = [this](int objectId, int line) { placed_[objectId] = line; };
+  converter_->OnObjectRead = [this](const std::string& type, const std::string& name, int line) {
+    read_[{UpperCase(type), name}] = {importing_, line};
+  };
   return *converter_;
 }
 

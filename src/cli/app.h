@@ -98,6 +98,8 @@ class App {
   std::vector<std::string> inputs_;  ///< convert: the scripts read
   std::string importing_;       ///< the script being read, for failures of its batches
   std::map<int, int> placed_;   ///< object key -> first line of its creation script in the output
+  /// (upper-case type, name) -> the script and line its text was read from in this run.
+  std::map<std::pair<std::string, std::string>, std::pair<std::string, int>> read_;
 
 };
 

@@ -194,6 +194,14 @@ void App::ReportFailures(const std::vector<std::string>& inputs) {
   bool read = false;
   for (; reported_ < failures_.size(); ++reported_) {
     Failure& failure = failures_[reported_];
+    if (failure.file.empty() && !failure.objectName.empty()) {
+      // An object read in this run: its line is known from the reading.
+      const auto at = read_.find({UpperCase(failure.typeName), failure.objectName});
+      if (at != read_.end() && at->second.second > 0) {
+        failure.file = at->second.first;
+        failure.line = at->second.second;
+      }
+    }
     if (failure.file.empty() && !failure.objectName.empty() && !inputs.empty()) {
       if (!read) {
         read = true;
@@ -305,9 +313,17 @@ int App::Convert() {
 
   TOptAddScript options = BaseOptions();
   options.Mode = amUpdateChanged;
-  for (const std::string& input : inputs_)
-    if (!ImportFile(input, options)) return kExitError;
-  return CompileAndGenerate(options, &output);
+  auto work = [&]() -> int {
+    for (const std::string& input : inputs_)
+      if (!ImportFile(input, options)) return kExitError;
+    return CompileAndGenerate(options, &output);
+  };
+  if (persistent) return work();
+  // The private repository is seen by this run alone and dropped at its end:
+  // one transaction spares it a commit per statement.
+  int code = kExitError;
+  cv.repository().InTransaction([&] { code = work(); });
+  return code;
 }
 
 int App::Import() {

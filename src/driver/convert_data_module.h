@@ -67,6 +67,10 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// from line `line` (1-based) on; the command line translates alarm
   /// positions with it.
   std::function<void(int objectId, int line)> OnScriptPlaced;
+  /// Reverse-engineering read an object of a chosen type (stored, replaced
+  /// or found unchanged) whose text starts at file line `line` (1-based);
+  /// the command line names that line when the object fails later.
+  std::function<void(const std::string& typeName, const std::string& objectName, int line)> OnObjectRead;
 
   // --- The open project. ---------------------------------------------------
   int ProjectId = 0;  ///< 0: no project open
@@ -87,6 +91,8 @@ class TConvertDataModule : public IObjectSourceLookup {
 
   // --- Scratch state of the running operation. -----------------------------
   std::vector<std::string> BatchLines;
+  /// The file line (1-based) of each of BatchLines, when AddScript reads them.
+  std::vector<int> BatchLineNumbers;
   TOptAddScript Options;
   std::vector<std::string> SelectedTypes;
   /// Objects stored per type in the running reverse-engineering, in order of

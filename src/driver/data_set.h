@@ -62,6 +62,10 @@ class RepositoryStatement {
 
   Repository& repository() const { return repository_; }
 
+  /// Runs the statement with its current parameters and hands each row to
+  /// `row` as it is read, holding none: for reading large texts once.
+  void ForEachRow(const std::function<void(const QSqlQuery&)>& row);
+
  protected:
   QueryResult Run();
 

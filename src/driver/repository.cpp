@@ -19,6 +19,7 @@ struct Repository::Prepared {
   explicit Prepared(const QSqlDatabase& db) : query(db) {}
   QSqlQuery query;
   std::vector<std::string> placeholders;
+  std::vector<QString> bindNames;  ///< ":name" of each placeholder
 };
 
 namespace {
@@ -129,42 +130,70 @@ Repository::Prepared& Repository::Prepare(const QString& text) {
   prepared->query.setForwardOnly(true);
   if (!prepared->query.prepare(text)) Fail(QStringLiteral("Repository statement failed"), prepared->query.lastError().text());
   prepared->placeholders = PlaceholderNames(text);
+  for (const std::string& name : prepared->placeholders)
+    prepared->bindNames.push_back(QStringLiteral(":") + QString::fromStdString(name));
   ++prepared_count_;
   return *prepared_.emplace(text, std::move(prepared)).first->second;
 }
 
-QueryResult Repository::Run(const QString& text, const ParamValues& params) {
+QSqlQuery& Repository::Exec(const QString& text, const ParamValues& params) {
   Prepared& prepared = Prepare(text);
   QSqlQuery& query = prepared.query;
-  for (const std::string& name : prepared.placeholders) {
-    auto it = params.find(name);
-    query.bindValue(QStringLiteral(":") + QString::fromStdString(name), it == params.end() ? QVariant() : it->second);
+  for (std::size_t i = 0; i < prepared.placeholders.size(); ++i) {
+    auto it = params.find(prepared.placeholders[i]);
+    query.bindValue(prepared.bindNames[i], it == params.end() ? QVariant() : it->second);
   }
   if (!query.exec()) {
     const QString error = query.lastError().text();
     query.finish();
     Fail(QStringLiteral("Repository statement failed"), error);
   }
-  QueryResult result;
-  if (query.isSelect()) {
-    const QSqlRecord record = query.record();
-    const int count = record.count();
-    result.columns.reserve(count);
-    for (int i = 0; i < count; ++i) result.columns.push_back(record.fieldName(i));
-    while (query.next()) {
-      std::vector<QVariant> row;
-      row.reserve(count);
-      for (int i = 0; i < count; ++i) row.push_back(query.value(i));
-      result.rows.push_back(std::move(row));
-    }
-    if (query.lastError().isValid()) {
-      const QString error = query.lastError().text();
-      query.finish();
-      Fail(QStringLiteral("Repository statement failed"), error);
-    }
+  return query;
+}
+
+void Repository::ReadRows(QSqlQuery& query, const std::function<void(const QSqlQuery&)>& row) {
+  try {
+    while (query.next()) row(query);
+  } catch (...) {
+    query.finish();
+    throw;
+  }
+  if (query.lastError().isValid()) {
+    const QString error = query.lastError().text();
+    query.finish();
+    Fail(QStringLiteral("Repository statement failed"), error);
   }
   query.finish();
+}
+
+QueryResult Repository::Run(const QString& text, const ParamValues& params) {
+  QSqlQuery& query = Exec(text, params);
+  QueryResult result;
+  if (!query.isSelect()) {
+    query.finish();
+    return result;
+  }
+  const QSqlRecord record = query.record();
+  const int count = record.count();
+  result.columns.reserve(count);
+  for (int i = 0; i < count; ++i) result.columns.push_back(record.fieldName(i));
+  ReadRows(query, [&](const QSqlQuery& q) {
+    std::vector<QVariant> row;
+    row.reserve(count);
+    for (int i = 0; i < count; ++i) row.push_back(q.value(i));
+    result.rows.push_back(std::move(row));
+  });
   return result;
+}
+
+void Repository::ForEachRow(const QString& text, const ParamValues& params,
+                            const std::function<void(const QSqlQuery&)>& row) {
+  QSqlQuery& query = Exec(text, params);
+  if (!query.isSelect()) {
+    query.finish();
+    return;
+  }
+  ReadRows(query, row);
 }
 
 QueryResult Repository::RunNamed(const std::string& name, const ParamValues& params) {

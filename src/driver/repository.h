@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -53,6 +54,9 @@ class Repository {
   /// Runs one statement; its placeholders take the values of `params` by
   /// name, and null where `params` has none. Returns the rows of a query.
   QueryResult Run(const QString& text, const ParamValues& params = {});
+  /// Runs a query and hands each row to `row` as it is read: a large result
+  /// is never held whole. `row` must not run another statement.
+  void ForEachRow(const QString& text, const ParamValues& params, const std::function<void(const QSqlQuery&)>& row);
   /// Runs the named statement of the backend's set.
   QueryResult RunNamed(const std::string& name, const ParamValues& params = {});
 
@@ -99,6 +103,10 @@ class Repository {
   explicit Repository(const RepositoryLocation& location);
   struct Prepared;
   Prepared& Prepare(const QString& text);
+  /// Binds `params` and executes; the query is ready for reading its rows.
+  QSqlQuery& Exec(const QString& text, const ParamValues& params);
+  /// Reads the rows of an executed query into `row`, then finishes it.
+  void ReadRows(QSqlQuery& query, const std::function<void(const QSqlQuery&)>& row);
   bool InstallIfEmpty(bool withDialectRows);
   void Begin();
   void Commit();

@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include <QSaveFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 #include "driver/convert_data_module.h"
 #include "driver/operation_guard.h"
@@ -97,6 +99,16 @@ std::string GenerationTime() {
   return text;
 }
 
+// The column of a generation query's row by name (any letter case).
+int RequireColumn(const QSqlQuery& row, const char* name) {
+  const int column = row.record().indexOf(QString::fromLatin1(name));
+  if (column < 0) throw Error(std::string("dsObjects: the statement returns no column ") + name);
+  return column;
+}
+
+// A value of the row as UTF-8 text; empty for null.
+std::string RowText(const QSqlQuery& row, int column) { return row.value(column).toString().toStdString(); }
+
 // An object name inside a string literal: each quote doubled.
 std::string QuotedName(const std::string& name) {
   std::string quoted = "'";
@@ -180,7 +192,6 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   dsObjects.SetStatement(statements.DropScriptsStatement(ProjectId, typeList));
   RunGuarded(
       [&] {
-        OpenDataSet(dsObjects);
         file.Add(kHeaderStart);
         file.Add("> Velkor Ambrix Data Convertor");
         file.Add("> Проект: \"" + ProjectName + "\"");
@@ -194,11 +205,15 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
         file.Add(kHeaderEnd);
         file.Add("");
         Log("Генерация удаления существующих обьектов базы данных ...");
-        for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
-          file.Add(dsObjects.Text("DropScript"));
+        // The scripts are written as they are read: the file's text is
+        // never held in memory whole.
+        int dropColumn = -1;
+        dsObjects.ForEachRow([&](const QSqlQuery& row) {
+          if (dropColumn < 0) dropColumn = RequireColumn(row, "DropScript");
+          file.Add(RowText(row, dropColumn));
           file.Add("GO");
           file.Add("");
-        }
+        });
       },
       [&] { CloseDataSet(dsObjects); });
 
@@ -212,17 +227,21 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   dsObjects.SetStatement(statements.CreationScriptsStatement(ProjectId, typeList));
   RunGuarded(
       [&] {
-        OpenDataSet(dsObjects);
-        for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
-          file.Add("/* -------------- */ print " + QuotedName(dsObjects.Text("Object")));
+        int objectColumn = -1, destColumn = -1, idColumn = -1;
+        dsObjects.ForEachRow([&](const QSqlQuery& row) {
+          if (objectColumn < 0) {
+            objectColumn = RequireColumn(row, "Object");
+            destColumn = RequireColumn(row, "DestScript");
+            idColumn = row.record().indexOf(QStringLiteral("Object_id"));
+          }
+          file.Add("/* -------------- */ print " + QuotedName(RowText(row, objectColumn)));
           file.Add("GO");
           file.Add("");
-          if (OnScriptPlaced && dsObjects.FieldIndex("Object_id") >= 0)
-            OnScriptPlaced(static_cast<int>(dsObjects.Int("Object_id")), file.Line());
-          file.Add(dsObjects.Text("DestScript"));
+          if (OnScriptPlaced && idColumn >= 0) OnScriptPlaced(row.value(idColumn).toInt(), file.Line());
+          file.Add(RowText(row, destColumn));
           file.Add("GO");
           file.Add("");
-        }
+        });
       },
       [&] { CloseDataSet(dsObjects); });
 

@@ -33,10 +33,11 @@ std::string ReadScriptFile(const std::string& fileName) {
   return bytes;
 }
 
-std::vector<std::string> ReadScriptLines(const std::string& fileName, TextEncoding encoding) {
-  std::string bytes = ReadScriptFile(fileName);
+// The script decoded to one UTF-8 text; its lines are read from it in turn,
+// so that a large script is held once, not as a string per line.
+std::string ReadScriptText(const std::string& fileName, TextEncoding encoding) {
   try {
-    return DecodeText(bytes, encoding).Lines;
+    return DecodeScript(ReadScriptFile(fileName), encoding).Text;
   } catch (const Error& error) {
     throw Error("Файл скрипта \"" + fileName + "\" не прочитан: " + error.what());
   }
@@ -86,6 +87,21 @@ void CountStoredObject(TConvertDataModule& m, const std::string& typeName) {
   m.TypeCounts.emplace_back(typeName, 1);
 }
 
+// The file line where `object`'s text starts: the first batch line holding
+// the first line of its script (an ALTER TABLE item starts inside a line).
+// 0 when the batch's lines were not read from a file.
+int ObjectLine(const TConvertDataModule& m, const TSQLObject& object) {
+  if (m.BatchLineNumbers.size() != m.BatchLines.size() || m.BatchLines.empty()) return 0;
+  std::string_view first;
+  for (const auto& line : object.Script) {
+    first = Trim(line);
+    if (!first.empty()) break;
+  }
+  for (std::size_t i = 0; i < m.BatchLines.size() && !first.empty(); ++i)
+    if (m.BatchLines[i].find(first) != std::string::npos) return m.BatchLineNumbers[i];
+  return m.BatchLineNumbers.front();
+}
+
 // Parses the batch in BatchLines, finds its command and stores the objects
 // it yields.
 void HandleBatch(TConvertDataModule& m, TSQLObjectList& objects) {
@@ -123,6 +139,7 @@ void HandleBatch(TConvertDataModule& m, TSQLObjectList& objects) {
     for (const auto& name : m.SelectedTypes) selected = selected || name == typeName;
     if (!selected) continue;
 
+    if (m.OnObjectRead) m.OnObjectRead(object.TypeName, object.ObjectName, ObjectLine(m, object));
     const bool exists = m.FindObject(m.dsScript, object.TypeName, object.ObjectName);
     const QVariant typeId = m.dsTypeObject.Value("TypeObject_id");
     const std::string text = ObjectText(object.Script);
@@ -188,8 +205,8 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         Log("Обработка файла \"" + options.FileName + "\"");
         Log("");
 
-        std::vector<std::string> lines = ReadScriptLines(options.FileName, encoding);
-        if (OnProgressStart) OnProgressStart(static_cast<int>(lines.size()));
+        const std::string script = ReadScriptText(options.FileName, encoding);
+        if (OnProgressStart) OnProgressStart(static_cast<int>(TLineReader::Count(script)));
         BatchLines.clear();
         int batchLine = 0;  // the file line (from 1) where the batch starts
         int skipped = 0;
@@ -206,15 +223,19 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
             }
           }
           BatchLines.clear();
+          BatchLineNumbers.clear();
         };
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-          if (OnProgress) OnProgress(static_cast<int>(i) + 1);
-          std::string& line = lines[i];
+        TLineReader reader(script);
+        int lineNumber = 0;
+        for (std::string_view line; reader.Next(line);) {
+          ++lineNumber;
+          if (OnProgress) OnProgress(lineNumber);
           if (IsBatchEnd(line)) {
             handleBatch();
           } else if (!line.empty()) {
-            if (BatchLines.empty()) batchLine = static_cast<int>(i) + 1;
-            BatchLines.push_back(std::move(line));
+            if (BatchLines.empty()) batchLine = lineNumber;
+            BatchLines.emplace_back(line);
+            BatchLineNumbers.push_back(lineNumber);
           }
         }
         // A last batch without its GO line is handled as SQL Server's own tools
@@ -229,6 +250,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
       },
       [&] {
         BatchLines.clear();
+        BatchLineNumbers.clear();
         TypeCounts.clear();
         CloseDataSet(dsScript);
         CloseDataSet(dsParentScript);

@@ -155,55 +155,72 @@ const char* EncodingName(TextEncoding encoding) {
   return "auto";
 }
 
+bool TLineReader::Next(std::string_view& line) {
+  if (pos_ >= text_.size()) return false;
+  const std::size_t n = text_.size();
+  std::size_t i = pos_;
+  while (i < n && text_[i] != '\n' && text_[i] != '\r') ++i;
+  line = text_.substr(pos_, i - pos_);
+  if (i < n && text_[i] == '\r' && i + 1 < n && text_[i + 1] == '\n') ++i;
+  pos_ = i + 1;
+  return true;
+}
+
+std::size_t TLineReader::Count(std::string_view text) {
+  std::size_t count = 0;
+  TLineReader reader(text);
+  for (std::string_view line; reader.Next(line);) ++count;
+  return count;
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const char c = text[i];
-    if (c != '\n' && c != '\r') continue;
-    lines.emplace_back(text.substr(start, i - start));
-    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < n) lines.emplace_back(text.substr(start));
+  TLineReader reader(text);
+  for (std::string_view line; reader.Next(line);) lines.emplace_back(line);
   return lines;
 }
 
-TDecodedText DecodeText(std::string_view bytes, TextEncoding encoding) {
-  TDecodedText result;
+TDecodedScript DecodeScript(std::string bytes, TextEncoding encoding) {
+  const std::string_view view = bytes;
   if (encoding == TextEncoding::Auto) {
-    if (StartsWith(bytes, kBomUtf8)) {
+    if (StartsWith(view, kBomUtf8)) {
       encoding = TextEncoding::Utf8;
-    } else if (StartsWith(bytes, kBomUtf16LE)) {
+    } else if (StartsWith(view, kBomUtf16LE)) {
       encoding = TextEncoding::Utf16LE;
-    } else if (StartsWith(bytes, kBomUtf16BE)) {
+    } else if (StartsWith(view, kBomUtf16BE)) {
       encoding = TextEncoding::Utf16BE;
     } else {
-      encoding = IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Windows1251;
+      encoding = IsValidUtf8(view) ? TextEncoding::Utf8 : TextEncoding::Windows1251;
     }
   }
+  TDecodedScript result;
   result.Encoding = encoding;
   switch (encoding) {
     case TextEncoding::Utf8:
-    case TextEncoding::Auto: {
-      if (StartsWith(bytes, kBomUtf8)) bytes.remove_prefix(kBomUtf8.size());
+    case TextEncoding::Auto:
+      // UTF-8 is kept as it came: the text takes over the bytes, no copy.
+      if (StartsWith(view, kBomUtf8)) bytes.erase(0, kBomUtf8.size());
       CheckUtf8(bytes);
-      result.Lines = SplitLines(bytes);
+      result.Text = std::move(bytes);
       break;
-    }
     case TextEncoding::Windows1251:
-      result.Lines = SplitLines(DecodeCp1251(bytes));
+      result.Text = DecodeCp1251(view);
       break;
     case TextEncoding::Utf16LE:
-      if (StartsWith(bytes, kBomUtf16LE)) bytes.remove_prefix(kBomUtf16LE.size());
-      result.Lines = SplitLines(DecodeUtf16(bytes, false));
+      result.Text = DecodeUtf16(StartsWith(view, kBomUtf16LE) ? view.substr(kBomUtf16LE.size()) : view, false);
       break;
     case TextEncoding::Utf16BE:
-      if (StartsWith(bytes, kBomUtf16BE)) bytes.remove_prefix(kBomUtf16BE.size());
-      result.Lines = SplitLines(DecodeUtf16(bytes, true));
+      result.Text = DecodeUtf16(StartsWith(view, kBomUtf16BE) ? view.substr(kBomUtf16BE.size()) : view, true);
       break;
   }
+  return result;
+}
+
+TDecodedText DecodeText(std::string_view bytes, TextEncoding encoding) {
+  TDecodedScript script = DecodeScript(std::string(bytes), encoding);
+  TDecodedText result;
+  result.Encoding = script.Encoding;
+  result.Lines = SplitLines(script.Text);
   return result;
 }
 

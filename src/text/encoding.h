@@ -32,6 +32,32 @@ struct TDecodedText {
 /// that are not valid in an explicitly named UTF-8 or UTF-16 encoding.
 TDecodedText DecodeText(std::string_view bytes, TextEncoding encoding = TextEncoding::Auto);
 
+/// A script file decoded to one UTF-8 text, line ends kept as they were.
+struct TDecodedScript {
+  std::string Text;
+  TextEncoding Encoding = TextEncoding::Utf8;  ///< the encoding that was used
+};
+
+/// Decodes a script file's bytes as `DecodeText` does, into one text: a large
+/// script then costs its size once, not a string per line. The bytes are
+/// taken so that UTF-8 input becomes the text without a copy.
+TDecodedScript DecodeScript(std::string bytes, TextEncoding encoding = TextEncoding::Auto);
+
+/// Steps through the lines of a text as `SplitLines` splits it, without
+/// copying: each line is a view into the text, which must outlive the reader.
+class TLineReader {
+ public:
+  explicit TLineReader(std::string_view text) : text_(text) {}
+  /// The next line, without its line end; false after the last one.
+  bool Next(std::string_view& line);
+  /// The number of lines of `text`.
+  static std::size_t Count(std::string_view text);
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
 /// Splits UTF-8 text into lines at CR LF, LF and CR (see `DecodeText`).
 std::vector<std::string> SplitLines(std::string_view text);
 
