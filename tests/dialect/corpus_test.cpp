@@ -203,8 +203,9 @@ TEST(Corpus, EveryBatchParsesAndEveryCreateOrAlterIsRecognised) {
     for (const std::string& f : r.conversionFailures) std::cout << "[corpus]   not converted, " << f << "\n";
     for (const std::string& f : r.parseFailures) ADD_FAILURE() << name << " " << f;
     for (const std::string& u : r.unrecognised) ADD_FAILURE() << name << " " << u;
-    if (auto expected = kExpectedObjects.find(name); expected != kExpectedObjects.end())
+    if (auto expected = kExpectedObjects.find(name); expected != kExpectedObjects.end()) {
       EXPECT_EQ(Summary(r.objects), Summary(expected->second)) << name;
+    }
   }
 }
 
