@@ -99,6 +99,11 @@ std::string App::CheckOptions() {
     return "--format is text, csv or json, not '" + *format + "'";
   if (inv_.Has("source") + inv_.Has("dest") + inv_.Has("drop") > 1) return "give only one of --source, --dest, --drop";
   if (inv_.command->name == "generate" && !inv_.Value("output")) return "generate needs the file to write: -o FILE";
+  if (const auto jobs = inv_.Value("jobs")) {
+    const bool digits = !jobs->empty() && jobs->size() <= 3 &&
+                        std::all_of(jobs->begin(), jobs->end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits || std::stoi(*jobs) < 1 || std::stoi(*jobs) > 64) return "--jobs is a number from 1 to 64, not '" + *jobs + "'";
+  }
   if (inv_.Has("project") && !inv_.Has("repository"))
     return "--project needs --repository (without it the conversion leaves no project behind)";
   return {};
@@ -117,6 +122,7 @@ TConvertDataModule& App::Converter(bool inMemory) {
   else
     location = inMemory ? InMemoryRepositoryLocation() : DefaultRepositoryLocation();
   converter_ = std::make_unique<TConvertDataModule>(location);
+  if (const auto jobs = inv_.Value("jobs")) converter_->Workers = std::stoi(*jobs);
   converter_->OnLog = [this](const std::string& line) { console_.Log(line); };
   converter_->OnProgressStart = [this](int max) { console_.Start(max); };
   converter_->OnProgress = [this](int position) { console_.Step(position); };

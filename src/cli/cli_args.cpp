@@ -23,6 +23,9 @@ const std::vector<OptionSpec> kCommonOptions = {
      "the repository: sqlite:PATH or postgresql://user@host:port/database (default: the SQLite file in "
      "$XDG_DATA_HOME/ambrix/)"},
     {"quiet", 'q', "", "no log lines and no progress bar; diagnostics and errors still go to stderr"},
+    {"jobs", 'j', "N",
+     "threads that parse and convert while the repository is read and written (default: one per core; "
+     "1: none); the result is the same"},
     {"help", 'h', "", "show the help of the command and exit"},
     {"version", 0, "", "show the version and exit"},
 };

@@ -64,26 +64,33 @@ void TConvertDataModule::CompileObject() {
         Core.Parser.Parse(destLines, Core.Terms, Core.Words);
         ConvertObject(dsObjectScript.Text("TypeObjectName"), dsObjectScript.Text("ParentObject"),
                       dsObjectScript.Text("Object"), Core.Words, destLines, dropLines, alarms);
-        if (destLines.empty()) return;  // no analyzer for the type: the object keeps what it had
-
-        // Every alarm kind is checked before anything is stored, so that an
-        // unknown kind never leaves an object compiled with part of its alarms.
-        AlarmIds(*this, alarms);
-        const QVariant objectId = dsObjectScript.Value("Object_id");
-        const QString destScript = ScriptText(destLines);
-        const QString dropScript = dropLines.empty() ? QString() : ScriptText(dropLines);
-        cmdDestScriptUpdate.SetParam("DestScript", destScript);
-        cmdDestScriptUpdate.SetParam("DropScript", dropLines.empty() ? QVariant() : QVariant(dropScript));
-        cmdDestScriptUpdate.SetParam("Object_id", objectId);
-        cmdDestScriptUpdate.Execute();
-        // The object view shows the new result at once; its row is never
-        // written back.
-        dsObjectScript.SetValue("DestScript", destScript);
-        dsObjectScript.SetValue("DropScript", dropScript.isNull() ? QString(QLatin1String("")) : dropScript);
-        SaveAlarms(objectId.toInt(), alarms);
-        if (!BatchCompile) RefreshAlarmObjects();
+        StoreCompilation(dsObjectScript.Value("Object_id"), destLines, dropLines, alarms, true);
       },
       [&] { Core.Words.Clear(); });
+}
+
+void TConvertDataModule::StoreCompilation(const QVariant& objectId, const std::vector<std::string>& destLines,
+                                          const std::vector<std::string>& dropLines, const TAlarmList& alarms,
+                                          bool showInView) {
+  if (destLines.empty()) return;  // no analyzer for the type: the object keeps what it had
+
+  // Every alarm kind is checked before anything is stored, so that an
+  // unknown kind never leaves an object compiled with part of its alarms.
+  AlarmIds(*this, alarms);
+  const QString destScript = ScriptText(destLines);
+  const QString dropScript = dropLines.empty() ? QString() : ScriptText(dropLines);
+  cmdDestScriptUpdate.SetParam("DestScript", destScript);
+  cmdDestScriptUpdate.SetParam("DropScript", dropLines.empty() ? QVariant() : QVariant(dropScript));
+  cmdDestScriptUpdate.SetParam("Object_id", objectId);
+  cmdDestScriptUpdate.Execute();
+  if (showInView) {
+    // The object view shows the new result at once; its row is never
+    // written back.
+    dsObjectScript.SetValue("DestScript", destScript);
+    dsObjectScript.SetValue("DropScript", dropScript.isNull() ? QString(QLatin1String("")) : dropScript);
+  }
+  SaveAlarms(objectId.toInt(), alarms);
+  if (!BatchCompile) RefreshAlarmObjects();
 }
 
 void TConvertDataModule::SaveAlarms(int ObjectId, const TAlarmList& Alarms) {

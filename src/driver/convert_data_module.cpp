@@ -155,6 +155,7 @@ void TConvertDataModule::CloseProject() {
   CloseTypeObjects();
   CloseObjectTree();
   Core.Close();
+  DialectRows.clear();
   Log("Освобождение модулей конвертора завершено успешно");
 }
 
@@ -173,6 +174,7 @@ void TConvertDataModule::LoadTerms(int dialectId) {
     row.IsMain = static_cast<int>(dsResevedWord.Int("IsMain"));
     rows.push_back(std::move(row));
   }
+  DialectRows = rows;
   Core.LoadTerms(rows);
 }
 

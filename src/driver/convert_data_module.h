@@ -89,6 +89,15 @@ class TConvertDataModule : public IObjectSourceLookup {
   TCommandList& Commands = Core.Commands;
   TAnalizerObjectList& Analizers = Core.Analizers;
 
+  /// Worker threads that parse, recognise and convert during reverse-
+  /// engineering and whole compilation runs while this thread reads and
+  /// writes the repository: 0 for one per core, 1 for none (all the work on
+  /// the calling thread). The results are the same either way.
+  int Workers = 0;
+  /// The reserved-word rows of the open dialect, as LoadTerms loaded them
+  /// (the workers' cores are made from them).
+  std::vector<TReservedWordRow> DialectRows;
+
   // --- Scratch state of the running operation. -----------------------------
   std::vector<std::string> BatchLines;
   /// The file line (1-based) of each of BatchLines, when AddScript reads them.
@@ -192,6 +201,11 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// script, drop script and alarms; nothing when no object is open or its
   /// type has no analyzer. A failure stores nothing of the object.
   void CompileObject();
+  /// Stores what the compilation of object `objectId` gave (nothing when
+  /// `destLines` is empty: its type has no analyzer); `showInView` also shows
+  /// it in dsObjectScript, open on that object.
+  void StoreCompilation(const QVariant& objectId, const std::vector<std::string>& destLines,
+                        const std::vector<std::string>& dropLines, const TAlarmList& alarms, bool showInView);
   /// Runs the analyzer of `TypeName` on `Words`; false when there is none.
   bool ConvertObject(const std::string& TypeName, const std::string& ParentName, const std::string& ObjectName,
                      TParserWordList& Words, std::vector<std::string>& DestLines,

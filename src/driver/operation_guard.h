@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/error.h"
+
 namespace ambrix {
 
 /// Runs `work`, then `cleanup`, also when `work` throws. When both fail, the
@@ -17,6 +19,21 @@ void RunGuarded(Work&& work, Cleanup&& cleanup) {
     throw;
   }
   cleanup();
+}
+
+/// Runs `work`. Without `keepGoing` its failure goes on; with it, a failure
+/// of the system's own (ambrix::Error) goes to `skip` and the run carries on.
+template <class Work, class Skip>
+void RunOrSkip(bool keepGoing, Work&& work, Skip&& skip) {
+  if (!keepGoing) {
+    work();
+    return;
+  }
+  try {
+    work();
+  } catch (const Error& error) {
+    skip(error);
+  }
 }
 
 }  // namespace ambrix

@@ -3,6 +3,8 @@
 // decreasing type order, the creation scripts in increasing type order.
 
 #include <ctime>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -10,7 +12,10 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include "conversion/alarm_object.h"
+#include "conversion/convert_object.h"
 #include "driver/convert_data_module.h"
+#include "driver/core_workers.h"
 #include "driver/operation_guard.h"
 #include "text/encoding.h"
 #include "text/error.h"
@@ -121,6 +126,35 @@ std::string QuotedName(const std::string& name) {
 
 }  // namespace
 
+namespace {
+
+// The conversion of one object on a worker: the work CompileObject does
+// between reading the object and storing the result.
+class CompileJob : public TCoreJob {
+ public:
+  QVariant ObjectId;
+  std::string TypeName, ParentName, ObjectName;
+  std::vector<std::string> DestLines;  ///< the source lines, then the destination
+  std::vector<std::string> DropLines;
+  TAlarmList Alarms;
+
+  void Run(TConvertCore& core) override {
+    RunGuarded(
+        [&] {
+          core.Parser.Parse(DestLines, core.Terms, core.Words);
+          ConvertObject(core.Analizers, TypeName, ParentName, ObjectName, core.Words, DestLines, DropLines, Alarms,
+                        TCompileFrame::WholeRun, [this](const std::string& line) { Logs.push_back(line); });
+        },
+        [&] { core.Words.Clear(); });
+  }
+};
+
+// Jobs handed out ahead of the one being stored: enough to keep every worker
+// busy, few enough that the objects in flight cost little memory.
+constexpr std::size_t kJobsAhead = 64;
+
+}  // namespace
+
 void TConvertDataModule::CompilePending(const TOptAddScript& options) {
   const std::string typeList = TypeList(options);
   if (typeList.empty()) return;
@@ -142,23 +176,65 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
         if (OnProgressStart) OnProgressStart(count);
         int step = 0;
         int skipped = 0;
-        for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
-          if (OnProgress) OnProgress(++step);
-          OpenObjectScript(static_cast<int>(dsObjects.Int("Object_id")));
-          if (!options.KeepGoing) {
-            CompileObject();
-          } else {
-            try {
-              CompileObject();
-            } catch (const Error& error) {
-              // The object stays uncompiled: it appears in neither section.
-              ++skipped;
-              const std::string name = dsObjectScript.Text("Object");
-              Log("Обьект [" + name + "] пропущен: " + error.what());
-              if (OnSkipped) OnSkipped(TSkippedFailure{0, name, dsObjectScript.Text("TypeObjectName"), error.what()});
-            }
+        // A failure of one object: the run stops there, or with KeepGoing
+        // the object stays uncompiled (it appears in neither section).
+        auto compiled = [&](const std::function<void()>& compile, const std::function<std::string()>& name,
+                            const std::function<std::string()>& typeName) {
+          RunOrSkip(options.KeepGoing, compile, [&](const Error& error) {
+            ++skipped;
+            Log("Обьект [" + name() + "] пропущен: " + error.what());
+            if (OnSkipped) OnSkipped(TSkippedFailure{0, name(), typeName(), error.what()});
+          });
+        };
+
+        const int workers = Workers > 0 ? Workers : TCoreWorkers::DefaultCount();
+        if (workers <= 1 || count < 2) {
+          for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
+            if (OnProgress) OnProgress(++step);
+            OpenObjectScript(static_cast<int>(dsObjects.Int("Object_id")));
+            compiled([&] { CompileObject(); }, [&] { return dsObjectScript.Text("Object"); },
+                     [&] { return dsObjectScript.Text("TypeObjectName"); });
+            CloseObjectScript();
           }
-          CloseObjectScript();
+        } else {
+          // Workers parse and convert; this thread reads each object, and
+          // stores the results in the order of the run.
+          const std::vector<TReservedWordRow> rows = DialectRows;
+          TCoreWorkers pool(
+              workers,
+              [&rows](TConvertCore& core) {
+                core.LoadTerms(rows);
+                core.RegisterAnalizers();
+                core.Analizers.BeginCompileAll();
+              },
+              *this);
+          auto store = [&] {
+            std::unique_ptr<TCoreJob> taken = pool.Take();
+            auto& job = static_cast<CompileJob&>(*taken);
+            compiled(
+                [&] {
+                  for (const std::string& line : job.Logs) Log(line);
+                  if (job.Failure) std::rethrow_exception(job.Failure);
+                  StoreCompilation(job.ObjectId, job.DestLines, job.DropLines, job.Alarms, false);
+                },
+                [&] { return job.ObjectName; }, [&] { return job.TypeName; });
+          };
+          for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
+            if (OnProgress) OnProgress(++step);
+            OpenObjectScript(static_cast<int>(dsObjects.Int("Object_id")));
+            if (dsObjectScript.IsOpen() && !dsObjectScript.IsEmpty()) {
+              auto job = std::make_unique<CompileJob>();
+              job->ObjectId = dsObjectScript.Value("Object_id");
+              job->TypeName = dsObjectScript.Text("TypeObjectName");
+              job->ParentName = dsObjectScript.Text("ParentObject");
+              job->ObjectName = dsObjectScript.Text("Object");
+              job->DestLines = SplitLines(dsObjectScript.Text("SourceScript"));
+              pool.Submit(std::move(job));
+            }
+            CloseObjectScript();
+            while (pool.InFlight() > kJobsAhead) store();
+          }
+          while (pool.InFlight() > 0) store();
         }
         if (count > 0) {
           Log("");

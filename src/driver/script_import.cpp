@@ -6,11 +6,13 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "driver/convert_data_module.h"
+#include "driver/core_workers.h"
 #include "driver/operation_guard.h"
 #include "parser/parser_word_list.h"
 #include "recognition/sql_object.h"
@@ -66,6 +68,15 @@ std::string ObjectLabel(const TSQLObject& object) {
   return label + "[" + object.ParentName + "].[" + object.ObjectName + "]";
 }
 
+// False for a batch with nothing to handle: no line, or an option setting
+// (SET QUOTED_IDENTIFIER ON and the like; the line is not trimmed first).
+bool HasStatements(const std::vector<std::string>& lines) {
+  std::size_t first = 0;
+  while (first < lines.size() && lines[first].empty()) ++first;
+  if (first == lines.size()) return false;
+  return !EqualsUpper(std::string_view(lines[first]).substr(0, 3), "SET");
+}
+
 // Runs the statement that stores `object`; its failure is logged with the
 // object's name.
 void StoreObject(TConvertDataModule& m, const TSQLObject& object, const std::function<void()>& store) {
@@ -102,36 +113,58 @@ int ObjectLine(const TConvertDataModule& m, const TSQLObject& object) {
   return m.BatchLineNumbers.front();
 }
 
-// Parses the batch in BatchLines, finds its command and stores the objects
-// it yields.
-void HandleBatch(TConvertDataModule& m, TSQLObjectList& objects) {
-  TParserWordList& words = m.Core.Words;
+// Parses the batch `lines` with `core` and finds its command; the objects it
+// yields go to `objects`. The log lines go to `log`. This is the part of a
+// batch's handling that reads no repository (it may run on a worker).
+void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObjectList& objects,
+                    const std::function<void(const std::string&)>& log) {
+  TParserWordList& words = core.Words;
   try {
-    m.Core.Parser.Parse(m.BatchLines, m.Core.Terms, words);
+    core.Parser.Parse(lines, core.Terms, words);
   } catch (...) {
-    m.Log("Ошибка обработки скрипта:");
+    log("Ошибка обработки скрипта:");
     std::string text;
-    for (const auto& line : m.BatchLines) {
+    for (const auto& line : lines) {
       text += line;
       text += "\r\n";
     }
-    m.Log(text);
+    log(text);
     throw;
   }
   if (words.Empty()) return;
 
-  const int first = words.IndexOfNotType(0, {m.Core.Context.CommentTermName});
+  const int first = words.IndexOfNotType(0, {core.Context.CommentTermName});
   if (first < 0) return;
   const TParserWord& word = *words.Words(first);
   if (word.Term->Kind != tkDefined || word.TypeName() != "DML") {
     const auto line = static_cast<std::size_t>(word.StartPos.Line);
-    m.Log("Не понятная команда: \"" + (line < m.BatchLines.size() ? m.BatchLines[line] : std::string()) + "\"");
+    log("Не понятная команда: \"" + (line < lines.size() ? lines[line] : std::string()) + "\"");
     return;
   }
-  const int command = m.Core.Commands.IndexOfKeyTerm(word.Term);
+  const int command = core.Commands.IndexOfKeyTerm(word.Term);
   if (command < 0) return;
-  if (!m.Core.Commands.Items(command).Execute(m.BatchLines, words, objects)) return;
+  if (!core.Commands.Items(command).Execute(lines, words, objects)) objects.Clear();
+}
 
+// The parsing and recognition of one batch on a worker.
+class BatchJob : public TCoreJob {
+ public:
+  std::vector<std::string> Lines;
+  std::vector<int> LineNumbers;
+  int FirstLine = 0;
+  TSQLObjectList Objects;
+
+  void Run(TConvertCore& core) override {
+    RunGuarded([&] { RecogniseBatch(core, Lines, Objects, [this](const std::string& line) { Logs.push_back(line); }); },
+               [&] { core.Words.Clear(); });
+  }
+};
+
+// Batches handed out ahead of the one being stored.
+constexpr std::size_t kBatchesAhead = 64;
+
+// Stores the objects a batch yielded (the batch is in BatchLines).
+void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects) {
   for (int i = 0; i < objects.Count(); ++i) {
     const TSQLObject& object = objects.Items(i);
     const std::string typeName = UpperCase(object.TypeName);
@@ -210,17 +243,60 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         BatchLines.clear();
         int batchLine = 0;  // the file line (from 1) where the batch starts
         int skipped = 0;
+        // A failure of a batch: the run stops there, or with KeepGoing the
+        // batch is passed over.
+        auto guarded = [&](int firstLine, const std::function<void()>& handle) {
+          RunOrSkip(options.KeepGoing, handle, [&](const Error& error) {
+            ++skipped;
+            Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
+            if (OnSkipped) OnSkipped(TSkippedFailure{firstLine, {}, {}, error.what()});
+          });
+        };
+
+        // With workers, they parse and recognise the batches while this
+        // thread stores the objects of each, in the order of the file.
+        const int workers = Workers > 0 ? Workers : TCoreWorkers::DefaultCount();
+        std::unique_ptr<TCoreWorkers> pool;
+        if (workers > 1) {
+          const std::vector<TReservedWordRow>& rows = DialectRows;
+          pool = std::make_unique<TCoreWorkers>(
+              workers,
+              [&rows](TConvertCore& core) {
+                core.LoadTerms(rows);
+                core.RegisterCommands();
+              },
+              *this);
+        }
+        auto storeOne = [&] {
+          std::unique_ptr<TCoreJob> taken = pool->Take();
+          auto& job = static_cast<BatchJob&>(*taken);
+          BatchLines = std::move(job.Lines);
+          BatchLineNumbers = std::move(job.LineNumbers);
+          guarded(job.FirstLine, [&] {
+            RunGuarded(
+                [&] {
+                  for (const std::string& line : job.Logs) Log(line);
+                  if (job.Failure) std::rethrow_exception(job.Failure);
+                  StoreBatchObjects(*this, job.Objects);
+                },
+                [&] {
+                  CloseDataSet(dsScript);
+                  CloseDataSet(dsParentScript);
+                });
+          });
+          BatchLines.clear();
+          BatchLineNumbers.clear();
+        };
         auto handleBatch = [&] {
-          if (!options.KeepGoing) {
-            ProcessBatch();
-          } else {
-            try {
-              ProcessBatch();
-            } catch (const Error& error) {
-              ++skipped;
-              Log("Пакет со строки " + std::to_string(batchLine) + " пропущен: " + error.what());
-              if (OnSkipped) OnSkipped(TSkippedFailure{batchLine, {}, {}, error.what()});
-            }
+          if (!pool) {
+            guarded(batchLine, [&] { ProcessBatch(); });
+          } else if (HasStatements(BatchLines)) {
+            auto job = std::make_unique<BatchJob>();
+            job->Lines = std::move(BatchLines);
+            job->LineNumbers = std::move(BatchLineNumbers);
+            job->FirstLine = batchLine;
+            pool->Submit(std::move(job));
+            while (pool->InFlight() > kBatchesAhead) storeOne();
           }
           BatchLines.clear();
           BatchLineNumbers.clear();
@@ -241,6 +317,8 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         // A last batch without its GO line is handled as SQL Server's own tools
         // do: as if the file ended with one.
         if (!BatchLines.empty()) handleBatch();
+        while (pool && pool->InFlight() > 0) storeOne();
+        pool.reset();
 
         Log("");
         Log("Реинженеринг успешно завершен");
@@ -260,21 +338,19 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
 }
 
 void TConvertDataModule::ProcessBatch() {
-  std::size_t first = 0;
-  while (first < BatchLines.size() && BatchLines[first].empty()) ++first;
-  if (first == BatchLines.size()) return;
-  // An option setting (SET QUOTED_IDENTIFIER ON and the like) is ignored; the
-  // line is not trimmed first.
-  if (EqualsUpper(std::string_view(BatchLines[first]).substr(0, 3), "SET")) return;
-
+  if (!HasStatements(BatchLines)) return;
   TSQLObjectList objects;
-  RunGuarded([&] { HandleBatch(*this, objects); },
-             [&] {
-               objects.Clear();
-               CloseDataSet(dsScript);
-               CloseDataSet(dsParentScript);
-               Core.Words.Clear();
-             });
+  RunGuarded(
+      [&] {
+        RecogniseBatch(Core, BatchLines, objects, [this](const std::string& line) { Log(line); });
+        StoreBatchObjects(*this, objects);
+      },
+      [&] {
+        objects.Clear();
+        CloseDataSet(dsScript);
+        CloseDataSet(dsParentScript);
+        Core.Words.Clear();
+      });
 }
 
 }  // namespace ambrix

@@ -68,6 +68,8 @@ TEST_F(CommandLine, UsageErrorsExitWithTwoAndAHint) {
       {{"convert", "a.sql", "--output-encoding", "utf-16le"}, "utf-16le"},
       {{"import", "shop", "a.sql", "--mode", "some"}, "--mode"},
       {{"alarms", "shop", "--format", "xml"}, "--format"},
+      {{"convert", "a.sql", "-j", "0"}, "--jobs is a number from 1 to 64, not '0'"},
+      {{"convert", "a.sql", "--jobs", "two"}, "--jobs is a number from 1 to 64, not 'two'"},
       {{"show", "shop", "t", "--source", "--drop"}, "only one of"},
       {{"generate", "shop"}, "-o"},
       {{"project", "create", ""}, "1 to 50 characters"},
