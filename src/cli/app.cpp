@@ -123,6 +123,8 @@ TConvertDataModule& App::Converter(bool inMemory) {
     location = inMemory ? InMemoryRepositoryLocation() : DefaultRepositoryLocation();
   converter_ = std::make_unique<TConvertDataModule>(location);
   if (const auto jobs = inv_.Value("jobs")) converter_->Workers = std::stoi(*jobs);
+  // The object tree is read only where a command lists objects.
+  converter_->KeepObjectTree = false;
   converter_->OnLog = [this](const std::string& line) { console_.Log(line); };
   converter_->OnProgressStart = [this](int max) { console_.Start(max); };
   converter_->OnProgress = [this](int position) { console_.Step(position); };
@@ -187,6 +189,7 @@ void App::OpenProject(const std::string& name) {
 
 std::vector<ObjectRef> App::ProjectObjects() {
   DataSet& tree = Converter().dsTreeObject;
+  if (!tree.IsOpen()) Converter().OpenObjectTree(Converter().ProjectId);
   std::vector<ObjectRef> objects;
   for (int row = 0; row < tree.RowCount(); ++row) {
     const long long level = tree.Value(row, "Level").toLongLong();

@@ -117,7 +117,7 @@ void TConvertDataModule::ClearCompilation(int TypeObjectId) {
   cmdObjectDeleteAll.SetParam("TypeObject_id", TypeObjectId == 0 ? QVariant() : QVariant(TypeObjectId));
   cmdObjectDeleteAll.Execute();
   RefreshAlarmObjects();
-  OpenObjectTree(ProjectId);
+  RefreshObjectTree();
   // The object on view may have lost its result: show what the repository holds.
   if (dsObjectScript.IsOpen()) OpenDataSet(dsObjectScript);
   Log("Результат компиляции всех обьектов сброшен");

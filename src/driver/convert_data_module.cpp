@@ -182,6 +182,13 @@ void TConvertDataModule::RegisterCommands() { Core.RegisterCommands(); }
 
 void TConvertDataModule::RegisterAnalizers() { Core.RegisterAnalizers(); }
 
+void TConvertDataModule::RefreshObjectTree() {
+  if (KeepObjectTree)
+    OpenObjectTree(ProjectId);
+  else
+    CloseObjectTree();
+}
+
 void TConvertDataModule::OpenObjectTree(int projectId) {
   dsTreeObject.SetParam("Project_id", projectId);
   OpenDataSet(dsTreeObject);

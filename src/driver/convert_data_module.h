@@ -94,6 +94,11 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// writes the repository: 0 for one per core, 1 for none (all the work on
   /// the calling thread). The results are the same either way.
   int Workers = 0;
+  /// False for a caller that shows no object tree (the command line): the
+  /// operations that reopen dsTreeObject after changing the project's objects
+  /// close it instead, sparing a large project's tree in memory. It is
+  /// opened again by whoever reads it (OpenObjectTree).
+  bool KeepObjectTree = true;
   /// The reserved-word rows of the open dialect, as LoadTerms loaded them
   /// (the workers' cores are made from them).
   std::vector<TReservedWordRow> DialectRows;
@@ -159,6 +164,9 @@ class TConvertDataModule : public IObjectSourceLookup {
   static void OpenDataSet(DataSet& dataSet) { dataSet.Open(); }
 
   void OpenObjectTree(int projectId);
+  /// After the project's objects changed: reopens the object tree, or closes
+  /// it when KeepObjectTree is false.
+  void RefreshObjectTree();
   void CloseObjectTree();
   void OpenTypeObjects(int dialectId);
   void CloseTypeObjects();

@@ -332,7 +332,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         TypeCounts.clear();
         CloseDataSet(dsScript);
         CloseDataSet(dsParentScript);
-        OpenObjectTree(ProjectId);
+        RefreshObjectTree();
         CloseObjectScript();
       });
 }
