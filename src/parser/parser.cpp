@@ -223,8 +223,7 @@ void TParser::Parse(std::vector<std::string>& lines, TTermList& terms, TParserWo
     }
   } reset{*this};
   terms.Prepare();
-  Words->Separators = terms.Separators;
-  Words->Parse(lines);
+  Words->Parse(lines, terms.Separators);
   if (Words->Count() > 0) ParseWords(result);
 }
 

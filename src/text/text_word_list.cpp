@@ -11,6 +11,11 @@ namespace ambrix {
 namespace {
 
 bool HasAny(const std::string& s, bool tab) {
+  // Most lines hold no control character at all: a branch-free scan for bytes
+  // below 14 (tab 9, line feed 10, carriage return 13) settles those.
+  unsigned char low = 0;
+  for (char c : s) low |= static_cast<unsigned char>(static_cast<unsigned char>(c) < 14);
+  if (!low) return false;
   for (char c : s) {
     if (c == '\r' || c == '\n' || (tab && c == '\t')) return true;
   }
@@ -58,47 +63,72 @@ void NormalizeLines(std::vector<std::string>& lines, int tabSize) {
   lines = std::move(split);
 }
 
-// Separators grouped by the byte a match can start with: the first byte of the
-// separator and of its first character's lower-case form.
-struct SeparatorIndex {
-  std::array<std::vector<const std::string*>, 256> byFirstByte;
-
-  explicit SeparatorIndex(const std::vector<std::string>& separators) {
-    for (const auto& sep : separators) {
-      const auto b = static_cast<unsigned char>(sep[0]);
-      byFirstByte[b].push_back(&sep);
-      std::string lower = sep.substr(0, Utf8SequenceLength(b));
-      LowerCaseInPlace(lower);
-      const auto lb = static_cast<unsigned char>(lower[0]);
-      if (lb != b) byFirstByte[lb].push_back(&sep);
-    }
-  }
-};
-
 }  // namespace
 
+void TTextWordList::PrepareSeparators(const std::vector<std::string>& separators) {
+  SeparatorIndex& index = separators_;
+  if (separators == index.source || separators == index.normal) return;  // the index is up to date
+  index.source = separators;
+  index.normal.clear();
+  for (const auto& sep : separators) {
+    std::string normal = UpperTrim(sep);
+    if (!normal.empty()) index.normal.push_back(std::move(normal));
+  }
+  std::stable_sort(index.normal.begin(), index.normal.end(),
+                   [](const std::string& a, const std::string& b) { return LongestFirstLess(a, b); });
+  std::array<std::vector<const std::string*>, 256> byFirstByte;
+  for (const auto& sep : index.normal) {
+    const auto b = static_cast<unsigned char>(sep[0]);
+    byFirstByte[b].push_back(&sep);
+    std::string lower = sep.substr(0, Utf8SequenceLength(b));
+    LowerCaseInPlace(lower);
+    const auto lb = static_cast<unsigned char>(lower[0]);
+    if (lb != b) byFirstByte[lb].push_back(&sep);
+  }
+  index.candidates.clear();
+  for (std::size_t b = 0; b < 256; ++b) {
+    index.first[b] = static_cast<std::uint32_t>(index.candidates.size());
+    index.candidates.insert(index.candidates.end(), byFirstByte[b].begin(), byFirstByte[b].end());
+  }
+  index.first[256] = static_cast<std::uint32_t>(index.candidates.size());
+}
+
 void TTextWordList::Parse(std::vector<std::string>& lines) {
+  Parse(lines, Separators);
+  if (Separators != separators_.normal) Separators = separators_.normal;
+}
+
+void TTextWordList::Parse(std::vector<std::string>& lines, const std::vector<std::string>& separators) {
   words_.clear();
+  text_.clear();
   NormalizeLines(lines, TabSize);
   std::size_t bytes = 0;
   for (const auto& line : lines) bytes += line.size();
-  words_.reserve(bytes / 5 + 16);  // about one word in five characters of T-SQL
+  words_.reserve(bytes / 4 + 16);  // about one word in four characters of T-SQL
+  // The words view `text_`: it is filled once, at its final size, so that no
+  // view ever moves.
+  text_.reserve(bytes);
+  for (const auto& line : lines) text_ += line;
 
-  for (auto it = Separators.rbegin(); it != Separators.rend();) {
-    std::string normal = UpperTrim(*it);
-    if (normal.empty()) {
-      it = decltype(it)(Separators.erase(std::next(it).base()));
-    } else {
-      *it = std::move(normal);
-      ++it;
-    }
+  PrepareSeparators(separators);
+  const SeparatorIndex& index = separators_;
+  // What each byte does to the word being read: kWord bytes belong to it;
+  // a blank ends it; a byte that may start a separator is tried against the
+  // separators; a lead byte of a longer UTF-8 sequence takes the whole
+  // sequence into the word.
+  enum : unsigned char { kWord, kBlank, kSeparator, kLead };
+  std::array<unsigned char, 256> kind{};
+  for (std::size_t b = 0x80; b < 256; ++b) kind[b] = Utf8SequenceLength(static_cast<unsigned char>(b)) > 1 ? kLead : kWord;
+  kind[' '] = kind['\t'] = kBlank;
+  for (std::size_t b = 0; b < 256; ++b) {
+    if (index.first[b] != index.first[b + 1]) kind[b] = kSeparator;
   }
-  std::stable_sort(Separators.begin(), Separators.end(),
-                   [](const std::string& a, const std::string& b) { return LongestFirstLess(a, b); });
-  const SeparatorIndex index(Separators);
 
+  std::size_t lineOffset = 0;
   for (std::size_t lineIndex = 0; lineIndex < lines.size(); ++lineIndex) {
-    const std::string_view line = TrimRight(lines[lineIndex]);
+    const std::size_t fullSize = lines[lineIndex].size();
+    const std::string_view line = TrimRight(std::string_view(text_).substr(lineOffset, fullSize));
+    lineOffset += fullSize;
     const std::size_t n = line.size();
     const bool ascii = IsAscii(line);
     // Columns count characters: on a non-ASCII line the column of byte b is
@@ -112,13 +142,11 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
       return knownCol;
     };
     auto emit = [&](std::size_t from, std::size_t to) {
-      TTextWord word;
+      TTextWord& word = words_.emplace_back();
       word.Line = static_cast<int>(lineIndex);
       word.Col = columnOf(from);
-      word.Text.assign(line.substr(from, to - from));
+      word.Text = line.substr(from, to - from);
       word.Length = ascii ? static_cast<int>(to - from) : static_cast<int>(Utf8Length(word.Text));
-      word.Owner = this;
-      words_.push_back(std::move(word));
     };
     auto skipBlanks = [&](std::size_t p) {
       while (p < n && IsBlank(line[p])) ++p;
@@ -129,25 +157,32 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
     std::size_t start = p;
     while (p < n) {
       const auto c = static_cast<unsigned char>(line[p]);
-      const std::string* match = nullptr;
-      for (const std::string* sep : index.byFirstByte[c]) {
-        if (sep->size() <= n - p && EqualsUpper(line.substr(p, sep->size()), *sep)) {
-          match = sep;
+      switch (kind[c]) {
+        case kWord:
+          ++p;
+          continue;
+        case kBlank:
+          if (start < p) emit(start, p);
+          p = skipBlanks(p);
+          start = p;
+          continue;
+        case kSeparator:
+          for (std::uint32_t k = index.first[c]; k < index.first[c + 1]; ++k) {
+            const std::string& sep = *index.candidates[k];
+            if (sep.size() <= n - p && EqualsUpper(line.substr(p, sep.size()), sep)) {
+              if (start < p) emit(start, p);
+              emit(p, p + sep.size());
+              p = skipBlanks(p + sep.size());
+              start = p;
+              goto next;
+            }
+          }
           break;
-        }
+        default:
+          break;
       }
-      if (match) {
-        if (start < p) emit(start, p);
-        emit(p, p + match->size());
-        p = skipBlanks(p + match->size());
-        start = p;
-      } else if (c == ' ' || c == '\t') {
-        if (start < p) emit(start, p);
-        p = skipBlanks(p);
-        start = p;
-      } else {
-        p += c < 0x80 ? 1 : std::max<std::size_t>(1, std::min(Utf8SequenceLength(c), n - p));
-      }
+      p += c < 0x80 ? 1 : std::min(Utf8SequenceLength(c), n - p);
+    next:;
     }
     if (start < p) emit(start, p);
   }

@@ -1,21 +1,23 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/text_point.h"
 
 namespace ambrix {
 
-class TTextWordList;
-
 /// One word of a split batch.
 struct TTextWord {
   int Line = 0;          ///< index of the word's line, from 0
   int Col = 0;           ///< column of the first character, from 1 (characters)
   int Length = 0;        ///< length of `Text` in characters
-  std::string Text;      ///< the word as written (source letter case, tabs replaced)
-  TTextWordList* Owner = nullptr;  ///< the list that holds the word; not owned
+  /// The word as written (source letter case, tabs replaced). Views the list's
+  /// own copy of the text: valid until the list is parsed again or cleared.
+  std::string_view Text;
 
   int LastCol() const { return Col + Length - 1; }
   TTextPoint StartPoint() const { return {Line, Col}; }
@@ -43,10 +45,16 @@ class TTextWordList {
   /// tab becomes `TabSize` spaces, and an item holding line breaks (CR LF, CR
   /// or LF) is split into separate lines. Columns count the changed lines.
   void Parse(std::vector<std::string>& lines);
+  /// `Parse` with `separators` in place of `Separators`, which stays as it
+  /// is; for a caller that splits many batches with one separator list.
+  void Parse(std::vector<std::string>& lines, const std::vector<std::string>& separators);
 
   int Count() const { return static_cast<int>(words_.size()); }
   const TTextWord& Words(int i) const { return words_[static_cast<std::size_t>(i)]; }
-  void Clear() { words_.clear(); }
+  void Clear() {
+    words_.clear();
+    text_.clear();
+  }
 
   /// The texts of at most `count` words from `start` on, joined by single
   /// spaces; empty when `start` is past the end or `count` <= 0.
@@ -62,7 +70,21 @@ class TTextWordList {
   bool IsLastOnLine(int i) const;
 
  private:
+  // The separators in the order they are tried, grouped by the byte a match
+  // can start with (the first byte of the separator and of its first
+  // character's lower-case form). Rebuilt only when `Separators` changes
+  // between parses.
+  struct SeparatorIndex {
+    std::vector<std::string> source;  // `Separators` as the index was built from
+    std::vector<std::string> normal;  // trimmed, upper case, sorted, no blanks
+    std::array<std::uint32_t, 257> first{};  // byte b: candidates[first[b] .. first[b + 1])
+    std::vector<const std::string*> candidates;
+  };
+  void PrepareSeparators(const std::vector<std::string>& separators);
+
   std::vector<TTextWord> words_;
+  std::string text_;  // the lines the words view, one after another
+  SeparatorIndex separators_;
 };
 
 }  // namespace ambrix

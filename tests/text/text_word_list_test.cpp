@@ -20,7 +20,7 @@ Split SplitLines(std::vector<std::string> lines, std::vector<std::string> separa
   list.Parse(lines);
   Split s;
   for (int i = 0; i < list.Count(); ++i) {
-    s.texts.push_back(list.Words(i).Text);
+    s.texts.emplace_back(list.Words(i).Text);
     s.cols.push_back(list.Words(i).Col);
     s.lines.push_back(list.Words(i).Line);
   }
