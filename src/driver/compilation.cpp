@@ -17,8 +17,9 @@ namespace ambrix {
 
 namespace {
 
-// The stored form of script lines: each line followed by CR LF.
-QString ScriptText(const std::vector<std::string>& lines) {
+}  // namespace
+
+QString StoredScript(const std::vector<std::string>& lines) {
   std::size_t size = 0;
   for (const auto& line : lines) size += line.size() + 2;
   std::string text;
@@ -29,6 +30,8 @@ QString ScriptText(const std::vector<std::string>& lines) {
   }
   return QString::fromStdString(text);
 }
+
+namespace {
 
 // The key of the alarm row of each alarm's kind, in the list's order. Raises
 // "Имя предупреждения [%s] не найдено" for a kind the dialect has no row for.
@@ -64,23 +67,20 @@ void TConvertDataModule::CompileObject() {
         Core.Parser.Parse(destLines, Core.Terms, Core.Words);
         ConvertObject(dsObjectScript.Text("TypeObjectName"), dsObjectScript.Text("ParentObject"),
                       dsObjectScript.Text("Object"), Core.Words, destLines, dropLines, alarms);
-        StoreCompilation(dsObjectScript.Value("Object_id"), destLines, dropLines, alarms, true);
+        if (destLines.empty()) return;  // no analyzer for the type: the object keeps what it had
+        StoreCompilation(dsObjectScript.Value("Object_id"), StoredScript(destLines),
+                         dropLines.empty() ? QString() : StoredScript(dropLines), alarms, true);
       },
       [&] { Core.Words.Clear(); });
 }
 
-void TConvertDataModule::StoreCompilation(const QVariant& objectId, const std::vector<std::string>& destLines,
-                                          const std::vector<std::string>& dropLines, const TAlarmList& alarms,
-                                          bool showInView) {
-  if (destLines.empty()) return;  // no analyzer for the type: the object keeps what it had
-
+void TConvertDataModule::StoreCompilation(const QVariant& objectId, const QString& destScript,
+                                          const QString& dropScript, const TAlarmList& alarms, bool showInView) {
   // Every alarm kind is checked before anything is stored, so that an
   // unknown kind never leaves an object compiled with part of its alarms.
   AlarmIds(*this, alarms);
-  const QString destScript = ScriptText(destLines);
-  const QString dropScript = dropLines.empty() ? QString() : ScriptText(dropLines);
   cmdDestScriptUpdate.SetParam("DestScript", destScript);
-  cmdDestScriptUpdate.SetParam("DropScript", dropLines.empty() ? QVariant() : QVariant(dropScript));
+  cmdDestScriptUpdate.SetParam("DropScript", dropScript.isNull() ? QVariant() : QVariant(dropScript));
   cmdDestScriptUpdate.SetParam("Object_id", objectId);
   cmdDestScriptUpdate.Execute();
   if (showInView) {

@@ -37,6 +37,10 @@ struct TSkippedFailure {
   std::string Message;  ///< the failure's message
 };
 
+/// The stored form of script lines (a destination or drop script): each line
+/// followed by CR LF.
+QString StoredScript(const std::vector<std::string>& lines);
+
 class TConvertDataModule : public IObjectSourceLookup {
  public:
   /// Connects to the repository (a SQLite repository is created on first
@@ -209,11 +213,11 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// script, drop script and alarms; nothing when no object is open or its
   /// type has no analyzer. A failure stores nothing of the object.
   void CompileObject();
-  /// Stores what the compilation of object `objectId` gave (nothing when
-  /// `destLines` is empty: its type has no analyzer); `showInView` also shows
-  /// it in dsObjectScript, open on that object.
-  void StoreCompilation(const QVariant& objectId, const std::vector<std::string>& destLines,
-                        const std::vector<std::string>& dropLines, const TAlarmList& alarms, bool showInView);
+  /// Stores what the compilation of object `objectId` gave (`dropScript`
+  /// null: no drop script); `showInView` also shows it in dsObjectScript,
+  /// open on that object.
+  void StoreCompilation(const QVariant& objectId, const QString& destScript, const QString& dropScript,
+                        const TAlarmList& alarms, bool showInView);
   /// Runs the analyzer of `TypeName` on `Words`; false when there is none.
   bool ConvertObject(const std::string& TypeName, const std::string& ParentName, const std::string& ObjectName,
                      TParserWordList& Words, std::vector<std::string>& DestLines,

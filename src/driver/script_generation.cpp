@@ -134,18 +134,26 @@ class CompileJob : public TCoreJob {
  public:
   QVariant ObjectId;
   std::string TypeName, ParentName, ObjectName;
-  std::vector<std::string> DestLines;  ///< the source lines, then the destination
-  std::vector<std::string> DropLines;
+  QString Source;  ///< the stored source text
+  // The result: Converted is false when the type has no analyzer.
+  bool Converted = false;
+  QString DestScript, DropScript;
   TAlarmList Alarms;
 
   void Run(TConvertCore& core) override {
+    std::vector<std::string> destLines = SplitLines(Source.toStdString());
+    std::vector<std::string> dropLines;
     RunGuarded(
         [&] {
-          core.Parser.Parse(DestLines, core.Terms, core.Words);
-          ConvertObject(core.Analizers, TypeName, ParentName, ObjectName, core.Words, DestLines, DropLines, Alarms,
+          core.Parser.Parse(destLines, core.Terms, core.Words);
+          ConvertObject(core.Analizers, TypeName, ParentName, ObjectName, core.Words, destLines, dropLines, Alarms,
                         TCompileFrame::WholeRun, [this](const std::string& line) { Logs.push_back(line); });
         },
         [&] { core.Words.Clear(); });
+    Converted = !destLines.empty();
+    if (!Converted) return;
+    DestScript = StoredScript(destLines);
+    if (!dropLines.empty()) DropScript = StoredScript(dropLines);
   }
 };
 
@@ -215,7 +223,7 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
                 [&] {
                   for (const std::string& line : job.Logs) Log(line);
                   if (job.Failure) std::rethrow_exception(job.Failure);
-                  StoreCompilation(job.ObjectId, job.DestLines, job.DropLines, job.Alarms, false);
+                  if (job.Converted) StoreCompilation(job.ObjectId, job.DestScript, job.DropScript, job.Alarms, false);
                 },
                 [&] { return job.ObjectName; }, [&] { return job.TypeName; });
           };
@@ -228,7 +236,7 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
               job->TypeName = dsObjectScript.Text("TypeObjectName");
               job->ParentName = dsObjectScript.Text("ParentObject");
               job->ObjectName = dsObjectScript.Text("Object");
-              job->DestLines = SplitLines(dsObjectScript.Text("SourceScript"));
+              job->Source = dsObjectScript.Value("SourceScript").toString();
               pool.Submit(std::move(job));
             }
             CloseObjectScript();

@@ -146,6 +146,14 @@ void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObj
   if (!core.Commands.Items(command).Execute(lines, words, objects)) objects.Clear();
 }
 
+// The stored source texts of the objects a batch yielded, in their order.
+std::vector<QString> ObjectTexts(const TSQLObjectList& objects) {
+  std::vector<QString> texts;
+  texts.reserve(static_cast<std::size_t>(objects.Count()));
+  for (int i = 0; i < objects.Count(); ++i) texts.push_back(QString::fromStdString(ObjectText(objects.Items(i).Script)));
+  return texts;
+}
+
 // The parsing and recognition of one batch on a worker.
 class BatchJob : public TCoreJob {
  public:
@@ -153,18 +161,21 @@ class BatchJob : public TCoreJob {
   std::vector<int> LineNumbers;
   int FirstLine = 0;
   TSQLObjectList Objects;
+  std::vector<QString> Texts;  ///< the stored texts of Objects
 
   void Run(TConvertCore& core) override {
     RunGuarded([&] { RecogniseBatch(core, Lines, Objects, [this](const std::string& line) { Logs.push_back(line); }); },
                [&] { core.Words.Clear(); });
+    Texts = ObjectTexts(Objects);
   }
 };
 
 // Batches handed out ahead of the one being stored.
 constexpr std::size_t kBatchesAhead = 64;
 
-// Stores the objects a batch yielded (the batch is in BatchLines).
-void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects) {
+// Stores the objects a batch yielded (the batch is in BatchLines); `texts`
+// are their stored texts (ObjectTexts).
+void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, const std::vector<QString>& texts) {
   for (int i = 0; i < objects.Count(); ++i) {
     const TSQLObject& object = objects.Items(i);
     const std::string typeName = UpperCase(object.TypeName);
@@ -175,14 +186,14 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects) {
     if (m.OnObjectRead) m.OnObjectRead(object.TypeName, object.ObjectName, ObjectLine(m, object));
     const bool exists = m.FindObject(m.dsScript, object.TypeName, object.ObjectName);
     const QVariant typeId = m.dsTypeObject.Value("TypeObject_id");
-    const std::string text = ObjectText(object.Script);
+    const QString& text = texts[static_cast<std::size_t>(i)];
     switch (m.Options.Mode) {
       case amOnlyNew:
         // An object the project has ends the handling of its batch.
         if (exists) return;
         break;
       case amUpdateChanged:
-        if (exists && m.dsScript.Text("SourceScript") == text) continue;
+        if (exists && m.dsScript.Value("SourceScript").toString() == text) continue;
         break;
       default:
         break;
@@ -191,7 +202,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects) {
     if (exists) {
       const QVariant objectId = m.dsScript.Value("Object_id");
       StoreObject(m, object, [&] {
-        m.cmdScriptUpdate.SetParam("SourceScript", QString::fromStdString(text));
+        m.cmdScriptUpdate.SetParam("SourceScript", text);
         m.cmdScriptUpdate.SetParam("Object_id", objectId);
         m.cmdScriptUpdate.Execute();
       });
@@ -207,7 +218,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects) {
         m.cmdScriptAppend.SetParam("ParentObject_id", parentId);
         m.cmdScriptAppend.SetParam("TypeObject_id", typeId);
         m.cmdScriptAppend.SetParam("Project_id", m.ProjectId);
-        m.cmdScriptAppend.SetParam("SourceScript", QString::fromStdString(text));
+        m.cmdScriptAppend.SetParam("SourceScript", text);
         m.cmdScriptAppend.Execute();
       });
       m.Log("Добавлен обьект " + ObjectLabel(object));
@@ -277,7 +288,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
                 [&] {
                   for (const std::string& line : job.Logs) Log(line);
                   if (job.Failure) std::rethrow_exception(job.Failure);
-                  StoreBatchObjects(*this, job.Objects);
+                  StoreBatchObjects(*this, job.Objects, job.Texts);
                 },
                 [&] {
                   CloseDataSet(dsScript);
@@ -343,7 +354,7 @@ void TConvertDataModule::ProcessBatch() {
   RunGuarded(
       [&] {
         RecogniseBatch(Core, BatchLines, objects, [this](const std::string& line) { Log(line); });
-        StoreBatchObjects(*this, objects);
+        StoreBatchObjects(*this, objects, ObjectTexts(objects));
       },
       [&] {
         objects.Clear();
