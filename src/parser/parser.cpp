@@ -1,5 +1,9 @@
 #include "parser/parser.h"
 
+#include <bit>
+#include <cstring>
+
+#include "parser/parse_arena.h"
 #include "text/error.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
@@ -15,13 +19,98 @@ constexpr std::size_t kMaxNesting = 1000;
 
 std::string PositionText(int line, int col) { return std::to_string(line) + ":" + std::to_string(col); }
 
+// A quick hash of a short text, eight bytes at a time.
+std::uint64_t HashText(std::string_view text) {
+  constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
+  std::uint64_t h = text.size() * kMul;
+  const char* p = text.data();
+  std::size_t n = text.size();
+  while (n >= 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    h = (h ^ w) * kMul;
+    h ^= h >> 29;
+    p += 8;
+    n -= 8;
+  }
+  if (n > 0) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, p, n);
+    h = (h ^ w) * kMul;
+  }
+  return h ^ (h >> 32);
+}
+
 }  // namespace
 
-TParser::Found TParser::FindTerm(int i) {
+void TParser::ResetEntries(int wordCount) {
+  entries_.clear();
+  // Room for every word to be distinct at half load; the table grows if
+  // joined words need more.
+  std::size_t size = std::bit_ceil(static_cast<std::size_t>(wordCount) + 16);
+  if (size < 64) size = 64;
+  slots_.assign(size, 0);
+}
+
+int TParser::FindEntry(std::string_view text, std::uint64_t hash, std::size_t& slot) const {
+  const std::size_t mask = slots_.size() - 1;
+  for (slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t s = slots_[slot];
+    if (s == 0) return -1;
+    const TextEntry& e = entries_[s - 1];
+    if (e.hash == hash && e.text == text) return static_cast<int>(s - 1);
+  }
+}
+
+int TParser::AddEntry(std::string_view text, std::uint64_t hash, std::size_t slot) {
+  entries_.push_back(TextEntry{text, hash});
+  slots_[slot] = static_cast<std::uint32_t>(entries_.size());
+  if (entries_.size() * 2 > slots_.size()) {
+    // Keep the table at most half full.
+    slots_.assign(slots_.size() * 2, 0);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t k = 0; k < entries_.size(); ++k) {
+      std::size_t at = entries_[k].hash & mask;
+      while (slots_[at] != 0) at = (at + 1) & mask;
+      slots_[at] = static_cast<std::uint32_t>(k + 1);
+    }
+  }
+  return static_cast<int>(entries_.size() - 1);
+}
+
+int TParser::EntryOf(std::string_view text) {
+  const std::uint64_t hash = HashText(text);
+  std::size_t slot;
+  const int found = FindEntry(text, hash, slot);
+  return found >= 0 ? found : AddEntry(text, hash, slot);
+}
+
+TTerm* TParser::PlainTermOf(int entry) {
+  TextEntry& e = entries_[static_cast<std::size_t>(entry)];
+  if (!e.plain) e.plain = arena_->NewPlainTerm(e.text);
+  return e.plain;
+}
+
+TTerm* TParser::PlainTermOf(std::string_view text) {
+  const std::uint64_t hash = HashText(text);
+  std::size_t slot;
+  int entry = FindEntry(text, hash, slot);
+  if (entry >= 0) return PlainTermOf(entry);
+  // `text` is scratch: the entry keeps the term's own copy.
+  TTerm* term = arena_->NewPlainTerm(text);
+  entry = AddEntry(term->StartText(), hash, slot);
+  entries_[static_cast<std::size_t>(entry)].plain = term;
+  return term;
+}
+
+TParser::Found TParser::FindTerm(int i, int entry) {
   const TTextWord& word = Words->Words(i);
-  upperWord_.assign(word.Text);
-  UpperCaseInPlace(upperWord_);
-  const int first = Terms->IndexOfFirstUpperWord(upperWord_);
+  int& first = entries_[static_cast<std::size_t>(entry)].firstTerm;
+  if (first == -2) {
+    upperWord_.assign(word.Text);
+    UpperCaseInPlace(upperWord_);
+    first = Terms->IndexOfFirstUpperWord(upperWord_);
+  }
   if (first < 0) return {};
   const TTerm* term = Terms->Items(first);
 
@@ -44,9 +133,10 @@ TParser::Found TParser::FindTerm(int i) {
   // CREATE PROCEDURE.
   std::vector<std::string>& joined = joined_;  // joined[n - 1]: n words from i, upper case
   joined.clear();
+  const std::string& firstWord = term->StartWords.front();
   for (int t = first; t < Terms->Count(); ++t) {
     const TTerm* candidate = Terms->Items(t);
-    if (candidate->StartWords.front() != upperWord_) break;
+    if (candidate->StartWords.front() != firstWord) break;
     const std::size_t n = candidate->StartWords.size();
     if (joined.size() < n) {
       const std::size_t have = joined.size();
@@ -64,30 +154,35 @@ TParser::Found TParser::FindTerm(int i) {
   return {};
 }
 
-void TParser::FlushPending(std::vector<int>& pending, TParserWordList& target) const {
+void TParser::FlushPending(TParserWordList& target) {
+  std::vector<Pending>& pending = pending_;
   std::size_t k = 0;
   while (k < pending.size()) {
-    const TTextWord& first = Words->Words(pending[k]);
+    const TTextWord& first = Words->Words(pending[k].word);
     const TTextWord* last = &first;
     std::size_t j = k + 1;
-    while (j < pending.size() && last->Touches(Words->Words(pending[j]))) last = &Words->Words(pending[j++]);
+    while (j < pending.size() && last->Touches(Words->Words(pending[j].word))) last = &Words->Words(pending[j++].word);
+    TTerm* term;
     if (j == k + 1) {
-      target.AddPlainWord(first.Text, first.StartPoint(), last->EndPoint(), first.StartPoint());
+      term = PlainTermOf(pending[k].entry);
     } else {
-      std::string text;
-      for (std::size_t g = k; g < j; ++g) text += Words->Words(pending[g]).Text;
-      target.AddPlainWord(text, first.StartPoint(), last->EndPoint(), first.StartPoint());
+      scratch_.clear();
+      for (std::size_t g = k; g < j; ++g) scratch_ += Words->Words(pending[g].word).Text;
+      term = PlainTermOf(scratch_);
     }
+    target.AddWord(term, first.StartPoint(), nullptr, last->EndPoint(), first.StartPoint());
     k = j;
   }
   pending.clear();
 }
 
-void TParser::FlushRaw(int first, int last, TParserWordList& target) const {
+void TParser::FlushRaw(int first, int last, TParserWordList& target) {
   if (first > last) return;
   const TTextWord& a = Words->Words(first);
   const TTextWord& b = Words->Words(last);
-  target.AddPlainWord(Words->RebuildText(first, last), a.StartPoint(), b.EndPoint(), a.StartPoint());
+  // Raw texts (strings, comments) seldom repeat: each gets a term of its own.
+  Words->RebuildText(first, last, scratch_);
+  target.AddWord(arena_->NewPlainTerm(scratch_), a.StartPoint(), nullptr, b.EndPoint(), a.StartPoint());
 }
 
 void TParser::ParseWords(TParserWordList& result) {
@@ -103,7 +198,7 @@ void TParser::ParseWords(TParserWordList& result) {
   };
   // Words not yet turned into nodes. Only the innermost level has any: a level
   // flushes them before it opens a delimiter.
-  std::vector<int>& pending = pending_;
+  std::vector<Pending>& pending = pending_;
   pending.clear();
   std::vector<Level> levels;
   levels.reserve(16);
@@ -129,7 +224,7 @@ void TParser::ParseWords(TParserWordList& result) {
     Level& level = levels.back();
     if (i >= count) {
       if (level.raw) FlushRaw(level.rawStart, count - 1, *level.target);
-      FlushPending(pending, *level.target);
+      FlushPending(*level.target);
       if (!level.term) return;
       // The delimiter is never closed: name the first word after its start.
       const int after = level.startLast + 1;
@@ -147,7 +242,7 @@ void TParser::ParseWords(TParserWordList& result) {
       if (f == kEndOfLine) {
         if (Words->IsLastOnLine(i)) {
           if (level.raw) FlushRaw(level.rawStart, i, *level.target);
-          FlushPending(pending, *level.target);
+          FlushPending(*level.target);
           close(i);
           continue;
         }
@@ -155,7 +250,7 @@ void TParser::ParseWords(TParserWordList& result) {
         const int k = static_cast<int>(e.EndWords.size());
         if (k == 1 || EqualsUpper(Words->JoinWords(i, k), e.EndText())) {
           if (level.raw) FlushRaw(level.rawStart, i - 1, *level.target);
-          FlushPending(pending, *level.target);
+          FlushPending(*level.target);
           close(k == 1 ? i : i + k - 1);
           continue;
         }
@@ -167,15 +262,16 @@ void TParser::ParseWords(TParserWordList& result) {
       continue;
     }
 
-    const Found found = FindTerm(i);
+    const int entry = EntryOf(Words->Words(i).Text);
+    const Found found = FindTerm(i, entry);
     if (found.term < 0) {
-      pending.push_back(i);
+      pending.push_back({i, entry});
       ++i;
       continue;
     }
     TTerm* term = Terms->Items(found.term);
     const int j = found.lastWord;
-    FlushPending(pending, *level.target);
+    FlushPending(*level.target);
     if (term->EndWords.empty()) {
       const TTextWord& a = Words->Words(i);
       const TTextWord& z = Words->Words(j);
@@ -187,8 +283,7 @@ void TParser::ParseWords(TParserWordList& result) {
       // A line comment with nothing after it on its line.
       const TTextWord& a = Words->Words(i);
       const TTextWord& z = Words->Words(j);
-      level.target->AddWord(term, a.StartPoint(), std::make_unique<TParserWordList>(), z.EndPoint(),
-                            z.StartPoint());
+      level.target->AddWord(term, a.StartPoint(), result.NewChildList(), z.EndPoint(), z.StartPoint());
       i = j + 1;
       continue;
     }
@@ -198,7 +293,7 @@ void TParser::ParseWords(TParserWordList& result) {
     }
     Level inner;
     inner.term = term;
-    inner.children = std::make_unique<TParserWordList>();
+    inner.children = result.NewChildList();
     inner.target = inner.children.get();
     inner.raw = !term->Nested;
     inner.rawStart = j + 1;
@@ -220,11 +315,17 @@ void TParser::Parse(std::vector<std::string>& lines, TTermList& terms, TParserWo
       parser.Words->Clear();
       parser.Words = nullptr;
       parser.Terms = nullptr;
+      parser.arena_ = nullptr;
     }
   } reset{*this};
   terms.Prepare();
   Words->Parse(lines, terms.Separators);
-  if (Words->Count() > 0) ParseWords(result);
+  if (Words->Count() == 0) return;
+  arena_ = &result.PrepareArena();
+  // Mostly one node for a word or two, a child list for some.
+  arena_->Expect(static_cast<std::size_t>(Words->Count()) * (sizeof(TParserWord) + 2 * sizeof(void*)));
+  ResetEntries(Words->Count());
+  ParseWords(result);
 }
 
 }  // namespace ambrix

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "parser/parser_word_list.h"
@@ -9,6 +11,8 @@
 #include "text/text_word_list.h"
 
 namespace ambrix {
+
+class TParseArena;
 
 /// Turns the lines of a batch into a nested parse result, driven by a term
 /// list. Reusable; keeps nothing between parses.
@@ -31,15 +35,44 @@ class TParser {
     int term = -1;      // index in Terms, -1: none
     int lastWord = -1;  // last word of the start sequence
   };
-  Found FindTerm(int i);
+  // A text met in the running parse: a word, or words joined into one plain
+  // node. Looked up by the exact text, so that the upper-casing, the term
+  // look-up and the plain term are done once per distinct text.
+  struct TextEntry {
+    std::string_view text;  // views the split text or the plain term's own text
+    std::uint64_t hash = 0;
+    int firstTerm = -2;      // first term starting with the word; -1 none, -2 not looked up
+    TTerm* plain = nullptr;  // the plain term of the text in the running result
+  };
+  struct Pending {
+    int word;   // index in Words
+    int entry;  // index in entries_
+  };
+
+  Found FindTerm(int i, int entry);
   void ParseWords(TParserWordList& result);
-  void FlushPending(std::vector<int>& pending, TParserWordList& target) const;
-  void FlushRaw(int first, int last, TParserWordList& target) const;
+  void FlushPending(TParserWordList& target);
+  void FlushRaw(int first, int last, TParserWordList& target);
+
+  /// The entry of `text`, added (with `text` as its key) if new.
+  int EntryOf(std::string_view text);
+  /// The entry of `text` if there is one, -1 otherwise; `slot` is where the
+  /// search ended (where a new entry goes).
+  int FindEntry(std::string_view text, std::uint64_t hash, std::size_t& slot) const;
+  int AddEntry(std::string_view text, std::uint64_t hash, std::size_t slot);
+  void ResetEntries(int wordCount);
+  /// The plain term of a text, made in the result's arena the first time.
+  TTerm* PlainTermOf(int entry);
+  TTerm* PlainTermOf(std::string_view text);
 
   std::unique_ptr<TTextWordList> wordStore_;  // reused between parses
+  TParseArena* arena_ = nullptr;              // the running result's; set only during `Parse`
   std::string upperWord_;                     // scratch for term look-ups
+  std::string scratch_;                       // scratch for joined words and raw texts
   std::vector<std::string> joined_;           // scratch for multi-word look-ups
-  std::vector<int> pending_;                  // words waiting to become plain nodes
+  std::vector<Pending> pending_;              // words waiting to become plain nodes
+  std::vector<TextEntry> entries_;
+  std::vector<std::uint32_t> slots_;          // open addressing: entry index + 1, 0 empty
 };
 
 }  // namespace ambrix

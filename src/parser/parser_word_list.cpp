@@ -1,5 +1,6 @@
 #include "parser/parser_word_list.h"
 
+#include "parser/parse_arena.h"
 #include "parser/parser_text_word_list.h"
 #include "text/utf8.h"
 
@@ -31,17 +32,75 @@ int TParserWord::IndexInOwner() const {
   return -1;
 }
 
+TParserWordList::ArenaHold::~ArenaHold() {
+  if (arena) arena->Release();
+}
+
+TParserWordList::TParserWordList(TParseArena& arena) : OwnsObjects(true), inArena_(true), items_(&arena) {
+  arena.AddRef();
+  hold_.arena = &arena;
+}
+
 TParserWordList::~TParserWordList() {
   // The editable text unties itself from the nodes, so it goes first.
   TextList.reset();
   FreeCreated();
 }
 
+void TParserWordList::operator delete(TParserWordList* list, std::destroying_delete_t) {
+  TParseArena* home = list->inArena_ ? list->hold_.arena : nullptr;
+  if (!home) {
+    list->~TParserWordList();
+    ::operator delete(list);
+    return;
+  }
+  // The list's own reference may be the arena's last one: keep the memory
+  // the list stands in until its destructor is done.
+  home->AddRef();
+  list->~TParserWordList();
+  home->Release();
+}
+
+TParseArena& TParserWordList::PrepareArena() {
+  TParseArena* arena = hold_.arena;
+  if (arena && arena->Unique() && !inArena_) {
+    arena->Reset();
+    return *arena;
+  }
+  // A list made in an arena keeps it: the list stands in it. It has no nodes
+  // left, so what the arena already holds is only unused memory.
+  if (arena && inArena_) return *arena;
+  if (arena) arena->Release();
+  arena = new TParseArena();
+  arena->AddRef();
+  hold_.arena = arena;
+  return *arena;
+}
+
+std::unique_ptr<TParserWordList> TParserWordList::NewChildList() {
+  TParseArena& arena = *hold_.arena;
+  void* memory = arena.Allocate(sizeof(TParserWordList), alignof(TParserWordList));
+  return std::unique_ptr<TParserWordList>(::new (memory) TParserWordList(arena));
+}
+
+TParserWord* TParserWordList::NewNode() {
+  if (hold_.arena) return hold_.arena->New<TParserWord>();
+  return new TParserWord();
+}
+
+void TParserWordList::FreeNode(TParserWord* node) {
+  if (hold_.arena) {
+    node->~TParserWord();
+  } else {
+    delete node;
+  }
+}
+
 void TParserWordList::FreeCreated() {
   if (given_) {
-    for (TParserWord* node : created_) delete node;
+    for (TParserWord* node : created_) FreeNode(node);
   } else {
-    for (TParserWord* node : items_) delete node;
+    for (TParserWord* node : items_) FreeNode(node);
   }
   items_.clear();
   created_.clear();
@@ -50,55 +109,49 @@ void TParserWordList::FreeCreated() {
 
 int TParserWordList::Add(TParserWord* node) {
   if (!given_) {
-    created_ = items_;
+    created_.assign(items_.begin(), items_.end());
     given_ = true;
   }
   items_.push_back(node);
   return Count() - 1;
 }
 
-int TParserWordList::AddOwned(std::unique_ptr<TParserWord> node) {
+int TParserWordList::AddOwned(TParserWord* node) {
+  try {
+    if (given_) created_.push_back(node);
+    items_.push_back(node);
+  } catch (...) {
+    if (given_ && !created_.empty() && created_.back() == node) created_.pop_back();
+    FreeNode(node);
+    throw;
+  }
   node->Owner = this;
-  node->index_ = Count();
-  if (node->Children) node->Children->ParentWord = node.get();
-  if (given_) created_.push_back(node.get());
-  items_.push_back(node.get());
-  node.release();
+  node->index_ = Count() - 1;
+  if (node->Children) node->Children->ParentWord = node;
   return Count() - 1;
 }
 
 int TParserWordList::AddWord(TTerm* term, TTextPoint startPos, std::unique_ptr<TParserWordList> children,
                              TTextPoint endPos, TTextPoint endWordPos) {
-  auto node = std::make_unique<TParserWord>();
+  TParserWord* node = NewNode();
   node->Term = term;
   node->StartPos = startPos;
   node->EndPos = endPos;
   node->EndWordPos = endWordPos;
   node->Children = std::move(children);
-  return AddOwned(std::move(node));
+  return AddOwned(node);
 }
 
 int TParserWordList::AddWord(std::unique_ptr<TTerm> term, TTextPoint startPos,
                              std::unique_ptr<TParserWordList> children, TTextPoint endPos, TTextPoint endWordPos) {
-  auto node = std::make_unique<TParserWord>();
+  TParserWord* node = NewNode();
   node->Term = term.get();
   node->ownedTerm_ = std::move(term);
   node->StartPos = startPos;
   node->EndPos = endPos;
   node->EndWordPos = endWordPos;
   node->Children = std::move(children);
-  return AddOwned(std::move(node));
-}
-
-int TParserWordList::AddPlainWord(std::string_view text, TTextPoint startPos, TTextPoint endPos,
-                                  TTextPoint endWordPos) {
-  auto node = std::make_unique<TParserWord>();
-  node->plainTerm_.emplace(TTerm::PlainText{}, text);
-  node->Term = &*node->plainTerm_;
-  node->StartPos = startPos;
-  node->EndPos = endPos;
-  node->EndWordPos = endWordPos;
-  return AddOwned(std::move(node));
+  return AddOwned(node);
 }
 
 std::unique_ptr<TParserWordList> TParserWordList::SubList(bool deep, int fromIndex, int toIndex) const {

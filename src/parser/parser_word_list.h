@@ -1,7 +1,8 @@
 #pragma once
 
 #include <memory>
-#include <optional>
+#include <memory_resource>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 namespace ambrix {
 
 class TParserWordList;
+class TParseArena;
 
 /// One node of a parse result.
 class TParserWord {
@@ -24,7 +26,10 @@ class TParserWord {
 
   TTextPoint StartPos;     ///< line (from 0) and column (from 1) of the first character
   TTextPoint EndWordPos;   ///< where the node's last word starts
-  TTerm* Term = nullptr;   ///< owned by the node unless its kind is `tkDefined`
+  /// A registered term (`tkDefined`), a term the node owns (a copy's plain
+  /// word, a list item), or the plain term the parser made for every word of
+  /// the same text in the parse result (it lives as long as the result).
+  TTerm* Term = nullptr;
   TParserWordList* Owner = nullptr;  ///< the list the node was created in; not owned
   /// The nodes between a delimiter's start and end sequences; for a list item
   /// a list that points at the item's stretch without owning it.
@@ -50,7 +55,6 @@ class TParserWord {
   friend class TParserWordList;
   friend class TParserTextWordList;
   std::unique_ptr<TTerm> ownedTerm_;
-  std::optional<TTerm> plainTerm_;  // a plain word's term, kept in the node itself
   int index_ = -1;        // position in Owner at creation (checked before use)
   int tiedTextWords_ = 0;  // text words whose ParserWord is this node
 };
@@ -68,6 +72,9 @@ class TParserWordList {
   TParserWordList(const TParserWordList&) = delete;
   TParserWordList& operator=(const TParserWordList&) = delete;
   ~TParserWordList();
+  /// A child list the parser made lives in its result's arena: deleting it
+  /// runs the destructor and leaves the memory to the arena.
+  static void operator delete(TParserWordList* list, std::destroying_delete_t);
 
   /// true: the list frees its nodes; false: it points at nodes of another list
   /// and frees only the item nodes a split made in it.
@@ -167,21 +174,38 @@ class TParserWordList {
 
  private:
   friend class TParserWord;
+  // A reference to the arena the list's nodes (and, for a list made in it,
+  // the list itself) come from; declared first so that it is released last,
+  // after `items_` has given its array back.
+  struct ArenaHold {
+    TParseArena* arena = nullptr;
+    ~ArenaHold();
+  };
+  ArenaHold hold_;
+  bool inArena_ = false;  // the list object itself lives in `hold_.arena`
+
   // The list frees the nodes it created (AddWord), never those it was given
   // (Add), and never reads a node it was given when it frees: such a node may
   // be gone already. While every item was created here, `items_` alone says
-  // what to free; the first `Add` starts the separate list `created_`.
-  std::vector<TParserWord*> items_;
+  // what to free; the first `Add` starts the separate list `created_`. Nodes
+  // created while the list has an arena come from it, and the arena changes
+  // only while the list has none.
+  std::pmr::vector<TParserWord*> items_;
   std::vector<TParserWord*> created_;
   bool given_ = false;
 
+  explicit TParserWordList(TParseArena& arena);
   void FreeCreated();
+  TParserWord* NewNode();
+  void FreeNode(TParserWord* node);
 
   friend class TParser;
-  int AddOwned(std::unique_ptr<TParserWord> node);
-  /// A plain word (a new "#KEYWORD#" term for `text`) without a separate
-  /// allocation for its term.
-  int AddPlainWord(std::string_view text, TTextPoint startPos, TTextPoint endPos, TTextPoint endWordPos);
+  int AddOwned(TParserWord* node);
+  /// Gives the list (a root the parser fills, already empty) an arena of its
+  /// own, reusing the one it has when nothing else holds it.
+  TParseArena& PrepareArena();
+  /// A new empty child list in the same arena.
+  std::unique_ptr<TParserWordList> NewChildList();
   void AddItem(TParserWordList& out, int fromIndex, int toIndex) const;
 };
 

@@ -199,10 +199,16 @@ std::string TTextWordList::JoinWords(int start, int count) const {
 }
 
 std::string TTextWordList::RebuildText(int fromIndex, int toIndex) const {
+  std::string out;
+  RebuildText(fromIndex, toIndex, out);
+  return out;
+}
+
+void TTextWordList::RebuildText(int fromIndex, int toIndex, std::string& out) const {
+  out.clear();
   if (fromIndex < 0) fromIndex = 0;
   if (toIndex >= Count()) toIndex = Count() - 1;
-  if (fromIndex > toIndex) return {};
-  std::string out;
+  if (fromIndex > toIndex) return;
   int line = words_[static_cast<std::size_t>(fromIndex)].Line;
   int col = words_[static_cast<std::size_t>(fromIndex)].Col;
   for (int i = fromIndex; i <= toIndex; ++i) {
@@ -220,7 +226,6 @@ std::string TTextWordList::RebuildText(int fromIndex, int toIndex) const {
     const TTextWord& next = words_[static_cast<std::size_t>(toIndex) + 1];
     if (next.Line == line && next.Col > col) out.append(static_cast<std::size_t>(next.Col - col), ' ');
   }
-  return out;
 }
 
 bool TTextWordList::IsLastOnLine(int i) const {

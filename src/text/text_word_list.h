@@ -65,6 +65,8 @@ class TTextWordList {
   /// the blanks up to the next word on the last word's line. Expects
   /// 0 <= fromIndex <= toIndex < Count().
   std::string RebuildText(int fromIndex, int toIndex) const;
+  /// `RebuildText` written into `out` (emptied first), which keeps its room.
+  void RebuildText(int fromIndex, int toIndex, std::string& out) const;
 
   /// True when word `i` is the last word or the next word stands on a later line.
   bool IsLastOnLine(int i) const;
