@@ -1,5 +1,6 @@
 #include "parser/parser.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -19,36 +20,66 @@ constexpr std::size_t kMaxNesting = 1000;
 
 std::string PositionText(int line, int col) { return std::to_string(line) + ":" + std::to_string(col); }
 
-// A quick hash of a short text, eight bytes at a time.
+std::uint64_t Load64(const char* at) {
+  std::uint64_t w;
+  std::memcpy(&w, at, 8);
+  return w;
+}
+
+std::uint64_t Load32(const char* at) {
+  std::uint32_t w;
+  std::memcpy(&w, at, 4);
+  return w;
+}
+
+// A quick hash of a short text. It reads whole words only: a byte-wise copy
+// into a word would stall on the load that follows it.
 std::uint64_t HashText(std::string_view text) {
   constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
-  std::uint64_t h = text.size() * kMul;
   const char* p = text.data();
-  std::size_t n = text.size();
-  while (n >= 8) {
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-    h = (h ^ w) * kMul;
-    h ^= h >> 29;
-    p += 8;
-    n -= 8;
-  }
-  if (n > 0) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, p, n);
-    h = (h ^ w) * kMul;
+  const std::size_t n = text.size();
+  std::uint64_t h = (n + 1) * kMul;
+  if (n >= 8) {
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+      h = (h ^ Load64(p + i)) * kMul;
+      h ^= h >> 29;
+    }
+    if (i < n) h = (h ^ Load64(p + n - 8)) * kMul;  // the last eight bytes, overlapping
+  } else if (n >= 4) {
+    h = (h ^ (Load32(p) << 32 | Load32(p + n - 4))) * kMul;
+  } else if (n > 0) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])); };
+    h = (h ^ (byte(0) << 16 | byte(n / 2) << 8 | byte(n - 1))) * kMul;
   }
   return h ^ (h >> 32);
+}
+
+// Equality of two texts, without a library call for the short ones.
+bool SameBytes(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size();
+  if (n != b.size()) return false;
+  if (n > 16) return std::memcmp(a.data(), b.data(), n) == 0;
+  if (n >= 8) {
+    return Load64(a.data()) == Load64(b.data()) && Load64(a.data() + n - 8) == Load64(b.data() + n - 8);
+  }
+  if (n >= 4) {
+    return Load32(a.data()) == Load32(b.data()) && Load32(a.data() + n - 4) == Load32(b.data() + n - 4);
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 void TParser::ResetEntries(int wordCount) {
   entries_.clear();
-  // Room for every word to be distinct at half load; the table grows if
-  // joined words need more.
-  std::size_t size = std::bit_ceil(static_cast<std::size_t>(wordCount) + 16);
-  if (size < 64) size = 64;
+  // A batch repeats its words a lot: the table starts small, so that it stays
+  // in the cache, and grows with the distinct texts.
+  std::size_t size = std::bit_ceil(static_cast<std::size_t>(wordCount) / 8 + 1);
+  size = std::clamp<std::size_t>(size, 64, 1024);
   slots_.assign(size, 0);
 }
 
@@ -58,7 +89,7 @@ int TParser::FindEntry(std::string_view text, std::uint64_t hash, std::size_t& s
     const std::uint32_t s = slots_[slot];
     if (s == 0) return -1;
     const TextEntry& e = entries_[s - 1];
-    if (e.hash == hash && e.text == text) return static_cast<int>(s - 1);
+    if (e.hash == hash && SameBytes(e.text, text)) return static_cast<int>(s - 1);
   }
 }
 
@@ -180,9 +211,8 @@ void TParser::FlushRaw(int first, int last, TParserWordList& target) {
   if (first > last) return;
   const TTextWord& a = Words->Words(first);
   const TTextWord& b = Words->Words(last);
-  // Raw texts (strings, comments) seldom repeat: each gets a term of its own.
   Words->RebuildText(first, last, scratch_);
-  target.AddWord(arena_->NewPlainTerm(scratch_), a.StartPoint(), nullptr, b.EndPoint(), a.StartPoint());
+  target.AddWord(PlainTermOf(scratch_), a.StartPoint(), nullptr, b.EndPoint(), a.StartPoint());
 }
 
 void TParser::ParseWords(TParserWordList& result) {

@@ -22,26 +22,39 @@ TParserTextWord* TParserTextWord::PrevWord() const {
   return Prev;
 }
 
-TParserTextWordList::TParserTextWordList(TParserWordList* owner)
-    : Head(new TParserTextWord()), Tail(new TParserTextWord()), Owner(owner) {
+TParserTextWordList::TParserTextWordList(TParserWordList* owner) : Head(&head_), Tail(&tail_), Owner(owner) {
   Head->Owner = this;
   Tail->Owner = this;
   Head->Next = Tail;
   Tail->Prev = Head;
 }
 
-TParserTextWordList::~TParserTextWordList() {
-  Clear();
-  delete Head;
-  delete Tail;
-}
+TParserTextWordList::~TParserTextWordList() { Clear(); }
 
 TParserTextWord* TParserTextWordList::First() const { return Head->Next == Tail ? nullptr : Head->Next; }
 TParserTextWord* TParserTextWordList::Last() const { return Tail->Prev == Head ? nullptr : Tail->Prev; }
 
+void* TParserTextWordList::AllocateWord() {
+  if (free_) {
+    FreeSlot* slot = free_;
+    free_ = slot->next;
+    return slot;
+  }
+  while (chunk_ < chunks_.size() && used_ == chunks_[chunk_].size) {
+    ++chunk_;
+    used_ = 0;
+  }
+  if (chunk_ == chunks_.size()) {
+    const std::size_t size = chunks_.empty() ? 64 : std::min<std::size_t>(chunks_.back().size * 2, 4096);
+    chunks_.push_back(Chunk{std::unique_ptr<Slot[]>(new Slot[size]), size});
+    used_ = 0;
+  }
+  return &chunks_[chunk_].memory[used_++];
+}
+
 TParserTextWord* TParserTextWordList::NewWord(TParserWord* node, bool isStart, int spaces, int lineBreaks,
                                               std::string text) {
-  auto* word = new TParserTextWord();
+  auto* word = ::new (AllocateWord()) TParserTextWord();
   word->Owner = this;
   word->Spaces = spaces;
   word->LineBreaks = lineBreaks;
@@ -60,7 +73,8 @@ void TParserTextWordList::FreeWord(TParserTextWord* word) {
     if (node->StartTextWord == word) node->StartTextWord = nullptr;
     if (node->EndTextWord == word) node->EndTextWord = nullptr;
   }
-  delete word;
+  word->~TParserTextWord();
+  free_ = ::new (static_cast<void*>(word)) FreeSlot{free_};
 }
 
 void TParserTextWordList::Unlink(TParserTextWord* first, TParserTextWord* last) {
@@ -227,48 +241,57 @@ void TParserTextWordList::Clear() {
   }
   Head->Next = Tail;
   Tail->Prev = Head;
+  // No word is left: every chunk is free again.
+  free_ = nullptr;
+  chunk_ = 0;
+  used_ = 0;
 }
 
 void TParserTextWordList::Print(TParserTextWord* fromWord, TParserTextWord* toWord, std::vector<std::string>& lines) {
-  lines.clear();
-  std::string current;
-  int outLine = 1;
+  // The items `lines` already has are written over, so that their room is
+  // used again; the rest is cut off at the end.
+  std::size_t count = 0;  // lines done
+  auto next = [&]() -> std::string& {
+    if (count == lines.size()) lines.emplace_back();
+    std::string& line = lines[count++];
+    line.clear();
+    return line;
+  };
+  std::string* current = &next();
   int col = 1;
   const TParserTextWord* first = First();
   if (fromWord == Head) fromWord = Head->Next;
   for (TParserTextWord* w = fromWord; w && w != Tail; w = w->Next) {
     if (w != first && w->LineBreaks > 0) {
-      lines.push_back(std::move(current));
-      if (w->LineBreaks > 1) lines.emplace_back(static_cast<std::size_t>(w->LineBreaks - 1), ' ');
-      current.clear();
-      outLine = static_cast<int>(lines.size()) + 1;
+      if (w->LineBreaks > 1) next().assign(static_cast<std::size_t>(w->LineBreaks - 1), ' ');
+      current = &next();
       col = 1;
     }
     if (w->Spaces > 0) {
-      current.append(static_cast<std::size_t>(w->Spaces), ' ');
+      current->append(static_cast<std::size_t>(w->Spaces), ' ');
       col += w->Spaces;
     }
     w->OutCol = col;
-    w->OutLine = outLine;
+    w->OutLine = static_cast<int>(count);
     // A text spanning lines (a string or comment) is printed as separate
     // lines, so that the line numbers of every later word stay true.
     const std::string& text = w->Text;
     std::size_t pieceStart = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
       if (text[i] != '\r' && text[i] != '\n') continue;
-      current.append(text, pieceStart, i - pieceStart);
-      lines.push_back(std::move(current));
-      current.clear();
+      current->append(text, pieceStart, i - pieceStart);
+      current = &next();
       if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
       pieceStart = i + 1;
       col = 1;
     }
-    current.append(text, pieceStart, std::string::npos);
+    current->append(text, pieceStart, std::string::npos);
     col += static_cast<int>(Utf8Length(std::string_view(text).substr(pieceStart)));
-    outLine = static_cast<int>(lines.size()) + 1;
     if (w == toWord) break;
   }
-  if (!current.empty()) lines.push_back(std::move(current));
+  // The line in progress is kept only when it holds something.
+  if (current->empty()) --count;
+  lines.resize(count);
 }
 
 void TParserTextWordList::PrintAll(std::vector<std::string>& lines) { Print(First(), Last(), lines); }

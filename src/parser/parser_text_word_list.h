@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,13 @@ class TParserTextWordList {
   TParserTextWordList& operator=(const TParserTextWordList&) = delete;
   ~TParserTextWordList();
 
+ private:
+  // The sentinels live in the list itself; declared before `Head` and `Tail`,
+  // which point at them.
+  TParserTextWord head_;
+  TParserTextWord tail_;
+
+ public:
   TParserTextWord* const Head;  ///< sentinel before the first word; owned
   TParserTextWord* const Tail;  ///< sentinel after the last word; owned
   TParserWordList* Owner;       ///< the root parse result whose `TextList` this is
@@ -119,6 +128,28 @@ class TParserTextWordList {
  private:
   TParserTextWord* NewWord(TParserWord* node, bool isStart, int spaces, int lineBreaks, std::string text);
   void FreeWord(TParserTextWord* word);
+
+  // Words come from chunks the list keeps until it is freed; a freed word's
+  // memory goes to `free_` for the next new word. `Clear` frees every word, so
+  // it makes all chunks free again.
+  struct FreeSlot {
+    FreeSlot* next;
+  };
+  union Slot {
+    Slot() {}
+    ~Slot() {}
+    TParserTextWord word;
+    FreeSlot free;
+  };
+  struct Chunk {
+    std::unique_ptr<Slot[]> memory;
+    std::size_t size;
+  };
+  std::vector<Chunk> chunks_;
+  std::size_t chunk_ = 0;  // the chunk new words are taken from
+  std::size_t used_ = 0;   // slots of that chunk taken
+  FreeSlot* free_ = nullptr;
+  void* AllocateWord();
   static void Unlink(TParserTextWord* first, TParserTextWord* last);
   static void LinkBefore(TParserTextWord* target, TParserTextWord* first, TParserTextWord* last);
 };

@@ -90,7 +90,9 @@ TParserWord* TParserWordList::NewNode() {
 
 void TParserWordList::FreeNode(TParserWord* node) {
   if (hold_.arena) {
-    node->~TParserWord();
+    // The arena takes the memory back; a node that owns nothing has nothing
+    // for its destructor to do.
+    if (node->Children || node->ownedTerm_) node->~TParserWord();
   } else {
     delete node;
   }

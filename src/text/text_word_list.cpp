@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "text/string_helpers.h"
 #include "text/utf8.h"
@@ -11,10 +12,20 @@ namespace ambrix {
 namespace {
 
 bool HasAny(const std::string& s, bool tab) {
-  // Most lines hold no control character at all: a branch-free scan for bytes
-  // below 14 (tab 9, line feed 10, carriage return 13) settles those.
-  unsigned char low = 0;
-  for (char c : s) low |= static_cast<unsigned char>(static_cast<unsigned char>(c) < 14);
+  // Most lines hold no control character at all: a scan eight bytes at a
+  // time for bytes below 14 (tab 9, line feed 10, carriage return 13)
+  // settles those.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  const char* p = s.data();
+  std::size_t n = s.size();
+  std::uint64_t low = 0;
+  for (; n >= 8; p += 8, n -= 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    low |= (w - kOnes * 14) & ~w & kHigh;
+  }
+  for (; n > 0; ++p, --n) low |= static_cast<unsigned char>(*p) < 14;
   if (!low) return false;
   for (char c : s) {
     if (c == '\r' || c == '\n' || (tab && c == '\t')) return true;

@@ -170,6 +170,39 @@ TEST_F(ParserTest, ReusesTheParserAcrossParses) {
   EXPECT_EQ(Dump(result), "({y})");
 }
 
+TEST_F(ParserTest, PlainWordsOfOneTextShareTheirTerm) {
+  EXPECT_EQ(Parse({"x (X x) 'x' 1.5 1.5"}), "x ({X x}) '{x}' 1.5 1.5");
+  EXPECT_EQ(result[0]->Term, result[1]->Children->Words(1)->Term);
+  EXPECT_NE(result[0]->Term, result[1]->Children->Words(0)->Term);  // the letter case differs
+  EXPECT_EQ(result[0]->Term, result[2]->Children->Words(0)->Term);  // a raw text too
+  EXPECT_EQ(result[3]->Term, result[4]->Term);                      // words glued into one
+  EXPECT_EQ(result[3]->Term->Kind, tkText);
+}
+
+TEST_F(ParserTest, ATermRegisteredBetweenParsesIsRecognised) {
+  TParser parser;
+  std::vector<std::string> lines{"go x"};
+  parser.Parse(lines, *dialect.Terms, result);
+  EXPECT_EQ(result[0]->Term->Kind, tkText);
+  testing::AddDialectRow(*dialect.Terms, "DML", "go", "", true, true);
+  parser.Parse(lines, *dialect.Terms, result);
+  EXPECT_EQ(result[0]->TypeName(), "DML");
+  EXPECT_EQ(Dump(result), "GO x");
+}
+
+TEST_F(ParserTest, AChildListTakenOutOfTheTreeOutlivesIt) {
+  Parse({"(a (b) 'c')"});
+  std::unique_ptr<TParserWordList> kept = std::move(result[0]->Children);
+  kept->ParentWord = nullptr;
+  // The next parse into the same result must leave the kept list's nodes alone.
+  EXPECT_EQ(Parse({"(d e f g h i j k l m n o p)"}), "({d e f g h i j k l m n o p})");
+  EXPECT_EQ(Dump(*kept), "a ({b}) '{c}'");
+  result.Clear();
+  EXPECT_EQ(Dump(*kept), "a ({b}) '{c}'");
+  kept.reset();
+  EXPECT_EQ(Parse({"x"}), "x");
+}
+
 TEST_F(ParserTest, CopiesDeepAndShallow) {
   Parse({"a (b 'c')"});
   auto shallow = result.Copy(false);

@@ -80,6 +80,23 @@ TEST(TextWordList, NormalisesSeparators) {
   EXPECT_EQ(list.Count(), 3);
 }
 
+TEST(TextWordList, ANewSeparatorListTakesEffectAtTheNextParse) {
+  TTextWordList list;
+  std::vector<std::string> lines{"a(b)c"};
+  list.Separators = {"("};
+  list.Parse(lines);
+  EXPECT_EQ(list.JoinWords(0, 9), "a ( b)c");
+  list.Separators = {")"};
+  list.Parse(lines);
+  EXPECT_EQ(list.JoinWords(0, 9), "a(b ) c");
+  // Separators given with the call are used without touching `Separators`.
+  list.Parse(lines, {"(", ")"});
+  EXPECT_EQ(list.JoinWords(0, 9), "a ( b ) c");
+  EXPECT_THAT(list.Separators, ElementsAre(")"));
+  list.Parse(lines, {});
+  EXPECT_EQ(list.JoinWords(0, 9), "a(b)c");
+}
+
 TEST(TextWordList, BlankLinesAndTrailingBlanksYieldNothing) {
   const Split s = SplitLines({"", "   ", "x   ", "\t"}, {","});
   EXPECT_THAT(s.texts, ElementsAre("x"));
