@@ -34,7 +34,7 @@ std::uint64_t Load32(const char* at) {
 
 // A quick hash of a short text. It reads whole words only: a byte-wise copy
 // into a word would stall on the load that follows it.
-std::uint64_t HashText(std::string_view text) {
+[[gnu::always_inline]] inline std::uint64_t HashText(std::string_view text) {
   constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
   const char* p = text.data();
   const std::size_t n = text.size();
@@ -56,7 +56,7 @@ std::uint64_t HashText(std::string_view text) {
 }
 
 // Equality of two texts, without a library call for the short ones.
-bool SameBytes(std::string_view a, std::string_view b) {
+[[gnu::always_inline]] inline bool SameBytes(std::string_view a, std::string_view b) {
   const std::size_t n = a.size();
   if (n != b.size()) return false;
   if (n > 16) return std::memcmp(a.data(), b.data(), n) == 0;
@@ -83,7 +83,7 @@ void TParser::ResetEntries(int wordCount) {
   slots_.assign(size, 0);
 }
 
-int TParser::FindEntry(std::string_view text, std::uint64_t hash, std::size_t& slot) const {
+[[gnu::always_inline]] inline int TParser::FindEntry(std::string_view text, std::uint64_t hash, std::size_t& slot) const {
   const std::size_t mask = slots_.size() - 1;
   for (slot = hash & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t s = slots_[slot];
@@ -109,7 +109,7 @@ int TParser::AddEntry(std::string_view text, std::uint64_t hash, std::size_t slo
   return static_cast<int>(entries_.size() - 1);
 }
 
-int TParser::EntryOf(std::string_view text) {
+[[gnu::always_inline]] inline int TParser::EntryOf(std::string_view text) {
   const std::uint64_t hash = HashText(text);
   std::size_t slot;
   const int found = FindEntry(text, hash, slot);
@@ -134,7 +134,7 @@ TTerm* TParser::PlainTermOf(std::string_view text) {
   return term;
 }
 
-TParser::Found TParser::FindTerm(int i, int entry) {
+[[gnu::always_inline]] inline TParser::Found TParser::FindTerm(int i, int entry) {
   const TTextWord& word = Words->Words(i);
   int& first = entries_[static_cast<std::size_t>(entry)].firstTerm;
   if (first == -2) {

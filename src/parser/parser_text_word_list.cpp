@@ -10,6 +10,9 @@ namespace {
 constexpr const char* kInsertBeforeSystem = "Невозможна вставка перед системным обьектом";
 constexpr const char* kProcessSystem = "Невозможна обработка системного обьекта";
 constexpr const char* kDeleteSystem = "Невозможно удаление системных обьектов";
+// Words in a chunk at most: a chunk stays well below the size the C library
+// maps from the system (and gives back) on every allocation.
+constexpr std::size_t kLargestChunk = 512;
 }  // namespace
 
 TParserTextWord* TParserTextWord::NextWord() const {
@@ -45,7 +48,7 @@ void* TParserTextWordList::AllocateWord() {
     used_ = 0;
   }
   if (chunk_ == chunks_.size()) {
-    const std::size_t size = chunks_.empty() ? 64 : std::min<std::size_t>(chunks_.back().size * 2, 4096);
+    const std::size_t size = chunks_.empty() ? 64 : std::min<std::size_t>(chunks_.back().size * 2, kLargestChunk);
     chunks_.push_back(Chunk{std::unique_ptr<Slot[]>(new Slot[size]), size});
     used_ = 0;
   }

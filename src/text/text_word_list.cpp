@@ -146,20 +146,20 @@ void TTextWordList::Parse(std::vector<std::string>& lines, const std::vector<std
     // computed incrementally from the last known one.
     std::size_t knownByte = 0;
     int knownCol = 1;
-    auto columnOf = [&](std::size_t byte) {
+    auto columnOf = [&](std::size_t byte) __attribute__((always_inline)) {
       if (ascii) return static_cast<int>(byte) + 1;
       knownCol += static_cast<int>(Utf8Length(line.substr(knownByte, byte - knownByte)));
       knownByte = byte;
       return knownCol;
     };
-    auto emit = [&](std::size_t from, std::size_t to) {
+    auto emit = [&](std::size_t from, std::size_t to) __attribute__((always_inline)) {
       TTextWord& word = words_.emplace_back();
       word.Line = static_cast<int>(lineIndex);
       word.Col = columnOf(from);
       word.Text = line.substr(from, to - from);
       word.Length = ascii ? static_cast<int>(to - from) : static_cast<int>(Utf8Length(word.Text));
     };
-    auto skipBlanks = [&](std::size_t p) {
+    auto skipBlanks = [&](std::size_t p) __attribute__((always_inline)) {
       while (p < n && IsBlank(line[p])) ++p;
       return p;
     };
