@@ -245,8 +245,8 @@ struct TextBuilder {
 
       if (node->Children) Build(*node->Children);
 
+      if (!node->Term->HasEndText()) continue;
       std::string end = node->Term->FormattedEndText();
-      if (end.empty()) continue;
       if (node->EndWordPos.Line != line) col = 1;
       const TextEnd afterEnd = EndOf(end, node->EndWordPos);
       lineBreaks = node->EndWordPos.Line - line;
