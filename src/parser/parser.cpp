@@ -162,23 +162,26 @@ TTerm* TParser::PlainTermOf(std::string_view text) {
   // Several terms may start with this word; the longer sequences come first.
   // The comparison is on characters: "CREATE PROC" also matches the words
   // CREATE PROCEDURE.
-  std::vector<std::string>& joined = joined_;  // joined[n - 1]: n words from i, upper case
-  joined.clear();
+  // joined_: the words from i on, upper case, joined by single blanks, as far
+  // as a candidate needed them; the first n words end at joinedEnds_[n - 1].
+  joined_.clear();
+  joinedEnds_.clear();
   const std::string& firstWord = term->StartWords.front();
   for (int t = first; t < Terms->Count(); ++t) {
     const TTerm* candidate = Terms->Items(t);
     if (candidate->StartWords.front() != firstWord) break;
     const std::size_t n = candidate->StartWords.size();
-    if (joined.size() < n) {
-      const std::size_t have = joined.size();
-      joined.resize(n);
-      for (std::size_t k = have; k < n; ++k) {
-        joined[k] = Words->JoinWords(i, static_cast<int>(k + 1));
-        UpperCaseInPlace(joined[k]);
+    while (joinedEnds_.size() < n) {
+      const int w = i + static_cast<int>(joinedEnds_.size());
+      if (w < Words->Count()) {
+        if (!joinedEnds_.empty()) joined_.push_back(' ');
+        joined_.append(Words->Words(w).Text);
+        UpperCaseInPlace(joined_);
       }
+      joinedEnds_.push_back(joined_.size());
     }
     const std::string& text = candidate->StartText();
-    if (joined[n - 1].compare(0, text.size(), text) == 0) {
+    if (std::string_view(joined_).substr(0, joinedEnds_[n - 1]).compare(0, text.size(), text) == 0) {
       return {t, std::min(i + static_cast<int>(n) - 1, Words->Count() - 1)};
     }
   }

@@ -69,7 +69,8 @@ class TParser {
   TParseArena* arena_ = nullptr;              // the running result's; set only during `Parse`
   std::string upperWord_;                     // scratch for term look-ups
   std::string scratch_;                       // scratch for joined words and raw texts
-  std::vector<std::string> joined_;           // scratch for multi-word look-ups
+  std::string joined_;                        // scratch for multi-word look-ups
+  std::vector<std::size_t> joinedEnds_;
   std::vector<Pending> pending_;              // words waiting to become plain nodes
   std::vector<TextEntry> entries_;
   std::vector<std::uint32_t> slots_;          // open addressing: entry index + 1, 0 empty
