@@ -74,6 +74,33 @@ std::uint64_t Load32(const char* at) {
 
 }  // namespace
 
+inline void TParserWordList::AddParsedWord(TTerm* term, TTextPoint startPos, std::unique_ptr<TParserWordList> children,
+                                           TTextPoint endPos, TTextPoint endWordPos) {
+  if (given_ || !hold_.arena) {
+    AddWord(term, startPos, std::move(children), endPos, endWordPos);
+    return;
+  }
+  items_.push_back(nullptr);  // room first: a failure loses nothing
+  TParserWord* node;
+  try {
+    node = hold_.arena->New<TParserWord>();
+  } catch (...) {
+    items_.pop_back();
+    throw;
+  }
+  node->Term = term;
+  node->StartPos = startPos;
+  node->EndPos = endPos;
+  node->EndWordPos = endWordPos;
+  node->Owner = this;
+  node->index_ = Count() - 1;
+  if (children) {
+    children->ParentWord = node;
+    node->Children = std::move(children);
+  }
+  items_.back() = node;
+}
+
 void TParser::ResetEntries(int wordCount) {
   entries_.clear();
   // A batch repeats its words a lot: the table starts small, so that it stays
@@ -204,7 +231,7 @@ void TParser::FlushPending(TParserWordList& target) {
       for (std::size_t g = k; g < j; ++g) scratch_ += Words->Words(pending[g].word).Text;
       term = PlainTermOf(scratch_);
     }
-    target.AddWord(term, first.StartPoint(), nullptr, last->EndPoint(), first.StartPoint());
+    target.AddParsedWord(term, first.StartPoint(), nullptr, last->EndPoint(), first.StartPoint());
     k = j;
   }
   pending.clear();
@@ -215,7 +242,7 @@ void TParser::FlushRaw(int first, int last, TParserWordList& target) {
   const TTextWord& a = Words->Words(first);
   const TTextWord& b = Words->Words(last);
   Words->RebuildText(first, last, scratch_);
-  target.AddWord(PlainTermOf(scratch_), a.StartPoint(), nullptr, b.EndPoint(), a.StartPoint());
+  target.AddParsedWord(PlainTermOf(scratch_), a.StartPoint(), nullptr, b.EndPoint(), a.StartPoint());
 }
 
 void TParser::ParseWords(TParserWordList& result) {
@@ -248,7 +275,7 @@ void TParser::ParseWords(TParserWordList& result) {
     Level& outer = levels.back();
     const TTextWord& a = Words->Words(done.startWord);
     const TTextWord& z = Words->Words(e);
-    outer.target->AddWord(const_cast<TTerm*>(done.term), a.StartPoint(), std::move(done.children), z.EndPoint(),
+    outer.target->AddParsedWord(const_cast<TTerm*>(done.term), a.StartPoint(), std::move(done.children), z.EndPoint(),
                           z.StartPoint());
     i = e + 1;
   };
@@ -279,7 +306,7 @@ void TParser::ParseWords(TParserWordList& result) {
           close(i);
           continue;
         }
-      } else if (EqualsUpper(Words->Words(i).Text, f)) {
+      } else if (Words->Words(i).Text.size() == f.size() && EqualsUpper(Words->Words(i).Text, f)) {
         const int k = static_cast<int>(e.EndWords.size());
         if (k == 1 || EqualsUpper(Words->JoinWords(i, k), e.EndText())) {
           if (level.raw) FlushRaw(level.rawStart, i - 1, *level.target);
@@ -308,7 +335,7 @@ void TParser::ParseWords(TParserWordList& result) {
     if (term->EndWords.empty()) {
       const TTextWord& a = Words->Words(i);
       const TTextWord& z = Words->Words(j);
-      level.target->AddWord(term, a.StartPoint(), nullptr, z.EndPoint(), z.StartPoint());
+      level.target->AddParsedWord(term, a.StartPoint(), nullptr, z.EndPoint(), z.StartPoint());
       i = j + 1;
       continue;
     }
@@ -316,7 +343,7 @@ void TParser::ParseWords(TParserWordList& result) {
       // A line comment with nothing after it on its line.
       const TTextWord& a = Words->Words(i);
       const TTextWord& z = Words->Words(j);
-      level.target->AddWord(term, a.StartPoint(), result.NewChildList(), z.EndPoint(), z.StartPoint());
+      level.target->AddParsedWord(term, a.StartPoint(), result.NewChildList(), z.EndPoint(), z.StartPoint());
       i = j + 1;
       continue;
     }

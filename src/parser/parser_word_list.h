@@ -201,6 +201,10 @@ class TParserWordList {
 
   friend class TParser;
   int AddOwned(TParserWord* node);
+  /// `AddWord` for a registered or plain term, inlined into the parser: for a
+  /// list with an arena that was given no nodes (defined in parser.cpp).
+  inline void AddParsedWord(TTerm* term, TTextPoint startPos, std::unique_ptr<TParserWordList> children,
+                            TTextPoint endPos, TTextPoint endWordPos);
   /// Gives the list (a root the parser fills, already empty) an arena of its
   /// own, reusing the one it has when nothing else holds it.
   TParseArena& PrepareArena();

@@ -109,7 +109,8 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
   if (Separators != separators_.normal) Separators = separators_.normal;
 }
 
-void TTextWordList::Parse(std::vector<std::string>& lines, const std::vector<std::string>& separators) {
+[[gnu::flatten]] void TTextWordList::Parse(std::vector<std::string>& lines,
+                                           const std::vector<std::string>& separators) {
   words_.clear();
   text_.clear();
   NormalizeLines(lines, TabSize);
@@ -180,7 +181,10 @@ void TTextWordList::Parse(std::vector<std::string>& lines, const std::vector<std
         case kSeparator:
           for (std::uint32_t k = index.first[c]; k < index.first[c + 1]; ++k) {
             const std::string& sep = *index.candidates[k];
-            if (sep.size() <= n - p && EqualsUpper(line.substr(p, sep.size()), sep)) {
+            // A one-byte ASCII separator filed under this byte is this byte or
+            // its upper-case form: it matches without a comparison.
+            if (sep.size() <= n - p &&
+                ((sep.size() == 1 && c < 0x80) || EqualsUpper(line.substr(p, sep.size()), sep))) {
               if (start < p) emit(start, p);
               emit(p, p + sep.size());
               p = skipBlanks(p + sep.size());
