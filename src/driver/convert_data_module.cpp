@@ -1,5 +1,7 @@
 #include "driver/convert_data_module.h"
 
+#include "driver/core_workers.h"
+
 #include "text/error.h"
 #include "text/utf8.h"
 
@@ -181,6 +183,10 @@ void TConvertDataModule::LoadTerms(int dialectId) {
 void TConvertDataModule::RegisterCommands() { Core.RegisterCommands(); }
 
 void TConvertDataModule::RegisterAnalizers() { Core.RegisterAnalizers(); }
+
+int TConvertDataModule::WorkerThreads() const {
+  return (Workers > 0 ? Workers : TCoreWorkers::DefaultCount()) - 1;
+}
 
 void TConvertDataModule::RefreshObjectTree() {
   if (KeepObjectTree)

@@ -93,11 +93,13 @@ class TConvertDataModule : public IObjectSourceLookup {
   TCommandList& Commands = Core.Commands;
   TAnalizerObjectList& Analizers = Core.Analizers;
 
-  /// Worker threads that parse, recognise and convert during reverse-
-  /// engineering and whole compilation runs while this thread reads and
-  /// writes the repository: 0 for one per core, 1 for none (all the work on
-  /// the calling thread). The results are the same either way.
+  /// Threads that share the work of reverse-engineering and whole
+  /// compilation runs, the calling thread included: it reads and writes the
+  /// repository while the others parse, recognise and convert. 0 for one per
+  /// core, 1 for the calling thread alone. The results are the same either way.
   int Workers = 0;
+  /// The worker threads a run starts besides the calling thread (Workers - 1).
+  int WorkerThreads() const;
   /// False for a caller that shows no object tree (the command line): the
   /// operations that reopen dsTreeObject after changing the project's objects
   /// close it instead, sparing a large project's tree in memory. It is

@@ -195,8 +195,8 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
           });
         };
 
-        const int workers = Workers > 0 ? Workers : TCoreWorkers::DefaultCount();
-        if (workers <= 1 || count < 2) {
+        const int workers = WorkerThreads();
+        if (workers < 1 || count < 2) {
           for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
             if (OnProgress) OnProgress(++step);
             OpenObjectScript(static_cast<int>(dsObjects.Int("Object_id")));

@@ -266,9 +266,9 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
 
         // With workers, they parse and recognise the batches while this
         // thread stores the objects of each, in the order of the file.
-        const int workers = Workers > 0 ? Workers : TCoreWorkers::DefaultCount();
+        const int workers = WorkerThreads();
         std::unique_ptr<TCoreWorkers> pool;
-        if (workers > 1) {
+        if (workers >= 1) {
           const std::vector<TReservedWordRow>& rows = DialectRows;
           pool = std::make_unique<TCoreWorkers>(
               workers,
