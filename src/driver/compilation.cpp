@@ -11,25 +11,12 @@
 #include "driver/convert_data_module.h"
 #include "driver/operation_guard.h"
 #include "text/encoding.h"
+#include "text/string_helpers.h"
 #include "text/error.h"
 
 namespace ambrix {
 
-namespace {
-
-}  // namespace
-
-QString StoredScript(const std::vector<std::string>& lines) {
-  std::size_t size = 0;
-  for (const auto& line : lines) size += line.size() + 2;
-  std::string text;
-  text.reserve(size);
-  for (const auto& line : lines) {
-    text += line;
-    text += "\r\n";
-  }
-  return QString::fromStdString(text);
-}
+QString StoredScript(const std::vector<std::string>& lines) { return QString::fromStdString(JoinLines(lines)); }
 
 namespace {
 

@@ -207,7 +207,7 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
         } else {
           // Workers parse and convert; this thread reads each object, and
           // stores the results in the order of the run.
-          const std::vector<TReservedWordRow> rows = DialectRows;
+          const std::vector<TReservedWordRow>& rows = DialectRows;
           TCoreWorkers pool(
               workers,
               [&rows](TConvertCore& core) {

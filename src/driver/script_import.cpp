@@ -50,17 +50,7 @@ std::string ReadScriptText(const std::string& fileName, TextEncoding encoding) {
 bool IsBatchEnd(std::string_view line) { return EqualsUpper(Trim(line), "GO"); }
 
 // The text stored for an object: its lines, each followed by CR LF, trimmed.
-std::string ObjectText(const std::vector<std::string>& script) {
-  std::size_t size = 0;
-  for (const auto& line : script) size += line.size() + 2;
-  std::string text;
-  text.reserve(size);
-  for (const auto& line : script) {
-    text += line;
-    text += "\r\n";
-  }
-  return std::string(Trim(text));
-}
+std::string ObjectText(const std::vector<std::string>& script) { return std::string(Trim(JoinLines(script))); }
 
 std::string ObjectLabel(const TSQLObject& object) {
   std::string label = LowerCase(object.TypeName) + " ";
@@ -123,12 +113,7 @@ void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObj
     core.Parser.Parse(lines, core.Terms, words);
   } catch (...) {
     log("Ошибка обработки скрипта:");
-    std::string text;
-    for (const auto& line : lines) {
-      text += line;
-      text += "\r\n";
-    }
-    log(text);
+    log(JoinLines(lines));
     throw;
   }
   if (words.Empty()) return;

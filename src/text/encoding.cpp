@@ -266,15 +266,7 @@ std::string EncodeText(std::string_view utf8, TextEncoding encoding, int firstLi
 }
 
 std::string EncodeLines(const std::vector<std::string>& lines, TextEncoding encoding, std::string_view lineEnd) {
-  std::size_t total = 0;
-  for (const auto& line : lines) total += line.size() + lineEnd.size();
-  std::string text;
-  text.reserve(total);
-  for (const auto& line : lines) {
-    text += line;
-    text += lineEnd;
-  }
-  return EncodeText(text, encoding);
+  return EncodeText(JoinLines(lines, lineEnd), encoding);
 }
 
 }  // namespace ambrix

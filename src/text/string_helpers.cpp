@@ -187,6 +187,18 @@ std::string JoinWithSpaces(const std::vector<std::string>& list) {
   return r;
 }
 
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd) {
+  std::size_t total = 0;
+  for (const auto& line : lines) total += line.size() + lineEnd.size();
+  std::string text;
+  text.reserve(total);
+  for (const auto& line : lines) {
+    text += line;
+    text += lineEnd;
+  }
+  return text;
+}
+
 std::string RepeatString(int count, std::string_view s) {
   std::string r;
   if (count <= 0) return r;

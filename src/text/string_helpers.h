@@ -51,6 +51,8 @@ bool LongestFirstLess(std::string_view a, std::string_view b);
 
 /// The items joined by single spaces; empty for an empty list.
 std::string JoinWithSpaces(const std::vector<std::string>& list);
+/// The lines with `lineEnd` after every one (an empty list gives an empty text).
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
 
 /// `s` repeated `count` times; empty for count <= 0.
 std::string RepeatString(int count, std::string_view s);
