@@ -313,6 +313,8 @@ int App::Convert() {
 
   TOptAddScript options = BaseOptions();
   options.Mode = amUpdateChanged;
+  // Every object read is generated: it is compiled as soon as it is stored.
+  options.CompileOnImport = true;
   auto work = [&]() -> int {
     for (const std::string& input : inputs_)
       if (!ImportFile(input, options)) return kExitError;

@@ -63,34 +63,44 @@ void TConvertDataModule::CompileObject() {
 
 void TConvertDataModule::StoreCompilation(const QVariant& objectId, const QString& destScript,
                                           const QString& dropScript, const TAlarmList& alarms, bool showInView) {
-  // Every alarm kind is checked before anything is stored, so that an
-  // unknown kind never leaves an object compiled with part of its alarms.
-  AlarmIds(*this, alarms);
-  cmdDestScriptUpdate.SetParam("DestScript", destScript);
-  cmdDestScriptUpdate.SetParam("DropScript", dropScript.isNull() ? QVariant() : QVariant(dropScript));
-  cmdDestScriptUpdate.SetParam("Object_id", objectId);
-  cmdDestScriptUpdate.Execute();
+  StoreCompiledObject(objectId, destScript, dropScript, alarms, !BatchCompile);
   if (showInView) {
     // The object view shows the new result at once; its row is never
     // written back.
     dsObjectScript.SetValue("DestScript", destScript);
     dsObjectScript.SetValue("DropScript", dropScript.isNull() ? QString(QLatin1String("")) : dropScript);
   }
-  SaveAlarms(objectId.toInt(), alarms);
   if (!BatchCompile) RefreshAlarmObjects();
 }
 
+void TConvertDataModule::StoreCompiledObject(const QVariant& objectId, const QString& destScript,
+                                             const QString& dropScript, const TAlarmList& alarms,
+                                             bool replaceAlarms) {
+  // Every alarm kind is checked before anything is stored, so that an
+  // unknown kind never leaves an object compiled with part of its alarms.
+  const std::vector<QVariant> ids = AlarmIds(*this, alarms);
+  cmdDestScriptUpdate.SetParam("DestScript", destScript);
+  cmdDestScriptUpdate.SetParam("DropScript", dropScript.isNull() ? QVariant() : QVariant(dropScript));
+  cmdDestScriptUpdate.SetParam("Object_id", objectId);
+  cmdDestScriptUpdate.Execute();
+  StoreAlarms(objectId.toInt(), alarms, ids, replaceAlarms);
+}
+
 void TConvertDataModule::SaveAlarms(int ObjectId, const TAlarmList& Alarms) {
-  const std::vector<QVariant> ids = AlarmIds(*this, Alarms);
   // Script generation deleted the alarms of the objects it compiles beforehand.
-  if (!BatchCompile) {
-    cmdDeleteAlarm.SetParam("Object_id", ObjectId);
+  StoreAlarms(ObjectId, Alarms, AlarmIds(*this, Alarms), !BatchCompile);
+}
+
+void TConvertDataModule::StoreAlarms(int objectId, const TAlarmList& alarms, const std::vector<QVariant>& alarmIds,
+                                     bool replace) {
+  if (replace) {
+    cmdDeleteAlarm.SetParam("Object_id", objectId);
     cmdDeleteAlarm.Execute();
   }
-  for (int i = 0; i < Alarms.Count(); ++i) {
-    const TAlarmObject& alarm = Alarms.Items(i);
-    cmdAddAlarm.SetParam("Object_id", ObjectId);
-    cmdAddAlarm.SetParam("Alarm_id", ids[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < alarms.Count(); ++i) {
+    const TAlarmObject& alarm = alarms.Items(i);
+    cmdAddAlarm.SetParam("Object_id", objectId);
+    cmdAddAlarm.SetParam("Alarm_id", alarmIds[static_cast<std::size_t>(i)]);
     cmdAddAlarm.SetParam("NumLine", alarm.NumLine);
     cmdAddAlarm.SetParam("NumPos", alarm.NumPos);
     cmdAddAlarm.SetParam("Word", QString::fromStdString(alarm.Word));

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "conversion/convert_core.h"
@@ -119,6 +120,15 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// the first stored object of each type.
   std::vector<std::pair<std::string, int>> TypeCounts;
   bool BatchCompile = false;
+  /// The stored names of objects by key: those the running reverse-engineering
+  /// stored or found (with TOptAddScript::CompileOnImport), and all of the
+  /// project's with ObjectKeysLoaded.
+  std::unordered_map<long long, std::string> StoredObjectNames;
+  /// While reverse-engineering runs on a backend with the dsObjectKeys
+  /// statement: every object of the project by type and name folded to ASCII
+  /// lower case, so that objects the project lacks are not looked for.
+  std::unordered_map<std::string, long long> ObjectKeys;
+  bool ObjectKeysLoaded = false;
 
   // --- Result sets and commands (see the repository's statement sets). -----
   UpdatableDataSet dsProject;  ///< the project list; edited by the project dialog
@@ -220,6 +230,11 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// open on that object.
   void StoreCompilation(const QVariant& objectId, const QString& destScript, const QString& dropScript,
                         const TAlarmList& alarms, bool showInView);
+  /// The repository part of StoreCompilation: the scripts, then the alarms;
+  /// with `replaceAlarms` the alarms the object had are deleted first. Raises
+  /// "Имя предупреждения [%s] не найдено" before anything is changed.
+  void StoreCompiledObject(const QVariant& objectId, const QString& destScript, const QString& dropScript,
+                           const TAlarmList& alarms, bool replaceAlarms);
   /// Runs the analyzer of `TypeName` on `Words`; false when there is none.
   bool ConvertObject(const std::string& TypeName, const std::string& ParentName, const std::string& ObjectName,
                      TParserWordList& Words, std::vector<std::string>& DestLines,
@@ -228,6 +243,9 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// compilation run). Raises "Имя предупреждения [%s] не найдено" for a
   /// kind the dialect has no row for, before anything is changed.
   void SaveAlarms(int ObjectId, const TAlarmList& Alarms);
+  /// Inserts `alarms` (their kinds' keys in `alarmIds`), after deleting the
+  /// object's alarms when `replace`.
+  void StoreAlarms(int objectId, const TAlarmList& alarms, const std::vector<QVariant>& alarmIds, bool replace);
   /// Resets the compilation results of the open project: of one type, or of
   /// all types with 0. Alarms stay.
   void ClearCompilation(int TypeObjectId);

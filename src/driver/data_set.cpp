@@ -77,7 +77,7 @@ void RepositoryStatement::ForEachRow(const std::function<void(const QSqlQuery&)>
   repository_.ForEachRow(text_, params_, row);
 }
 
-void Command::Execute() { Run(); }
+void Command::Execute() { inserted_id_ = Run().insertedId; }
 
 // ---------------------------------------------------------------------------
 

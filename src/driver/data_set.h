@@ -82,6 +82,12 @@ class Command : public RepositoryStatement {
  public:
   using RepositoryStatement::RepositoryStatement;
   void Execute();
+  /// After an insert: the key of the row it added, or null when the backend
+  /// does not tell it. After any other statement it means nothing.
+  const QVariant& InsertedId() const { return inserted_id_; }
+
+ private:
+  QVariant inserted_id_;
 };
 
 /// What a data set tells its listeners (views). "AboutTo" events come before

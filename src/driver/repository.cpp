@@ -170,6 +170,7 @@ QueryResult Repository::Run(const QString& text, const ParamValues& params) {
   QSqlQuery& query = Exec(text, params);
   QueryResult result;
   if (!query.isSelect()) {
+    result.insertedId = query.lastInsertId();
     query.finish();
     return result;
   }

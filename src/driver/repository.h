@@ -24,6 +24,10 @@ namespace ambrix {
 struct QueryResult {
   std::vector<QString> columns;
   std::vector<std::vector<QVariant>> rows;
+  /// After an insert: the key of the row it added where the driver tells it
+  /// (SQLite does; PostgreSQL does not), else null. Meaningless after other
+  /// statements.
+  QVariant insertedId;
 };
 
 /// Parameter values by placeholder name (without the colon).

@@ -67,6 +67,11 @@ void AddSqlAnywhere(std::map<std::string, QString>& s) {
   s["cmdAddAlarm"] = Crlf({"insert into AlarmObject( Object_id, Alarm_id, NumLine, NumPos, Word )",
                            "values( :Object_id, :Alarm_id, :NumLine, :NumPos, :Word )"});
   s["cmdDeleteAlarm"] = Crlf({"delete AlarmObject", "where Object_id = :Object_id"});
+  // The keys, types and names of a project's objects, read once by
+  // reverse-engineering where the program can compare names as the server
+  // does (SQLite), to spare the look-up of objects the project lacks.
+  s["dsObjectKeys"] = Crlf({"select m.Object_id, m.TypeObject_id, m.Object", "from MetaObject m",
+                            "where m.Project_id = :Project_id"});
 }
 
 // Statements that SQLite and PostgreSQL write alike. Explicit joins stand for
@@ -115,6 +120,8 @@ void AddCommon(std::map<std::string, QString>& s) {
   s["cmdAddAlarm"] = Lf({"insert into AlarmObject( Object_id, Alarm_id, NumLine, NumPos, Word )",
                          "values( :Object_id, :Alarm_id, :NumLine, :NumPos, :Word )"});
   s["cmdDeleteAlarm"] = Lf({"delete from AlarmObject", "where Object_id = :Object_id"});
+  s["dsObjectKeys"] = Lf({"select m.Object_id, m.TypeObject_id, m.Object", "from MetaObject m",
+                          "where m.Project_id = :Project_id"});
 }
 
 // SQLite compares object and type names ignoring case through the columns'

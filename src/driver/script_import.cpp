@@ -11,6 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include <QSqlQuery>
+
+#include "conversion/alarm_object.h"
+#include "conversion/convert_object.h"
 #include "driver/convert_data_module.h"
 #include "driver/core_workers.h"
 #include "driver/operation_guard.h"
@@ -132,44 +136,185 @@ void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObj
 }
 
 // The stored source texts of the objects a batch yielded, in their order.
-std::vector<QString> ObjectTexts(const TSQLObjectList& objects) {
-  std::vector<QString> texts;
+std::vector<std::string> ObjectTexts(const TSQLObjectList& objects) {
+  std::vector<std::string> texts;
   texts.reserve(static_cast<std::size_t>(objects.Count()));
-  for (int i = 0; i < objects.Count(); ++i) texts.push_back(QString::fromStdString(ObjectText(objects.Items(i).Script)));
+  for (int i = 0; i < objects.Count(); ++i) texts.push_back(ObjectText(objects.Items(i).Script));
   return texts;
 }
 
-// The parsing and recognition of one batch on a worker.
+std::vector<QString> ToQStrings(const std::vector<std::string>& texts) {
+  std::vector<QString> out;
+  out.reserve(texts.size());
+  for (const std::string& text : texts) out.push_back(QString::fromStdString(text));
+  return out;
+}
+
+bool IsSelected(const std::vector<std::string>& selectedTypes, const std::string& upperTypeName) {
+  for (const auto& name : selectedTypes)
+    if (name == upperTypeName) return true;
+  return false;
+}
+
+// What compiling an object while its script is read gave.
+struct TReadCompilation {
+  bool Converted = false;          ///< false: left to the compilation run
+  QString DestScript, DropScript;  ///< DropScript null: none
+  TAlarmList Alarms;
+  std::vector<std::string> Logs;
+};
+
+// Thrown by the source look-up of a compilation at reading: what a conversion
+// reads of the repository may be stored later in the script, so the object
+// waits for the compilation run.
+struct TDeferredToCompilationRun {};
+
+class DeferringLookup : public IObjectSourceLookup {
+ public:
+  std::vector<std::string> OpenObjectSource(const std::string&) override { throw TDeferredToCompilationRun{}; }
+};
+
+// Compiles the objects of the selected types as a compilation run compiles
+// them once stored (`texts` are their stored texts). An object whose
+// conversion fails or reads the repository is left uncompiled: the
+// compilation run compiles it and reports its failure.
+std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFrame frame, const TSQLObjectList& objects,
+                                                 const std::vector<std::string>& texts,
+                                                 const std::vector<std::string>& selectedTypes) {
+  std::vector<TReadCompilation> results(static_cast<std::size_t>(objects.Count()));
+  DeferringLookup defer;
+  IObjectSourceLookup* const sources = core.Context.Sources;
+  core.Context.Sources = &defer;
+  for (int i = 0; i < objects.Count(); ++i) {
+    const TSQLObject& object = objects.Items(i);
+    const std::string typeName = UpperCase(object.TypeName);
+    if (!IsSelected(selectedTypes, typeName)) continue;
+    TReadCompilation& result = results[static_cast<std::size_t>(i)];
+    std::vector<std::string> destLines = SplitLines(texts[static_cast<std::size_t>(i)]);
+    std::vector<std::string> dropLines;
+    try {
+      core.Parser.Parse(destLines, core.Terms, core.Words);
+      result.Converted = ConvertObject(core.Analizers, typeName, object.ParentName, object.ObjectName, core.Words,
+                                       destLines, dropLines, result.Alarms, frame,
+                                       [&result](const std::string& line) { result.Logs.push_back(line); });
+    } catch (...) {
+      result.Converted = false;
+    }
+    core.Words.Clear();
+    if (!result.Converted || destLines.empty()) {
+      result = TReadCompilation();
+      continue;
+    }
+    result.DestScript = StoredScript(destLines);
+    if (!dropLines.empty()) result.DropScript = StoredScript(dropLines);
+  }
+  core.Context.Sources = sources;
+  return results;
+}
+
+// The parsing and recognition of one batch on a worker, and the compilation
+// of its objects when the run asks for it.
 class BatchJob : public TCoreJob {
  public:
   std::vector<std::string> Lines;
   std::vector<int> LineNumbers;
   int FirstLine = 0;
+  const std::vector<std::string>* CompiledTypes = nullptr;  ///< null: no compilation
   TSQLObjectList Objects;
-  std::vector<QString> Texts;  ///< the stored texts of Objects
+  std::vector<QString> Texts;              ///< the stored texts of Objects
+  std::vector<TReadCompilation> Compiled;  ///< per object of Objects; empty without compilation
 
   void Run(TConvertCore& core) override {
     RunGuarded([&] { RecogniseBatch(core, Lines, Objects, [this](const std::string& line) { Logs.push_back(line); }); },
                [&] { core.Words.Clear(); });
-    Texts = ObjectTexts(Objects);
+    const std::vector<std::string> texts = ObjectTexts(Objects);
+    if (CompiledTypes != nullptr)
+      Compiled = CompileReadObjects(core, TCompileFrame::WholeRun, Objects, texts, *CompiledTypes);
+    Texts = ToQStrings(texts);
   }
 };
 
 // Batches handed out ahead of the one being stored.
 constexpr std::size_t kBatchesAhead = 64;
 
+// The key of an object in TConvertDataModule::ObjectKeys: its type's key and
+// its name with ASCII letters in lower case (SQLite's NOCASE).
+std::string ObjectKey(const QVariant& typeId, std::string_view name) {
+  std::string key = std::to_string(typeId.toLongLong());
+  key += ':';
+  for (char c : name) key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return key;
+}
+
+// Reads the keys and names of the open project's objects on SQLite, whose
+// NOCASE collation ObjectKey folds as well (PostgreSQL's lower() follows the
+// server's locale).
+void LoadObjectKeys(TConvertDataModule& m, bool withNames) {
+  m.ObjectKeys.clear();
+  m.ObjectKeysLoaded = false;
+  if (m.repository().backend() != Backend::SQLite) return;
+  const StatementSet& statements = m.repository().statements();
+  m.repository().ForEachRow(statements.Text("dsObjectKeys"), {{"Project_id", m.ProjectId}}, [&](const QSqlQuery& row) {
+    const long long id = row.value(0).toLongLong();
+    std::string name = row.value(2).toString().toStdString();
+    m.ObjectKeys.emplace(ObjectKey(row.value(1), name), id);
+    if (withNames) m.StoredObjectNames.emplace(id, std::move(name));
+  });
+  m.ObjectKeysLoaded = true;
+}
+
+// FindObject into dsScript or dsParentScript, passed over for an object the
+// project's keys (when loaded) do not have.
+bool FindStoredObject(TConvertDataModule& m, DataSet& query, const std::string& typeName,
+                      const std::string& objectName) {
+  if (m.ObjectKeysLoaded) {
+    if (!m.LocateTypeObject(typeName)) throw Error("Тип не обнаружен");
+    if (m.ObjectKeys.count(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), objectName)) == 0) return false;
+  }
+  return m.FindObject(query, typeName, objectName);
+}
+
+// The key of the table named `parentName`, from the keys when they are
+// loaded. Raises "Родительский обьект не обнаружен" when there is none.
+QVariant FindParent(TConvertDataModule& m, const std::string& parentName) {
+  if (m.ObjectKeysLoaded) {
+    if (!m.LocateTypeObject("table")) throw Error("Тип не обнаружен");
+    const auto found = m.ObjectKeys.find(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), parentName));
+    if (found == m.ObjectKeys.end()) throw Error("Родительский обьект не обнаружен");
+    return found->second;
+  }
+  if (!m.FindObject(m.dsParentScript, "table", parentName)) throw Error("Родительский обьект не обнаружен");
+  return m.dsParentScript.Value("Object_id");
+}
+
+// Stores what compiling `object` at reading gave, when the names it was
+// compiled with are those the repository holds: a compilation run reads the
+// stored names, and an object stored under another letter case (a replaced
+// object, a parent found ignoring case) waits for it instead.
+void StoreReadCompilation(TConvertDataModule& m, const TSQLObject& object, const QVariant& objectId,
+                          const std::string& storedName, QVariant parentId, bool replaced,
+                          const TReadCompilation& compiled) {
+  if (!compiled.Converted || objectId.isNull() || storedName != object.ObjectName) return;
+  if (!parentId.isNull()) {
+    const auto parent = m.StoredObjectNames.find(parentId.toLongLong());
+    if (parent == m.StoredObjectNames.end() || parent->second != object.ParentName) return;
+  }
+  for (const std::string& line : compiled.Logs) m.Log(line);
+  // A replaced object loses the alarms of its old source; a new one has none.
+  m.StoreCompiledObject(objectId, compiled.DestScript, compiled.DropScript, compiled.Alarms, replaced);
+}
+
 // Stores the objects a batch yielded (the batch is in BatchLines); `texts`
-// are their stored texts (ObjectTexts).
-void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, const std::vector<QString>& texts) {
+// are their stored texts (ObjectTexts), `compiled` what compiling them at
+// reading gave (empty: not compiled).
+void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, const std::vector<QString>& texts,
+                       const std::vector<TReadCompilation>& compiled) {
   for (int i = 0; i < objects.Count(); ++i) {
     const TSQLObject& object = objects.Items(i);
-    const std::string typeName = UpperCase(object.TypeName);
-    bool selected = false;
-    for (const auto& name : m.SelectedTypes) selected = selected || name == typeName;
-    if (!selected) continue;
+    if (!IsSelected(m.SelectedTypes, UpperCase(object.TypeName))) continue;
 
     if (m.OnObjectRead) m.OnObjectRead(object.TypeName, object.ObjectName, ObjectLine(m, object));
-    const bool exists = m.FindObject(m.dsScript, object.TypeName, object.ObjectName);
+    const bool exists = FindStoredObject(m, m.dsScript, object.TypeName, object.ObjectName);
     const QVariant typeId = m.dsTypeObject.Value("TypeObject_id");
     const QString& text = texts[static_cast<std::size_t>(i)];
     switch (m.Options.Mode) {
@@ -184,8 +329,11 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         break;
     }
 
+    QVariant objectId, parentId;  // parentId null: no parent
+    std::string storedName = object.ObjectName;
     if (exists) {
-      const QVariant objectId = m.dsScript.Value("Object_id");
+      objectId = m.dsScript.Value("Object_id");
+      storedName = m.dsScript.Text("Object");
       StoreObject(m, object, [&] {
         m.cmdScriptUpdate.SetParam("SourceScript", text);
         m.cmdScriptUpdate.SetParam("Object_id", objectId);
@@ -193,10 +341,8 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
       });
       m.Log("Заменен обьект " + ObjectLabel(object));
     } else {
-      QVariant parentId;  // null: no parent
       if (!object.ParentName.empty()) {
-        if (!m.FindObject(m.dsParentScript, "table", object.ParentName)) throw Error("Родительский обьект не обнаружен");
-        parentId = m.dsParentScript.Value("Object_id");
+        parentId = FindParent(m, object.ParentName);
       }
       StoreObject(m, object, [&] {
         m.cmdScriptAppend.SetParam("Object", QString::fromStdString(object.ObjectName));
@@ -206,10 +352,22 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         m.cmdScriptAppend.SetParam("SourceScript", text);
         m.cmdScriptAppend.Execute();
       });
+      objectId = m.cmdScriptAppend.InsertedId();
+      if (m.ObjectKeysLoaded) {
+        // Without the new key the keys no longer tell every object.
+        if (objectId.isNull()) m.ObjectKeysLoaded = false;
+        else m.ObjectKeys.emplace(ObjectKey(typeId, object.ObjectName), objectId.toLongLong());
+      }
       m.Log("Добавлен обьект " + ObjectLabel(object));
     }
     m.CloseDataSet(m.dsScript);
     CountStoredObject(m, object.TypeName);
+    if (compiled.empty()) continue;
+    if (!objectId.isNull()) m.StoredObjectNames[objectId.toLongLong()] = storedName;
+    // A replaced object's parent is the one it was stored with; only a new
+    // object's is known here.
+    if (exists && !object.ParentName.empty()) continue;
+    StoreReadCompilation(m, object, objectId, storedName, parentId, exists, compiled[static_cast<std::size_t>(i)]);
   }
 }
 
@@ -227,6 +385,8 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
   dsScript.SetParam("Project_id", ProjectId);
   dsParentScript.SetParam("Project_id", ProjectId);
   TypeCounts.clear();
+  StoredObjectNames.clear();
+  LoadObjectKeys(*this, options.CompileOnImport);
 
   RunGuarded(
       [&] {
@@ -257,9 +417,12 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
           const std::vector<TReservedWordRow>& rows = DialectRows;
           pool = std::make_unique<TCoreWorkers>(
               workers,
-              [&rows](TConvertCore& core) {
+              [&rows, compile = options.CompileOnImport](TConvertCore& core) {
                 core.LoadTerms(rows);
                 core.RegisterCommands();
+                if (!compile) return;
+                core.RegisterAnalizers();
+                core.Analizers.BeginCompileAll();
               },
               *this);
         }
@@ -273,7 +436,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
                 [&] {
                   for (const std::string& line : job.Logs) Log(line);
                   if (job.Failure) std::rethrow_exception(job.Failure);
-                  StoreBatchObjects(*this, job.Objects, job.Texts);
+                  StoreBatchObjects(*this, job.Objects, job.Texts, job.Compiled);
                 },
                 [&] {
                   CloseDataSet(dsScript);
@@ -291,6 +454,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
             job->Lines = std::move(BatchLines);
             job->LineNumbers = std::move(BatchLineNumbers);
             job->FirstLine = batchLine;
+            if (options.CompileOnImport) job->CompiledTypes = &SelectedTypes;
             pool->Submit(std::move(job));
             while (pool->InFlight() > kBatchesAhead) storeOne();
           }
@@ -326,6 +490,9 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         BatchLines.clear();
         BatchLineNumbers.clear();
         TypeCounts.clear();
+        StoredObjectNames.clear();
+        ObjectKeys.clear();
+        ObjectKeysLoaded = false;
         CloseDataSet(dsScript);
         CloseDataSet(dsParentScript);
         RefreshObjectTree();
@@ -339,7 +506,11 @@ void TConvertDataModule::ProcessBatch() {
   RunGuarded(
       [&] {
         RecogniseBatch(Core, BatchLines, objects, [this](const std::string& line) { Log(line); });
-        StoreBatchObjects(*this, objects, ObjectTexts(objects));
+        const std::vector<std::string> texts = ObjectTexts(objects);
+        std::vector<TReadCompilation> compiled;
+        if (Options.CompileOnImport)
+          compiled = CompileReadObjects(Core, TCompileFrame::SingleObject, objects, texts, SelectedTypes);
+        StoreBatchObjects(*this, objects, ToQStrings(texts), compiled);
       },
       [&] {
         objects.Clear();

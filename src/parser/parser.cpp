@@ -80,6 +80,7 @@ inline void TParserWordList::AddParsedWord(TTerm* term, TTextPoint startPos, std
     AddWord(term, startPos, std::move(children), endPos, endWordPos);
     return;
   }
+  flatValid_ = false;
   items_.push_back(nullptr);  // room first: a failure loses nothing
   TParserWord* node;
   try {

@@ -99,6 +99,8 @@ void TParserWordList::FreeNode(TParserWord* node) {
 }
 
 void TParserWordList::FreeCreated() {
+  flatValid_ = false;
+  flat_.clear();
   if (given_) {
     for (TParserWord* node : created_) FreeNode(node);
   } else {
@@ -110,6 +112,7 @@ void TParserWordList::FreeCreated() {
 }
 
 int TParserWordList::Add(TParserWord* node) {
+  flatValid_ = false;
   if (!given_) {
     created_.assign(items_.begin(), items_.end());
     given_ = true;
@@ -119,6 +122,7 @@ int TParserWordList::Add(TParserWord* node) {
 }
 
 int TParserWordList::AddOwned(TParserWord* node) {
+  flatValid_ = false;
   try {
     if (given_) created_.push_back(node);
     items_.push_back(node);

@@ -194,6 +194,21 @@ class TParserWordList {
   std::vector<TParserWord*> created_;
   bool given_ = false;
 
+  // The nodes of the list and of every list below it in document order, with
+  // the keys the searches test first: the rewrite rules search a tree many
+  // times, and a run over this array spares them the walk. Made by the first
+  // search; a change of this list drops it. The lists below are not changed
+  // once they are attached (the parser fills a list before it hands it to
+  // its node), so they cannot leave it stale.
+  struct FlatWord {
+    TParserWord* node;
+    std::uint32_t startKey, firstWordKey, typeKey;
+    std::uint32_t end;  // the index after the node's descendants
+  };
+  mutable std::vector<FlatWord> flat_;
+  mutable bool flatValid_ = false;
+  const std::vector<FlatWord>& Flat() const;
+
   explicit TParserWordList(TParseArena& arena);
   void FreeCreated();
   TParserWord* NewNode();

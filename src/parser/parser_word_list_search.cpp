@@ -22,6 +22,15 @@ class NormalList {
         break;
       }
     }
+    keys_.reserve(values_->size());
+    for (const auto& v : *values_) keys_.push_back(CaseFoldKey(v));
+  }
+  /// False when no value can equal a text of CaseFoldKey `key`.
+  bool MayHave(std::uint32_t key) const {
+    for (const std::uint32_t k : keys_) {
+      if (k == key) return true;
+    }
+    return false;
   }
   bool Contains(std::string_view normal) const {
     for (const auto& v : *values_) {
@@ -40,6 +49,7 @@ class NormalList {
  private:
   const std::vector<std::string>* values_;
   std::vector<std::string> own_;
+  std::vector<std::uint32_t> keys_;
 };
 
 }  // namespace
@@ -132,25 +142,35 @@ int TParserWordList::IndexOfTag(int from, std::string_view tag) const {
 
 namespace {
 
-void CollectByText(const TParserWordList& list, const NormalList& texts, bool byStartText, const NormalList& types,
-                   TParserWordList& out) {
-  for (TParserWord* node : list) {
-    const TTerm* term = node->Term;
-    if (types.Contains(term->TypeName)) continue;
-    const std::string& key = byStartText ? term->StartText() : term->StartWords.front();
-    if (texts.ContainsUpperOf(Trim(key))) out.Add(node);
-    if (node->Children) CollectByText(*node->Children, texts, byStartText, types, out);
-  }
-}
-
-void CollectByType(const TParserWordList& list, const NormalList& types, TParserWordList& out) {
-  for (TParserWord* node : list) {
-    if (types.Contains(node->Term->TypeName)) out.Add(node);
-    if (node->Children) CollectByType(*node->Children, types, out);
-  }
-}
-
 }  // namespace
+
+const std::vector<TParserWordList::FlatWord>& TParserWordList::Flat() const {
+  if (flatValid_) return flat_;
+  flat_.clear();
+  // Pre-order with an explicit stack: each node, then its children.
+  struct Level {
+    const TParserWordList* list;
+    std::size_t next;
+    std::size_t owner;  // flat index of the node whose children these are
+  };
+  std::vector<Level> stack{{this, 0, 0}};
+  while (!stack.empty()) {
+    Level& level = stack.back();
+    if (level.next == level.list->items_.size()) {
+      const std::size_t owner = level.owner;
+      stack.pop_back();
+      if (!stack.empty()) flat_[owner].end = static_cast<std::uint32_t>(flat_.size());
+      continue;
+    }
+    TParserWord* node = level.list->items_[level.next++];
+    const TTerm* term = node->Term;
+    flat_.push_back({node, term->StartKey(), term->FirstWordKey(), term->TypeKey(), 0});
+    flat_.back().end = static_cast<std::uint32_t>(flat_.size());
+    if (node->Children && !node->Children->Empty()) stack.push_back({node->Children.get(), 0, flat_.size() - 1});
+  }
+  flatValid_ = true;
+  return flat_;
+}
 
 void TParserWordList::FindAll(const std::vector<std::string>& texts, bool byStartText, TParserWordList& out,
                               const std::vector<std::string>& types) const {
@@ -158,14 +178,29 @@ void TParserWordList::FindAll(const std::vector<std::string>& texts, bool byStar
   out.OwnsObjects = false;
   const NormalList normalTexts(texts);
   const NormalList normalTypes(types);
-  CollectByText(*this, normalTexts, byStartText, normalTypes, out);
+  // A node of a skipped type is passed over with everything below it.
+  const std::vector<FlatWord>& flat = Flat();
+  for (std::size_t i = 0; i < flat.size();) {
+    const FlatWord& word = flat[i];
+    const TTerm* term = word.node->Term;
+    if (normalTypes.MayHave(word.typeKey) && normalTypes.Contains(term->TypeName)) {
+      i = word.end;
+      continue;
+    }
+    if (normalTexts.MayHave(byStartText ? word.startKey : word.firstWordKey)) {
+      const std::string& key = byStartText ? term->StartText() : term->StartWords.front();
+      if (normalTexts.ContainsUpperOf(Trim(key))) out.Add(word.node);
+    }
+    ++i;
+  }
 }
 
 void TParserWordList::FindAllByType(TParserWordList& out, const std::vector<std::string>& types) const {
   out.Clear();
   out.OwnsObjects = false;
   const NormalList normalTypes(types);
-  CollectByType(*this, normalTypes, out);
+  for (const FlatWord& word : Flat())
+    if (normalTypes.MayHave(word.typeKey) && normalTypes.Contains(word.node->Term->TypeName)) out.Add(word.node);
 }
 
 void TParserWordList::AddItem(TParserWordList& out, int fromIndex, int toIndex) const {

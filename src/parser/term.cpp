@@ -121,6 +121,9 @@ TTerm::TTerm(Parts&& parts)
     startText_ = join(StartWords);
     endText_ = join(EndWords);
   }
+  startKey_ = CaseFoldKey(StartText());
+  firstWordKey_ = CaseFoldKey(StartWords.front());
+  typeKey_ = CaseFoldKey(TypeName);
 }
 
 namespace {
@@ -138,7 +141,11 @@ TTerm::TTerm(PlainText, std::string_view text)
       TypeName("#KEYWORD#"),
       Nested(false),
       IgnoreNear(0),
-      CaseStyle(csAsIs) {}
+      CaseStyle(csAsIs) {
+  static const std::uint32_t keywordKey = CaseFoldKey("#KEYWORD#");
+  startKey_ = firstWordKey_ = CaseFoldKey(StartWords.front());
+  typeKey_ = keywordKey;
+}
 
 std::unique_ptr<TTerm> TTerm::MakeText(std::string_view text) { return std::make_unique<TTerm>(PlainText{}, text); }
 

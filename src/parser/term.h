@@ -159,6 +159,12 @@ class TTerm {
   /// True when `tag` is one of `Tags`, letter case ignored.
   bool HasTag(std::string_view tag) const;
 
+  /// CaseFoldKey of StartText(), of the first start word and of TypeName:
+  /// searches compare these before the texts.
+  std::uint32_t StartKey() const { return startKey_; }
+  std::uint32_t FirstWordKey() const { return firstWordKey_; }
+  std::uint32_t TypeKey() const { return typeKey_; }
+
  private:
   struct Parts;
   explicit TTerm(Parts&& parts);
@@ -181,6 +187,9 @@ class TTerm {
  private:
   std::string startText_;  // joined start words (not used by tkText)
   std::string endText_;    // joined end words (not used by tkText)
+  std::uint32_t startKey_ = 0;
+  std::uint32_t firstWordKey_ = 0;
+  std::uint32_t typeKey_ = 0;
 };
 
 }  // namespace ambrix

@@ -107,6 +107,17 @@ std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
 
 std::string UpperTrim(std::string_view s) { return UpperCase(Trim(s)); }
 
+std::uint32_t CaseFoldKey(std::string_view s) {
+  std::uint32_t hash = 2166136261u;  // FNV-1a
+  for (const char c : Trim(s)) {
+    auto b = static_cast<unsigned char>(c);
+    if (b >= 'a' && b <= 'z') b = static_cast<unsigned char>(b - 'a' + 'A');
+    else if (b >= 0x80) b = 0x80;
+    hash = (hash ^ b) * 16777619u;
+  }
+  return hash;
+}
+
 int SkipChars(int from, std::string_view s, std::string_view chars) {
   if (from < 1) from = 1;
   std::size_t i = Utf8ByteOffset(s, static_cast<std::size_t>(from - 1));

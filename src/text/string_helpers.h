@@ -31,6 +31,12 @@ std::string_view TrimRight(std::string_view s);
 /// separators.
 std::string UpperTrim(std::string_view s);
 
+/// A hash of `s` trimmed that is the same for texts equal ignoring letter
+/// case: a quick test before a comparison. Case mapping keeps the length of
+/// every letter's UTF-8 sequence, so ASCII letters are folded and every other
+/// byte of 0x80 and above counts as one value.
+std::uint32_t CaseFoldKey(std::string_view s);
+
 /// The first position >= `from` whose character is not one of the characters
 /// of `chars`; 0 if none (also when `from` is past the end).
 int SkipChars(int from, std::string_view s, std::string_view chars);
