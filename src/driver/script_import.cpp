@@ -178,9 +178,16 @@ class DeferringLookup : public IObjectSourceLookup {
 // them once stored (`texts` are their stored texts). An object whose
 // conversion fails or reads the repository is left uncompiled: the
 // compilation run compiles it and reports its failure.
+//
+// `core.Words` holds the parse of `batchLines` (the batch the objects came
+// from, as parsed); the first object whose text has exactly these lines (a
+// batch of one object: a procedure, a view, a trigger) is converted on that
+// parse instead of a second one of the same lines.
 std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFrame frame, const TSQLObjectList& objects,
                                                  const std::vector<std::string>& texts,
-                                                 const std::vector<std::string>& selectedTypes) {
+                                                 const std::vector<std::string>& selectedTypes,
+                                                 const std::vector<std::string>& batchLines) {
+  bool batchParsed = !core.Words.Empty();
   std::vector<TReadCompilation> results(static_cast<std::size_t>(objects.Count()));
   DeferringLookup defer;
   IObjectSourceLookup* const sources = core.Context.Sources;
@@ -193,7 +200,13 @@ std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFra
     std::vector<std::string> destLines = SplitLines(texts[static_cast<std::size_t>(i)]);
     std::vector<std::string> dropLines;
     try {
-      core.Parser.Parse(destLines, core.Terms, core.Words);
+      if (batchParsed && destLines == batchLines) {
+        // The lines were normalised by that parse, and parsing them again gives the same words.
+        batchParsed = false;
+      } else {
+        batchParsed = false;
+        core.Parser.Parse(destLines, core.Terms, core.Words);
+      }
       result.Converted = ConvertObject(core.Analizers, typeName, object.ParentName, object.ObjectName, core.Words,
                                        destLines, dropLines, result.Alarms, frame,
                                        [&result](const std::string& line) { result.Logs.push_back(line); });
@@ -212,30 +225,53 @@ std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFra
   return results;
 }
 
-// The parsing and recognition of one batch on a worker, and the compilation
-// of its objects when the run asks for it.
-class BatchJob : public TCoreJob {
- public:
+// One batch of a BatchJob, and what its handling gave.
+struct TReadBatch {
   std::vector<std::string> Lines;
   std::vector<int> LineNumbers;
   int FirstLine = 0;
-  const std::vector<std::string>* CompiledTypes = nullptr;  ///< null: no compilation
+  std::size_t Bytes = 0;  ///< the size of Lines
   TSQLObjectList Objects;
   std::vector<QString> Texts;              ///< the stored texts of Objects
   std::vector<TReadCompilation> Compiled;  ///< per object of Objects; empty without compilation
+  std::vector<std::string> Logs;           ///< log lines of its handling, in order
+  std::exception_ptr Failure;              ///< what its handling threw
+};
+
+// The parsing and recognition of consecutive batches on a worker, and the
+// compilation of their objects when the run asks for it. Small batches go
+// several to a job, so that handing them over costs little beside them.
+class BatchJob : public TCoreJob {
+ public:
+  std::vector<std::unique_ptr<TReadBatch>> Batches;
+  std::size_t Bytes = 0;  ///< the size of the batches' lines
+  const std::vector<std::string>* CompiledTypes = nullptr;  ///< null: no compilation
 
   void Run(TConvertCore& core) override {
-    RunGuarded([&] { RecogniseBatch(core, Lines, Objects, [this](const std::string& line) { Logs.push_back(line); }); },
-               [&] { core.Words.Clear(); });
-    const std::vector<std::string> texts = ObjectTexts(Objects);
-    if (CompiledTypes != nullptr)
-      Compiled = CompileReadObjects(core, TCompileFrame::WholeRun, Objects, texts, *CompiledTypes);
-    Texts = ToQStrings(texts);
+    for (auto& batch : Batches) {
+      try {
+        RunGuarded(
+            [&] {
+              RecogniseBatch(core, batch->Lines, batch->Objects,
+                             [&batch](const std::string& line) { batch->Logs.push_back(line); });
+              const std::vector<std::string> texts = ObjectTexts(batch->Objects);
+              if (CompiledTypes != nullptr)
+                batch->Compiled = CompileReadObjects(core, TCompileFrame::WholeRun, batch->Objects, texts,
+                                                     *CompiledTypes, batch->Lines);
+              batch->Texts = ToQStrings(texts);
+            },
+            [&] { core.Words.Clear(); });
+      } catch (...) {
+        batch->Failure = std::current_exception();
+      }
+    }
   }
 };
 
-// Batches handed out ahead of the one being stored.
-constexpr std::size_t kBatchesAhead = 64;
+// Jobs handed out ahead of the one being stored, and the size of script a
+// job gathers before it is handed out.
+constexpr std::size_t kJobsAhead = 32;
+constexpr std::size_t kJobBytes = 32 * 1024;
 
 // The key of an object in TConvertDataModule::ObjectKeys: its type's key and
 // its name with ASCII letters in lower case (SQLite's NOCASE).
@@ -429,34 +465,48 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         auto storeOne = [&] {
           std::unique_ptr<TCoreJob> taken = pool->Take();
           auto& job = static_cast<BatchJob&>(*taken);
-          BatchLines = std::move(job.Lines);
-          BatchLineNumbers = std::move(job.LineNumbers);
-          guarded(job.FirstLine, [&] {
-            RunGuarded(
-                [&] {
-                  for (const std::string& line : job.Logs) Log(line);
-                  if (job.Failure) std::rethrow_exception(job.Failure);
-                  StoreBatchObjects(*this, job.Objects, job.Texts, job.Compiled);
-                },
-                [&] {
-                  CloseDataSet(dsScript);
-                  CloseDataSet(dsParentScript);
-                });
-          });
-          BatchLines.clear();
-          BatchLineNumbers.clear();
+          for (auto& batch : job.Batches) {
+            if (job.Failure) batch->Failure = job.Failure;  // the worker could not start
+            BatchLines = std::move(batch->Lines);
+            BatchLineNumbers = std::move(batch->LineNumbers);
+            guarded(batch->FirstLine, [&] {
+              RunGuarded(
+                  [&] {
+                    for (const std::string& line : batch->Logs) Log(line);
+                    if (batch->Failure) std::rethrow_exception(batch->Failure);
+                    StoreBatchObjects(*this, batch->Objects, batch->Texts, batch->Compiled);
+                  },
+                  [&] {
+                    CloseDataSet(dsScript);
+                    CloseDataSet(dsParentScript);
+                  });
+            });
+            BatchLines.clear();
+            BatchLineNumbers.clear();
+          }
+        };
+        std::unique_ptr<BatchJob> gathering;  // batches not yet handed out
+        auto handOut = [&] {
+          if (!gathering) return;
+          pool->Submit(std::move(gathering));
+          while (pool->InFlight() > kJobsAhead) storeOne();
         };
         auto handleBatch = [&] {
           if (!pool) {
             guarded(batchLine, [&] { ProcessBatch(); });
           } else if (HasStatements(BatchLines)) {
-            auto job = std::make_unique<BatchJob>();
-            job->Lines = std::move(BatchLines);
-            job->LineNumbers = std::move(BatchLineNumbers);
-            job->FirstLine = batchLine;
-            if (options.CompileOnImport) job->CompiledTypes = &SelectedTypes;
-            pool->Submit(std::move(job));
-            while (pool->InFlight() > kBatchesAhead) storeOne();
+            auto batch = std::make_unique<TReadBatch>();
+            for (const std::string& line : BatchLines) batch->Bytes += line.size();
+            batch->Lines = std::move(BatchLines);
+            batch->LineNumbers = std::move(BatchLineNumbers);
+            batch->FirstLine = batchLine;
+            if (!gathering) {
+              gathering = std::make_unique<BatchJob>();
+              if (options.CompileOnImport) gathering->CompiledTypes = &SelectedTypes;
+            }
+            gathering->Bytes += batch->Bytes;
+            gathering->Batches.push_back(std::move(batch));
+            if (gathering->Bytes >= kJobBytes) handOut();
           }
           BatchLines.clear();
           BatchLineNumbers.clear();
@@ -477,6 +527,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         // A last batch without its GO line is handled as SQL Server's own tools
         // do: as if the file ended with one.
         if (!BatchLines.empty()) handleBatch();
+        if (pool) handOut();
         while (pool && pool->InFlight() > 0) storeOne();
         pool.reset();
 
@@ -509,7 +560,7 @@ void TConvertDataModule::ProcessBatch() {
         const std::vector<std::string> texts = ObjectTexts(objects);
         std::vector<TReadCompilation> compiled;
         if (Options.CompileOnImport)
-          compiled = CompileReadObjects(Core, TCompileFrame::SingleObject, objects, texts, SelectedTypes);
+          compiled = CompileReadObjects(Core, TCompileFrame::SingleObject, objects, texts, SelectedTypes, BatchLines);
         StoreBatchObjects(*this, objects, ToQStrings(texts), compiled);
       },
       [&] {
