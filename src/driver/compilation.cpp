@@ -86,6 +86,36 @@ void TConvertDataModule::StoreCompiledObject(const QVariant& objectId, const QSt
   StoreAlarms(objectId.toInt(), alarms, ids, replaceAlarms);
 }
 
+QVariant TConvertDataModule::AppendCompiledObject(const std::string& objectName, const QVariant& parentId,
+                                                  const QVariant& typeId, const QString& sourceScript,
+                                                  const QString& destScript, const QString& dropScript,
+                                                  const TAlarmList& alarms) {
+  const std::vector<QVariant> ids = AlarmIds(*this, alarms);
+  cmdScriptAppendCompiled.SetParam("Object", QString::fromStdString(objectName));
+  cmdScriptAppendCompiled.SetParam("ParentObject_id", parentId);
+  cmdScriptAppendCompiled.SetParam("TypeObject_id", typeId);
+  cmdScriptAppendCompiled.SetParam("Project_id", ProjectId);
+  cmdScriptAppendCompiled.SetParam("SourceScript", sourceScript);
+  cmdScriptAppendCompiled.SetParam("DestScript", destScript);
+  cmdScriptAppendCompiled.SetParam("DropScript", dropScript.isNull() ? QVariant() : QVariant(dropScript));
+  cmdScriptAppendCompiled.Execute();
+  QVariant objectId = cmdScriptAppendCompiled.InsertedId();
+  if (objectId.isNull()) {
+    // The backend does not tell the new key: the object is found by its name.
+    dsScript.SetParam("Object", QString::fromStdString(objectName));
+    dsScript.SetParam("TypeObject_id", typeId);
+    RunGuarded(
+        [&] {
+          OpenDataSet(dsScript);
+          if (dsScript.IsEmpty()) throw Error("Ошибка обработки обьекта: " + objectName);
+          objectId = dsScript.Value("Object_id");
+        },
+        [&] { CloseDataSet(dsScript); });
+  }
+  StoreAlarms(objectId.toInt(), alarms, ids, false);
+  return objectId;
+}
+
 void TConvertDataModule::SaveAlarms(int ObjectId, const TAlarmList& Alarms) {
   // Script generation deleted the alarms of the objects it compiles beforehand.
   StoreAlarms(ObjectId, Alarms, AlarmIds(*this, Alarms), !BatchCompile);

@@ -86,6 +86,7 @@ TConvertDataModule::TConvertDataModule(std::unique_ptr<Repository> repository)
                      /*batchMode=*/true),
       dsObjects(*repository_, "dsObjects"),
       cmdScriptAppend(*repository_, "cmdScriptAppend"),
+      cmdScriptAppendCompiled(*repository_, "cmdScriptAppendCompiled"),
       cmdScriptUpdate(*repository_, "cmdScriptUpdate"),
       cmdDestScriptUpdate(*repository_, "cmdDestScriptUpdate"),
       cmdObjectDelete(*repository_, "cmdObjectDelete"),

@@ -67,6 +67,11 @@ void AddSqlAnywhere(std::map<std::string, QString>& s) {
   s["cmdAddAlarm"] = Crlf({"insert into AlarmObject( Object_id, Alarm_id, NumLine, NumPos, Word )",
                            "values( :Object_id, :Alarm_id, :NumLine, :NumPos, :Word )"});
   s["cmdDeleteAlarm"] = Crlf({"delete AlarmObject", "where Object_id = :Object_id"});
+  // An object stored with its compilation result at once (reverse-engineering
+  // that compiles what it reads).
+  s["cmdScriptAppendCompiled"] = Crlf(
+      {"insert into MetaObject( Object, ParentObject_id, TypeObject_id, Project_id, SourceScript, DestScript, DropScript )",
+       "values( :Object, :ParentObject_id, :TypeObject_id, :Project_id, :SourceScript, :DestScript, :DropScript )"});
   // The keys, types and names of a project's objects, read once by
   // reverse-engineering where the program can compare names as the server
   // does (SQLite), to spare the look-up of objects the project lacks.
@@ -120,6 +125,9 @@ void AddCommon(std::map<std::string, QString>& s) {
   s["cmdAddAlarm"] = Lf({"insert into AlarmObject( Object_id, Alarm_id, NumLine, NumPos, Word )",
                          "values( :Object_id, :Alarm_id, :NumLine, :NumPos, :Word )"});
   s["cmdDeleteAlarm"] = Lf({"delete from AlarmObject", "where Object_id = :Object_id"});
+  s["cmdScriptAppendCompiled"] = Lf(
+      {"insert into MetaObject( Object, ParentObject_id, TypeObject_id, Project_id, SourceScript, DestScript, DropScript )",
+       "values( :Object, :ParentObject_id, :TypeObject_id, :Project_id, :SourceScript, :DestScript, :DropScript )"});
   s["dsObjectKeys"] = Lf({"select m.Object_id, m.TypeObject_id, m.Object", "from MetaObject m",
                           "where m.Project_id = :Project_id"});
 }

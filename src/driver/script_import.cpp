@@ -323,21 +323,16 @@ QVariant FindParent(TConvertDataModule& m, const std::string& parentName) {
   return m.dsParentScript.Value("Object_id");
 }
 
-// Stores what compiling `object` at reading gave, when the names it was
-// compiled with are those the repository holds: a compilation run reads the
-// stored names, and an object stored under another letter case (a replaced
-// object, a parent found ignoring case) waits for it instead.
-void StoreReadCompilation(TConvertDataModule& m, const TSQLObject& object, const QVariant& objectId,
-                          const std::string& storedName, QVariant parentId, bool replaced,
-                          const TReadCompilation& compiled) {
-  if (!compiled.Converted || objectId.isNull() || storedName != object.ObjectName) return;
-  if (!parentId.isNull()) {
-    const auto parent = m.StoredObjectNames.find(parentId.toLongLong());
-    if (parent == m.StoredObjectNames.end() || parent->second != object.ParentName) return;
-  }
-  for (const std::string& line : compiled.Logs) m.Log(line);
-  // A replaced object loses the alarms of its old source; a new one has none.
-  m.StoreCompiledObject(objectId, compiled.DestScript, compiled.DropScript, compiled.Alarms, replaced);
+// Whether what compiling `object` at reading gave (null: not compiled) is
+// what a compilation run would store: the run converts with the stored names,
+// so an object stored under another letter case (a replaced object, a parent
+// found ignoring case) waits for it instead.
+bool FitsStoredNames(const TConvertDataModule& m, const TSQLObject& object, const std::string& storedName,
+                     const QVariant& parentId, const TReadCompilation* compiled) {
+  if (compiled == nullptr || !compiled->Converted || storedName != object.ObjectName) return false;
+  if (parentId.isNull()) return true;
+  const auto parent = m.StoredObjectNames.find(parentId.toLongLong());
+  return parent != m.StoredObjectNames.end() && parent->second == object.ParentName;
 }
 
 // Stores the objects a batch yielded (the batch is in BatchLines); `texts`
@@ -353,6 +348,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
     const bool exists = FindStoredObject(m, m.dsScript, object.TypeName, object.ObjectName);
     const QVariant typeId = m.dsTypeObject.Value("TypeObject_id");
     const QString& text = texts[static_cast<std::size_t>(i)];
+    const TReadCompilation* result = compiled.empty() ? nullptr : &compiled[static_cast<std::size_t>(i)];
     switch (m.Options.Mode) {
       case amOnlyNew:
         // An object the project has ends the handling of its batch.
@@ -365,45 +361,56 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         break;
     }
 
-    QVariant objectId, parentId;  // parentId null: no parent
-    std::string storedName = object.ObjectName;
+    QVariant objectId;
+    bool withResult = false;  // stored with what compiling it at reading gave
     if (exists) {
       objectId = m.dsScript.Value("Object_id");
-      storedName = m.dsScript.Text("Object");
+      const std::string storedName = m.dsScript.Text("Object");
+      if (result != nullptr) m.StoredObjectNames[objectId.toLongLong()] = storedName;
       StoreObject(m, object, [&] {
         m.cmdScriptUpdate.SetParam("SourceScript", text);
         m.cmdScriptUpdate.SetParam("Object_id", objectId);
         m.cmdScriptUpdate.Execute();
       });
       m.Log("Заменен обьект " + ObjectLabel(object));
-    } else {
-      if (!object.ParentName.empty()) {
-        parentId = FindParent(m, object.ParentName);
+      // A replaced object keeps the parent it was stored with, which is not
+      // known here.
+      withResult = object.ParentName.empty() && FitsStoredNames(m, object, storedName, QVariant(), result);
+      if (withResult) {
+        for (const std::string& line : result->Logs) m.Log(line);
+        // The object loses the alarms of its old source.
+        m.StoreCompiledObject(objectId, result->DestScript, result->DropScript, result->Alarms, true);
       }
+    } else {
+      QVariant parentId;  // null: no parent
+      if (!object.ParentName.empty()) parentId = FindParent(m, object.ParentName);
+      withResult = FitsStoredNames(m, object, object.ObjectName, parentId, result);
       StoreObject(m, object, [&] {
+        if (withResult) {
+          objectId = m.AppendCompiledObject(object.ObjectName, parentId, typeId, text, result->DestScript,
+                                            result->DropScript, result->Alarms);
+          return;
+        }
         m.cmdScriptAppend.SetParam("Object", QString::fromStdString(object.ObjectName));
         m.cmdScriptAppend.SetParam("ParentObject_id", parentId);
         m.cmdScriptAppend.SetParam("TypeObject_id", typeId);
         m.cmdScriptAppend.SetParam("Project_id", m.ProjectId);
         m.cmdScriptAppend.SetParam("SourceScript", text);
         m.cmdScriptAppend.Execute();
+        objectId = m.cmdScriptAppend.InsertedId();
       });
-      objectId = m.cmdScriptAppend.InsertedId();
       if (m.ObjectKeysLoaded) {
         // Without the new key the keys no longer tell every object.
         if (objectId.isNull()) m.ObjectKeysLoaded = false;
         else m.ObjectKeys.emplace(ObjectKey(typeId, object.ObjectName), objectId.toLongLong());
       }
+      if (result != nullptr && !objectId.isNull()) m.StoredObjectNames[objectId.toLongLong()] = object.ObjectName;
       m.Log("Добавлен обьект " + ObjectLabel(object));
+      if (withResult)
+        for (const std::string& line : result->Logs) m.Log(line);
     }
     m.CloseDataSet(m.dsScript);
     CountStoredObject(m, object.TypeName);
-    if (compiled.empty()) continue;
-    if (!objectId.isNull()) m.StoredObjectNames[objectId.toLongLong()] = storedName;
-    // A replaced object's parent is the one it was stored with; only a new
-    // object's is known here.
-    if (exists && !object.ParentName.empty()) continue;
-    StoreReadCompilation(m, object, objectId, storedName, parentId, exists, compiled[static_cast<std::size_t>(i)]);
   }
 }
 
