@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -121,7 +122,8 @@ class Repository {
   RepositoryLocation location_;
   QString connection_name_;
   QSqlDatabase db_;
-  std::map<QString, std::unique_ptr<Prepared>> prepared_;
+  // By statement text: hashed, as the texts are long and looked up per run.
+  std::unordered_map<QString, std::unique_ptr<Prepared>> prepared_;
   int prepared_count_ = 0;
 };
 

@@ -121,6 +121,8 @@ TTerm::TTerm(Parts&& parts)
     startText_ = join(StartWords);
     endText_ = join(EndWords);
   }
+  formattedStart_ = ApplyCaseStyle(StartText(), CaseStyle);
+  formattedEnd_ = ApplyCaseStyle(EndText(), CaseStyle);
   startKey_ = CaseFoldKey(StartText());
   firstWordKey_ = CaseFoldKey(StartWords.front());
   typeKey_ = CaseFoldKey(TypeName);
@@ -141,7 +143,8 @@ TTerm::TTerm(PlainText, std::string_view text)
       TypeName("#KEYWORD#"),
       Nested(false),
       IgnoreNear(0),
-      CaseStyle(csAsIs) {
+      CaseStyle(csAsIs),
+      plain_(true) {
   static const std::uint32_t keywordKey = CaseFoldKey("#KEYWORD#");
   startKey_ = firstWordKey_ = CaseFoldKey(StartWords.front());
   typeKey_ = keywordKey;
@@ -158,8 +161,9 @@ std::unique_ptr<TTerm> TTerm::Clone() const {
                                  &Tags);
 }
 
-std::string TTerm::FormattedStartText() const { return ApplyCaseStyle(StartText(), CaseStyle); }
-std::string TTerm::FormattedEndText() const { return ApplyCaseStyle(EndText(), CaseStyle); }
+// A plain word prints as written; its end text is empty.
+const std::string& TTerm::FormattedStartText() const { return plain_ ? StartWords.front() : formattedStart_; }
+const std::string& TTerm::FormattedEndText() const { return plain_ ? EndWords.front() : formattedEnd_; }
 
 bool TTerm::HasTag(std::string_view tag) const {
   const std::string_view key = Trim(tag);

@@ -149,8 +149,8 @@ class TTerm {
   /// `kEndOfLine` for a line comment.
   const std::string& EndText() const { return Kind == tkText ? EndWords.front() : endText_; }
   /// The texts with `CaseStyle` applied; empty and `kEndOfLine` print empty.
-  std::string FormattedStartText() const;
-  std::string FormattedEndText() const;
+  const std::string& FormattedStartText() const;
+  const std::string& FormattedEndText() const;
 
   /// True when the term has an end sequence that is not the end of the line.
   bool HasEndText() const { return !EndText().empty() && EndText() != kEndOfLine; }
@@ -187,6 +187,11 @@ class TTerm {
  private:
   std::string startText_;  // joined start words (not used by tkText)
   std::string endText_;    // joined end words (not used by tkText)
+  // The formatted texts of a registered term, made once: every printed word
+  // of a parse result asks for them.
+  std::string formattedStart_;
+  std::string formattedEnd_;
+  bool plain_ = false;  // made by the PlainText constructor: prints as written
   std::uint32_t startKey_ = 0;
   std::uint32_t firstWordKey_ = 0;
   std::uint32_t typeKey_ = 0;
