@@ -3,6 +3,7 @@
 #include <memory>
 #include <memory_resource>
 #include <new>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -156,6 +157,8 @@ class TParserWordList {
   /// nor entered.
   void FindAll(const std::vector<std::string>& texts, bool byStartText, TParserWordList& out,
                const std::vector<std::string>& types) const;
+  void FindAll(std::span<const std::string_view> texts, bool byStartText, TParserWordList& out,
+               std::span<const std::string_view> types) const;
   /// Collects into `out` (emptied, made non-owning) every node of the whole
   /// tree whose type is one of `types`.
   void FindAllByType(TParserWordList& out, const std::vector<std::string>& types) const;
@@ -203,9 +206,12 @@ class TParserWordList {
   struct FlatWord {
     TParserWord* node;
     std::uint32_t startKey, firstWordKey, typeKey;
-    std::uint32_t end;  // the index after the node's descendants
+    std::int32_t parent;  // the flat index of the node's parent; -1 at this list
   };
   mutable std::vector<FlatWord> flat_;
+  // (key, flat index) of every node by start key and by first-word key,
+  // sorted: a search looks up its texts' keys instead of reading every node.
+  mutable std::vector<std::pair<std::uint32_t, std::uint32_t>> flatByStart_, flatByFirstWord_;
   mutable bool flatValid_ = false;
   const std::vector<FlatWord>& Flat() const;
 

@@ -1,5 +1,8 @@
 // Searches over a parse result and list splitting.
 #include <algorithm>
+#include <array>
+#include <forward_list>
+#include <iterator>
 
 #include "parser/parser_word_list.h"
 #include "text/string_helpers.h"
@@ -9,47 +12,78 @@ namespace ambrix {
 
 namespace {
 
-// A list of type names (or texts) in normal form. Callers usually pass names
-// that are already trimmed and upper case; those are used without a copy.
+// A list of type names (or texts) in normal form (trimmed, upper case), with
+// the CaseFoldKey of each. Callers usually pass names that are already in
+// normal form; those are used in place, and a short list needs no heap.
 class NormalList {
  public:
-  explicit NormalList(const std::vector<std::string>& values) : values_(&values) {
-    for (const auto& v : values) {
-      if (Trim(v).size() != v.size() || UpperCase(v) != v) {
-        own_ = values;
-        NormalizeStrings(own_);
-        values_ = &own_;
-        break;
-      }
+  template <class Range>
+  explicit NormalList(const Range& values) {
+    const std::size_t n = std::size(values);
+    if (n > kInline) {
+      heapViews_.resize(n);
+      heapKeys_.resize(n);
     }
-    keys_.reserve(values_->size());
-    for (const auto& v : *values_) keys_.push_back(CaseFoldKey(v));
-  }
-  /// False when no value can equal a text of CaseFoldKey `key`.
-  bool MayHave(std::uint32_t key) const {
-    for (const std::uint32_t k : keys_) {
-      if (k == key) return true;
+    views_ = n > kInline ? heapViews_.data() : inlineViews_.data();
+    keys_ = n > kInline ? heapKeys_.data() : inlineKeys_.data();
+    size_ = n;
+    std::size_t i = 0;
+    for (const auto& value : values) {
+      std::string_view view(value);
+      if (!IsNormal(view)) view = own_.emplace_front(UpperTrim(view));
+      views_[i] = view;
+      keys_[i] = CaseFoldKey(view);
+      ++i;
     }
-    return false;
   }
+  NormalList(const NormalList&) = delete;  // views_ and keys_ may point into it
+  NormalList& operator=(const NormalList&) = delete;
+
   bool Contains(std::string_view normal) const {
-    for (const auto& v : *values_) {
-      if (v == normal) return true;
+    for (std::size_t i = 0; i < size_; ++i) {
+      if (views_[i] == normal) return true;
     }
     return false;
   }
   /// True when `text` upper-cased equals one of the values.
   bool ContainsUpperOf(std::string_view text) const {
-    for (const auto& v : *values_) {
-      if (EqualsUpper(text, v)) return true;
+    for (std::size_t i = 0; i < size_; ++i) {
+      if (EqualsUpper(text, views_[i])) return true;
+    }
+    return false;
+  }
+  std::size_t Size() const { return size_; }
+  std::uint32_t Key(std::size_t i) const { return keys_[i]; }
+  /// False when no value can equal a text of CaseFoldKey `key`.
+  bool MayHave(std::uint32_t key) const {
+    for (std::size_t i = 0; i < size_; ++i) {
+      if (keys_[i] == key) return true;
     }
     return false;
   }
 
  private:
-  const std::vector<std::string>* values_;
-  std::vector<std::string> own_;
-  std::vector<std::uint32_t> keys_;
+  static constexpr std::size_t kInline = 8;
+
+  // Trimmed and without a lower-case letter; a text with other than ASCII
+  // is checked by converting it.
+  static bool IsNormal(std::string_view s) {
+    if (Trim(s).size() != s.size()) return false;
+    for (const char c : s) {
+      if (static_cast<unsigned char>(c) >= 0x80) return UpperCase(s) == s;
+      if (c >= 'a' && c <= 'z') return false;
+    }
+    return true;
+  }
+
+  std::array<std::string_view, kInline> inlineViews_;
+  std::array<std::uint32_t, kInline> inlineKeys_;
+  std::vector<std::string_view> heapViews_;
+  std::vector<std::uint32_t> heapKeys_;
+  std::forward_list<std::string> own_;  // normalised copies; their places never move
+  std::string_view* views_ = nullptr;  // into the inline arrays or the heap ones
+  std::uint32_t* keys_ = nullptr;
+  std::size_t size_ = 0;
 };
 
 }  // namespace
@@ -151,47 +185,71 @@ const std::vector<TParserWordList::FlatWord>& TParserWordList::Flat() const {
   struct Level {
     const TParserWordList* list;
     std::size_t next;
-    std::size_t owner;  // flat index of the node whose children these are
+    std::int32_t owner;  // flat index of the node whose children these are; -1: this list
   };
-  std::vector<Level> stack{{this, 0, 0}};
+  std::vector<Level> stack{{this, 0, -1}};
   while (!stack.empty()) {
     Level& level = stack.back();
     if (level.next == level.list->items_.size()) {
-      const std::size_t owner = level.owner;
       stack.pop_back();
-      if (!stack.empty()) flat_[owner].end = static_cast<std::uint32_t>(flat_.size());
       continue;
     }
     TParserWord* node = level.list->items_[level.next++];
     const TTerm* term = node->Term;
-    flat_.push_back({node, term->StartKey(), term->FirstWordKey(), term->TypeKey(), 0});
-    flat_.back().end = static_cast<std::uint32_t>(flat_.size());
-    if (node->Children && !node->Children->Empty()) stack.push_back({node->Children.get(), 0, flat_.size() - 1});
+    flat_.push_back({node, term->StartKey(), term->FirstWordKey(), term->TypeKey(), level.owner});
+    if (node->Children && !node->Children->Empty())
+      stack.push_back({node->Children.get(), 0, static_cast<std::int32_t>(flat_.size() - 1)});
   }
+  auto byKey = [this](std::vector<std::pair<std::uint32_t, std::uint32_t>>& index, bool start) {
+    index.clear();
+    index.reserve(flat_.size());
+    for (std::size_t i = 0; i < flat_.size(); ++i)
+      index.emplace_back(start ? flat_[i].startKey : flat_[i].firstWordKey, static_cast<std::uint32_t>(i));
+    std::sort(index.begin(), index.end());
+  };
+  byKey(flatByStart_, true);
+  byKey(flatByFirstWord_, false);
   flatValid_ = true;
   return flat_;
 }
 
 void TParserWordList::FindAll(const std::vector<std::string>& texts, bool byStartText, TParserWordList& out,
                               const std::vector<std::string>& types) const {
+  const std::vector<std::string_view> textViews(texts.begin(), texts.end());
+  const std::vector<std::string_view> typeViews(types.begin(), types.end());
+  FindAll(std::span<const std::string_view>(textViews), byStartText, out,
+          std::span<const std::string_view>(typeViews));
+}
+
+void TParserWordList::FindAll(std::span<const std::string_view> texts, bool byStartText, TParserWordList& out,
+                              std::span<const std::string_view> types) const {
   out.Clear();
   out.OwnsObjects = false;
   const NormalList normalTexts(texts);
   const NormalList normalTypes(types);
-  // A node of a skipped type is passed over with everything below it.
   const std::vector<FlatWord>& flat = Flat();
-  for (std::size_t i = 0; i < flat.size();) {
-    const FlatWord& word = flat[i];
-    const TTerm* term = word.node->Term;
-    if (normalTypes.MayHave(word.typeKey) && normalTypes.Contains(term->TypeName)) {
-      i = word.end;
-      continue;
+  // The nodes whose key is one of the texts' keys, in document order.
+  const auto& index = byStartText ? flatByStart_ : flatByFirstWord_;
+  std::vector<std::uint32_t> found;
+  for (std::size_t t = 0; t < normalTexts.Size(); ++t) {
+    const std::uint32_t key = normalTexts.Key(t);
+    auto at = std::lower_bound(index.begin(), index.end(), std::make_pair(key, std::uint32_t{0}));
+    for (; at != index.end() && at->first == key; ++at) found.push_back(at->second);
+  }
+  if (found.empty()) return;
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  for (const std::uint32_t i : found) {
+    const TTerm* term = flat[i].node->Term;
+    const std::string& key = byStartText ? term->StartText() : term->StartWords.front();
+    if (!normalTexts.ContainsUpperOf(Trim(key))) continue;
+    // A node of a skipped type is not collected, nor anything below it.
+    bool skipped = false;
+    for (std::int32_t p = static_cast<std::int32_t>(i); p >= 0 && !skipped; p = flat[static_cast<std::size_t>(p)].parent) {
+      const FlatWord& word = flat[static_cast<std::size_t>(p)];
+      skipped = normalTypes.MayHave(word.typeKey) && normalTypes.Contains(word.node->Term->TypeName);
     }
-    if (normalTexts.MayHave(byStartText ? word.startKey : word.firstWordKey)) {
-      const std::string& key = byStartText ? term->StartText() : term->StartWords.front();
-      if (normalTexts.ContainsUpperOf(Trim(key))) out.Add(word.node);
-    }
-    ++i;
+    if (!skipped) out.Add(flat[i].node);
   }
 }
 

@@ -11,10 +11,10 @@ namespace ambrix {
 namespace {
 
 std::vector<TParserWord*> Collect(TParserWordList& Words, std::initializer_list<std::string_view> Texts,
-                                  bool ByStartText, std::vector<std::string> SkippedTypes) {
-  std::vector<std::string> texts(Texts.begin(), Texts.end());
+                                  bool ByStartText, std::initializer_list<std::string_view> SkippedTypes) {
   TParserWordList found(false);
-  Words.FindAll(texts, ByStartText, found, SkippedTypes);
+  Words.FindAll(std::span<const std::string_view>(Texts.begin(), Texts.size()), ByStartText, found,
+                std::span<const std::string_view>(SkippedTypes.begin(), SkippedTypes.size()));
   return std::vector<TParserWord*>(found.begin(), found.end());
 }
 
