@@ -207,11 +207,15 @@ class TParserWordList {
     TParserWord* node;
     std::uint32_t startKey, firstWordKey, typeKey;
     std::int32_t parent;  // the flat index of the node's parent; -1 at this list
+    // The previous node (flat index, -1: none) whose start key, first-word
+    // key falls in the same bucket of flatStartBuckets_, flatFirstWordBuckets_.
+    std::int32_t prevByStart, prevByFirstWord;
   };
   mutable std::vector<FlatWord> flat_;
-  // (key, flat index) of every node by start key and by first-word key,
-  // sorted: a search looks up its texts' keys instead of reading every node.
-  mutable std::vector<std::pair<std::uint32_t, std::uint32_t>> flatByStart_, flatByFirstWord_;
+  // Hash buckets of the nodes by start key and by first-word key: the last
+  // node of each bucket (-1: none), a power of two of them. A search looks up
+  // its texts' keys instead of reading every node.
+  mutable std::vector<std::int32_t> flatStartBuckets_, flatFirstWordBuckets_;
   mutable bool flatValid_ = false;
   const std::vector<FlatWord>& Flat() const;
 

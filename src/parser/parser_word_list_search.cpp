@@ -196,19 +196,24 @@ const std::vector<TParserWordList::FlatWord>& TParserWordList::Flat() const {
     }
     TParserWord* node = level.list->items_[level.next++];
     const TTerm* term = node->Term;
-    flat_.push_back({node, term->StartKey(), term->FirstWordKey(), term->TypeKey(), level.owner});
+    flat_.push_back({node, term->StartKey(), term->FirstWordKey(), term->TypeKey(), level.owner, -1, -1});
     if (node->Children && !node->Children->Empty())
       stack.push_back({node->Children.get(), 0, static_cast<std::int32_t>(flat_.size() - 1)});
   }
-  auto byKey = [this](std::vector<std::pair<std::uint32_t, std::uint32_t>>& index, bool start) {
-    index.clear();
-    index.reserve(flat_.size());
-    for (std::size_t i = 0; i < flat_.size(); ++i)
-      index.emplace_back(start ? flat_[i].startKey : flat_[i].firstWordKey, static_cast<std::uint32_t>(i));
-    std::sort(index.begin(), index.end());
-  };
-  byKey(flatByStart_, true);
-  byKey(flatByFirstWord_, false);
+  std::size_t buckets = 16;
+  while (buckets < flat_.size() * 2) buckets *= 2;
+  flatStartBuckets_.assign(buckets, -1);
+  flatFirstWordBuckets_.assign(buckets, -1);
+  const std::uint32_t mask = static_cast<std::uint32_t>(buckets - 1);
+  for (std::size_t i = 0; i < flat_.size(); ++i) {
+    FlatWord& word = flat_[i];
+    std::int32_t& start = flatStartBuckets_[word.startKey & mask];
+    word.prevByStart = start;
+    start = static_cast<std::int32_t>(i);
+    std::int32_t& first = flatFirstWordBuckets_[word.firstWordKey & mask];
+    word.prevByFirstWord = first;
+    first = static_cast<std::int32_t>(i);
+  }
   flatValid_ = true;
   return flat_;
 }
@@ -229,12 +234,16 @@ void TParserWordList::FindAll(std::span<const std::string_view> texts, bool bySt
   const NormalList normalTypes(types);
   const std::vector<FlatWord>& flat = Flat();
   // The nodes whose key is one of the texts' keys, in document order.
-  const auto& index = byStartText ? flatByStart_ : flatByFirstWord_;
+  const std::vector<std::int32_t>& buckets = byStartText ? flatStartBuckets_ : flatFirstWordBuckets_;
+  const std::uint32_t mask = static_cast<std::uint32_t>(buckets.size() - 1);
   std::vector<std::uint32_t> found;
   for (std::size_t t = 0; t < normalTexts.Size(); ++t) {
     const std::uint32_t key = normalTexts.Key(t);
-    auto at = std::lower_bound(index.begin(), index.end(), std::make_pair(key, std::uint32_t{0}));
-    for (; at != index.end() && at->first == key; ++at) found.push_back(at->second);
+    for (std::int32_t i = buckets[key & mask]; i >= 0;) {
+      const FlatWord& word = flat[static_cast<std::size_t>(i)];
+      if ((byStartText ? word.startKey : word.firstWordKey) == key) found.push_back(static_cast<std::uint32_t>(i));
+      i = byStartText ? word.prevByStart : word.prevByFirstWord;
+    }
   }
   if (found.empty()) return;
   std::sort(found.begin(), found.end());
