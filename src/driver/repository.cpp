@@ -170,7 +170,11 @@ QueryResult Repository::Run(const QString& text, const ParamValues& params) {
   QSqlQuery& query = Exec(text, params);
   QueryResult result;
   if (!query.isSelect()) {
-    result.insertedId = query.lastInsertId();
+    // SQLite keeps the key of the last inserted row on the connection. The
+    // PostgreSQL driver would ask the server for lastval(), which fails in a
+    // session that has used no sequence yet, and so aborts the transaction
+    // the statement runs in: there the key stays unknown.
+    if (location_.backend == Backend::SQLite) result.insertedId = query.lastInsertId();
     query.finish();
     return result;
   }

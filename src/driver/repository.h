@@ -25,9 +25,8 @@ namespace ambrix {
 struct QueryResult {
   std::vector<QString> columns;
   std::vector<std::vector<QVariant>> rows;
-  /// After an insert: the key of the row it added where the driver tells it
-  /// (SQLite does; PostgreSQL does not), else null. Meaningless after other
-  /// statements.
+  /// After an insert on SQLite: the key of the row it added; null on the
+  /// other backends. Meaningless after other statements.
   QVariant insertedId;
 };
 

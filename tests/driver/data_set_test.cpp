@@ -134,6 +134,31 @@ TEST_P(DataSetBehaviour, ListenersHearEveryChangeInOrder) {
   EXPECT_TRUE(events.empty());
 }
 
+// Reading relies on the key an insert reports to store an object's
+// compilation: on SQLite it is the key of the row just added, even after
+// rows of other tables were inserted; elsewhere it is null (the server is
+// not asked, so no statement of the connection's transaction can fail).
+TEST_P(DataSetBehaviour, AnInsertTellsTheKeyOfItsRowOnSQLiteOnly) {
+  const int p = AddProject("One");
+  const int first = AddObject(p, "table", "A");
+  AddAlarm(first, 1, 1, 1, "x");
+  Command append(repo(), "cmdScriptAppend");
+  append.SetParam("Object", QStringLiteral("B"));
+  append.SetParam("ParentObject_id", first);
+  append.SetParam("TypeObject_id", test::TestTypeId("index"));
+  append.SetParam("Project_id", p);
+  append.SetParam("SourceScript", QStringLiteral("CREATE INDEX B ON A (a)"));
+  append.Execute();
+  const QueryResult found = repo().RunNamed(
+      "dsScript", {{"Project_id", p}, {"Object", QStringLiteral("B")}, {"TypeObject_id", test::TestTypeId("index")}});
+  ASSERT_EQ(found.rows.size(), 1u);
+  if (GetParam() == Backend::SQLite) {
+    EXPECT_EQ(append.InsertedId().toLongLong(), found.rows[0][0].toLongLong());
+  } else {
+    EXPECT_TRUE(append.InsertedId().isNull());
+  }
+}
+
 AMBRIX_ALL_BACKENDS(DataSetBehaviour);
 
 }  // namespace
