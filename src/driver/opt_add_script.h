@@ -49,10 +49,10 @@ struct TOptAddScript {
   /// Reverse-engineering also compiles each object it stores, while the
   /// script is read (on the workers that parse it), so that a generation run
   /// that follows finds little left to compile. An object whose conversion
-  /// reads the repository (a bound default), fails, or whose stored names
-  /// differ from those in the script is left to the compilation run, which
-  /// reports its failure as always. The stored results are those a
-  /// compilation run would store.
+  /// reads the repository (a bound default), fails, raises an alarm of a kind
+  /// the dialect lacks, or whose stored names differ from those in the script
+  /// is left to the compilation run, which reports its failure as always. The
+  /// stored results are those a compilation run would store.
   bool CompileOnImport = false;
 
   /// Sets every type flag.

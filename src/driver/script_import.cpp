@@ -335,6 +335,15 @@ bool FitsStoredNames(const TConvertDataModule& m, const TSQLObject& object, cons
   return parent != m.StoredObjectNames.end() && parent->second == object.ParentName;
 }
 
+// Whether the dialect has every alarm kind of `compiled`: storing an unknown
+// kind fails, and an object whose result cannot be stored waits for the
+// compilation run, which reports the failure for that object as always.
+bool KnowsAlarmKinds(TConvertDataModule& m, const TReadCompilation& compiled) {
+  for (int i = 0; i < compiled.Alarms.Count(); ++i)
+    if (!m.LocateAlarm(compiled.Alarms.Items(i).VarName)) return false;
+  return true;
+}
+
 // Stores the objects a batch yielded (the batch is in BatchLines); `texts`
 // are their stored texts (ObjectTexts), `compiled` what compiling them at
 // reading gave (empty: not compiled).
@@ -375,7 +384,8 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
       m.Log("Заменен обьект " + ObjectLabel(object));
       // A replaced object keeps the parent it was stored with, which is not
       // known here.
-      withResult = object.ParentName.empty() && FitsStoredNames(m, object, storedName, QVariant(), result);
+      withResult = object.ParentName.empty() && FitsStoredNames(m, object, storedName, QVariant(), result) &&
+                   KnowsAlarmKinds(m, *result);
       if (withResult) {
         for (const std::string& line : result->Logs) m.Log(line);
         // The object loses the alarms of its old source.
@@ -384,7 +394,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
     } else {
       QVariant parentId;  // null: no parent
       if (!object.ParentName.empty()) parentId = FindParent(m, object.ParentName);
-      withResult = FitsStoredNames(m, object, object.ObjectName, parentId, result);
+      withResult = FitsStoredNames(m, object, object.ObjectName, parentId, result) && KnowsAlarmKinds(m, *result);
       StoreObject(m, object, [&] {
         if (withResult) {
           objectId = m.AppendCompiledObject(object.ObjectName, parentId, typeId, text, result->DestScript,

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include <fstream>
+#include <regex>
 #include <iterator>
 #include <sstream>
 
@@ -156,6 +157,21 @@ std::vector<StoredAlarm> OperationsTest::Alarms(int projectId) {
 void OperationsTest::Compile(const std::string& name) {
   m().OpenObjectScript(ObjectId(name));
   m().CompileObject();
+}
+
+int OperationsTest::StartRun(const std::string& name, int workers, std::vector<std::string>& skipped) {
+  const int project = AddProject(name);
+  m().SetProject(project);
+  m().Workers = workers;
+  m().OnSkipped = [&skipped](const TSkippedFailure& f) {
+    skipped.push_back(std::to_string(f.Line) + " " + f.TypeName + " " + f.ObjectName + ": " + f.Message);
+  };
+  return project;
+}
+
+std::string OperationsTest::WithoutDate(const std::string& text) {
+  static const std::regex date("(> Дата генерации: )[0-9.: ]+");
+  return std::regex_replace(text, date, "$1DATE");
 }
 
 }  // namespace ambrix::test

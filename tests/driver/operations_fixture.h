@@ -73,6 +73,11 @@ class OperationsTest : public ScratchTest {
   std::vector<StoredAlarm> Alarms(int projectId = 0);
   /// Opens the object view on `name` and compiles it.
   void Compile(const std::string& name);
+  /// Adds and opens the project `name` for a run with `workers` threads; the
+  /// failures the run passes over go to `skipped` as "line type name: message".
+  int StartRun(const std::string& name, int workers, std::vector<std::string>& skipped);
+  /// A generated script's text with the date of its header made constant.
+  static std::string WithoutDate(const std::string& text);
 
   std::unique_ptr<TConvertDataModule> module_;
   std::unique_ptr<QTemporaryDir> dir_;

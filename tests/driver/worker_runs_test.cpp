@@ -57,13 +57,8 @@ struct RunResult {
 class WorkerRuns : public test::OperationsTest {
  protected:
   RunResult Convert(int workers, bool keepGoing) {
-    const int project = AddProject("Run" + std::to_string(++runs_));
-    m().SetProject(project);
-    m().Workers = workers;
     RunResult r;
-    m().OnSkipped = [&](const TSkippedFailure& f) {
-      r.skipped.push_back(std::to_string(f.Line) + " " + f.TypeName + " " + f.ObjectName + ": " + f.Message);
-    };
+    const int project = StartRun("Run" + std::to_string(++runs_), workers, r.skipped);
     log_.clear();
     TOptAddScript options = AllTypes(script_);
     options.KeepGoing = keepGoing;
@@ -72,8 +67,7 @@ class WorkerRuns : public test::OperationsTest {
       m().AddScript(options);
       options.FileName = Path("out" + std::to_string(runs_) + ".sql");
       m().GenerateScript(options);
-      static const std::regex date("(> Дата генерации: )[0-9.: ]+");
-      r.file = std::regex_replace(ReadFile(options.FileName), date, "$1DATE");
+      r.file = WithoutDate(ReadFile(options.FileName));
     } catch (const Error& error) {
       r.failure = error.what();
     }
