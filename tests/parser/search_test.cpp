@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 #include "../support/test_terms.h"
 #include "parser/parser.h"
 
@@ -152,6 +155,111 @@ TEST_F(SearchTest, SplitItemsReachTheTreesText) {
   items.Clear();
   EXPECT_EQ(words[1]->Children->Count(), 3);  // clearing the items leaves the tree intact
   EXPECT_EQ(words[1]->Children->Words(0)->Text(), "a");
+}
+
+// The columns (from 1) of the found nodes of a one-line parse, in the order found.
+std::vector<int> Columns(const TParserWordList& found) {
+  std::vector<int> out;
+  for (TParserWord* node : found) out.push_back(node->StartPos.Col);
+  return out;
+}
+
+// A node of a skipped type is passed over with everything below it, at any
+// depth, and the search goes on with what follows it at its own level and
+// above; the nodes are found in document order, a node before its children.
+TEST_F(SearchTest, FindAllPassesOverASkippedSubtreeAndKeepsDocumentOrder) {
+  struct Case {
+    std::string line;
+    std::vector<std::string> texts;
+    std::vector<std::string> skipped;
+    std::vector<int> columns;
+  };
+  for (const Case& c : std::vector<Case>{
+           // 1   5    10   15   20   25
+           {"dbo (dbo (dbo)) dbo", {"dbo"}, {"BLOCK"}, {1, 17}},
+           {"dbo (dbo (dbo)) dbo", {"dbo", "("}, {}, {1, 5, 6, 10, 11, 17}},
+           {"((dbo 'x') dbo) dbo", {"dbo"}, {"TEXT"}, {3, 12, 17}},
+           {"(a, [dbo], (dbo, 'dbo' (dbo)), dbo) 'dbo' dbo", {"DBO"}, {"text", "object_name"}, {13, 25, 32, 43}},
+           {"(a, [dbo], (dbo, 'dbo' (dbo)), dbo) 'dbo' dbo", {"dbo"}, {}, {6, 13, 19, 25, 32, 38, 43}},
+       }) {
+    SCOPED_TRACE(c.line);
+    Parse({c.line});
+    TParserWordList out;
+    words.FindAll(c.texts, true, out, c.skipped);
+    EXPECT_EQ(Columns(out), c.columns);
+  }
+  Parse({"(a (b) 'c') d"});
+  TParserWordList out;
+  words.FindAllByType(out, {"BLOCK", "TEXT"});
+  EXPECT_EQ(Columns(out), (std::vector<int>{1, 4, 8}));
+}
+
+// A search remembers the tree it walked; a change of the searched list
+// (a node appended, the list emptied or parsed into again) is seen by the
+// next search.
+TEST_F(SearchTest, FindAllSeesTheSearchedListsChanges) {
+  struct Case {
+    std::string name;
+    std::function<void(TParserWordList& list, TestTerms& d)> change;
+    std::vector<int> columns;  ///< of the nodes found for "dbo" after the change
+  };
+  TParserWordList other;  // a tree whose nodes are added to the searched list
+  std::vector<std::string> otherLines{"     (x, dbo) dbo"};
+  dialect.Parse(otherLines, other);
+  for (const Case& c : std::vector<Case>{
+           {"Add", [&](TParserWordList& list, TestTerms&) { list.Add(other[0]); }, {1, 9, 10}},
+           {"AddWord",
+            [](TParserWordList& list, TestTerms&) {
+              list.AddWord(TTerm::MakeText("DBO"), {0, 30}, nullptr, {0, 32}, {0, 30});
+            },
+            {1, 9, 30}},
+           {"AddWord with children",
+            [](TParserWordList& list, TestTerms& d) {
+              auto children = std::make_unique<TParserWordList>();
+              children->AddWord(TTerm::MakeText("x"), {0, 31}, nullptr, {0, 31}, {0, 31});
+              children->AddWord(TTerm::MakeText("dbo"), {0, 33}, nullptr, {0, 35}, {0, 33});
+              list.AddWord(d.Block, {0, 30}, std::move(children), {0, 36}, {0, 36});
+            },
+            {1, 9, 33}},
+           {"Clear", [](TParserWordList& list, TestTerms&) { list.Clear(); }, {}},
+           {"a new parse",
+            [](TParserWordList& list, TestTerms& d) {
+              std::vector<std::string> lines{"  dbo (dbo, (dbo))"};
+              d.Parse(lines, list);
+            },
+            {3, 8, 14}},
+       }) {
+    SCOPED_TRACE(c.name);
+    Parse({"dbo (a, dbo)"});
+    TParserWordList out;
+    words.FindAll({"dbo"}, true, out, {});
+    ASSERT_EQ(Columns(out), (std::vector<int>{1, 9}));
+    words.FindAllByType(out, {"BLOCK"});
+    ASSERT_EQ(out.Count(), 1);
+
+    c.change(words, dialect);
+    words.FindAll({"dbo"}, true, out, {});
+    EXPECT_EQ(Columns(out), c.columns);
+    // The same for the other search and for the search of a found list.
+    words.FindAllByType(out, {"#KEYWORD#"});
+    TParserWordList again;
+    out.FindAll({"dbo"}, true, again, {});
+    EXPECT_EQ(Columns(again), c.columns);
+  }
+}
+
+// A list that receives the results of one search and is searched itself
+// follows its new contents after every search that fills it.
+TEST_F(SearchTest, AFoundListSearchedAgainFollowsItsNewContents) {
+  Parse({"(dbo) [dbo] (x dbo)"});
+  TParserWordList blocks;
+  TParserWordList inside;
+  words.FindAllByType(blocks, {"BLOCK"});
+  blocks.FindAll({"dbo"}, true, inside, {});
+  EXPECT_EQ(Columns(inside), (std::vector<int>{2, 16}));
+  words.FindAllByType(blocks, {"OBJECT_NAME"});
+  blocks.FindAll({"dbo"}, true, inside, {});
+  EXPECT_EQ(Columns(inside), (std::vector<int>{8}));
 }
 
 TEST(SearchLists, MayBeDestroyedAfterTheTree) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "../support/error_message.h"
+#include "text/utf8.h"
 
 namespace ambrix {
 namespace {
@@ -79,6 +80,35 @@ TEST(StringLists, LookUpNormaliseAndJoin) {
   EXPECT_EQ(RepeatString(3, "ab"), "ababab");
   EXPECT_EQ(RepeatString(0, "ab"), "");
   EXPECT_EQ(Trim("\x01 x \t"), "x");
+}
+
+// The key searches test before comparing texts: texts equal once trimmed
+// and upper-cased (as the searches compare them) share it, whatever their
+// letters; a few clearly different texts do not.
+TEST(CaseFoldKey, IsOneForTextsEqualIgnoringCaseAndBlanksAround) {
+  const std::vector<std::vector<std::string>> same{
+      {"dbo", "DBO", "dBo", " dbo ", "\tDBO\r\n"},
+      {"create table", "CREATE TABLE", "  Create Table\t"},
+      {"#keyword#", "#KEYWORD#"},
+      {"заказы", "ЗАКАЗЫ", "Заказы", " зАкАзЫ\t"},
+      {"ёлка", "ЁЛКА", "Ёлка"},
+      {"ё", "Ё"},
+      {"", "   ", "\t\r\n"},
+  };
+  for (const auto& texts : same) {
+    for (const std::string& text : texts) {
+      SCOPED_TRACE(texts[0] + " / " + text);
+      // The texts are equal as the searches compare them...
+      EXPECT_EQ(UpperCase(Trim(text)), UpperCase(Trim(texts[0])));
+      // ...so their keys must be.
+      EXPECT_EQ(CaseFoldKey(text), CaseFoldKey(texts[0]));
+    }
+  }
+  const std::vector<std::pair<std::string, std::string>> different{
+      {"dbo", "dbx"},   {"ab", "ba"},         {"dbo", "[dbo]"},         {"create table", "createtable"},
+      {"a", ""},        {"заказ", "заказы"},  {"dbo", "dbo dbo"},       {"count (", "count"},
+  };
+  for (const auto& [a, b] : different) EXPECT_NE(CaseFoldKey(a), CaseFoldKey(b)) << a << " / " << b;
 }
 
 TEST(CharClasses, ReportsLettersAndDigits) {
