@@ -29,21 +29,23 @@ namespace ambrix {
 
 namespace {
 
-// The whole file as bytes; a file that cannot be opened or read is an error
-// that names it.
-std::string ReadScriptFile(const std::string& fileName) {
+// Opens the script for reading; a file that cannot be opened is an error that
+// names it.
+std::ifstream OpenScriptFile(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
   if (!in) throw Error("Не удалось открыть файл скрипта \"" + fileName + "\"");
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw Error("Не удалось прочитать файл скрипта \"" + fileName + "\"");
-  return bytes;
+  in.exceptions(std::ios::badbit);
+  return in;
 }
 
-// The script decoded to one UTF-8 text; its lines are read from it in turn,
-// so that a large script is held once, not as a string per line.
-std::string ReadScriptText(const std::string& fileName, TextEncoding encoding) {
+// Runs `read` on the script; a failure of the file or of its text becomes an
+// error that names the file.
+template <class Read>
+auto ReadingScript(const std::string& fileName, Read&& read) {
   try {
-    return DecodeScript(ReadScriptFile(fileName), encoding).Text;
+    return read();
+  } catch (const std::ios_base::failure&) {
+    throw Error("Не удалось прочитать файл скрипта \"" + fileName + "\"");
   } catch (const Error& error) {
     throw Error("Файл скрипта \"" + fileName + "\" не прочитан: " + error.what());
   }
@@ -447,8 +449,12 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         Log("Обработка файла \"" + options.FileName + "\"");
         Log("");
 
-        const std::string script = ReadScriptText(options.FileName, encoding);
-        if (OnProgressStart) OnProgressStart(static_cast<int>(TLineReader::Count(script)));
+        // The script is read a piece at a time: a large one is never held
+        // whole beside the objects it fills the repository with.
+        std::ifstream file = OpenScriptFile(options.FileName);
+        const auto script =
+            ReadingScript(options.FileName, [&] { return std::make_unique<TScriptReader>(file, encoding); });
+        if (OnProgressStart) OnProgressStart(static_cast<int>(script->LineCount()));
         BatchLines.clear();
         int batchLine = 0;  // the file line (from 1) where the batch starts
         int skipped = 0;
@@ -528,9 +534,11 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
           BatchLines.clear();
           BatchLineNumbers.clear();
         };
-        TLineReader reader(script);
         int lineNumber = 0;
-        for (std::string_view line; reader.Next(line);) {
+        auto nextLine = [&](std::string_view& line) {
+          return ReadingScript(options.FileName, [&] { return script->Next(line); });
+        };
+        for (std::string_view line; nextLine(line);) {
           ++lineNumber;
           if (OnProgress) OnProgress(lineNumber);
           if (IsBatchEnd(line)) {

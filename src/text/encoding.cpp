@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdio>
+#include <istream>
+#include <iterator>
 
 #include "text/error.h"
 #include "text/string_helpers.h"
@@ -215,6 +217,101 @@ TDecodedScript DecodeScript(std::string bytes, TextEncoding encoding) {
   }
   return result;
 }
+
+// --- TScriptReader ------------------------------------------------------------
+
+namespace {
+constexpr std::size_t kPieceSize = 1 << 20;
+}  // namespace
+
+bool TScriptReader::Pieces::Next(std::string_view& line) {
+  for (;;) {
+    const std::size_t end = buffer_.find_first_of("\r\n", pos_);
+    if (end != std::string::npos) {
+      // A CR that ends the piece may be the first half of a CR LF.
+      if (buffer_[end] == '\r' && end + 1 == buffer_.size() && !end_) {
+        Fill();
+        continue;
+      }
+      line = std::string_view(buffer_).substr(pos_, end - pos_);
+      pos_ = end + 1;
+      if (buffer_[end] == '\r' && pos_ < buffer_.size() && buffer_[pos_] == '\n') ++pos_;
+      return true;
+    }
+    if (end_) {
+      if (pos_ >= buffer_.size()) return false;
+      line = std::string_view(buffer_).substr(pos_);
+      pos_ = buffer_.size();
+      return true;
+    }
+    Fill();
+  }
+}
+
+// Drops what was read and appends the next piece of the stream.
+void TScriptReader::Pieces::Fill() {
+  buffer_.erase(0, pos_);
+  pos_ = 0;
+  const std::size_t kept = buffer_.size();
+  buffer_.resize(kept + kPieceSize);
+  in_.read(buffer_.data() + kept, static_cast<std::streamsize>(kPieceSize));
+  const auto got = static_cast<std::size_t>(in_.gcount());
+  buffer_.resize(kept + got);
+  if (got < kPieceSize) end_ = true;
+}
+
+TScriptReader::TScriptReader(std::istream& in, TextEncoding encoding) : in_(in) {
+  const std::istream::pos_type start = in_.tellg();
+  char head[3] = {};
+  in_.read(head, 3);
+  const std::string_view mark(head, static_cast<std::size_t>(in_.gcount()));
+  in_.clear(in_.rdstate() & ~std::ios::failbit & ~std::ios::eofbit);
+  const bool utf8Mark = StartsWith(mark, kBomUtf8);
+  if (encoding == TextEncoding::Auto && !utf8Mark) {
+    if (StartsWith(mark, kBomUtf16LE)) encoding = TextEncoding::Utf16LE;
+    else if (StartsWith(mark, kBomUtf16BE)) encoding = TextEncoding::Utf16BE;
+  }
+  if (encoding == TextEncoding::Auto || encoding == TextEncoding::Utf8) {
+    // The first reading checks the bytes and counts the lines; without a
+    // mark or a name, one invalid sequence makes the script Windows-1251.
+    const bool named = encoding == TextEncoding::Utf8 || utf8Mark;
+    auto rewind = [&] {
+      in_.clear(in_.rdstate() & ~std::ios::failbit & ~std::ios::eofbit);
+      in_.seekg(start);
+      if (utf8Mark) in_.seekg(static_cast<std::streamoff>(kBomUtf8.size()), std::ios::cur);
+    };
+    rewind();
+    bool valid = true;
+    {
+      Pieces lines(in_);
+      int number = 0;
+      for (std::string_view line; valid && lines.Next(line);) {
+        ++number;
+        if (named) CheckUtf8(line, number);
+        else valid = IsValidUtf8(line);
+      }
+      lineCount_ = static_cast<std::size_t>(number);
+    }
+    if (valid) {
+      encoding_ = TextEncoding::Utf8;
+      rewind();
+      pieces_ = std::make_unique<Pieces>(in_);
+      return;
+    }
+    encoding = TextEncoding::Windows1251;
+  }
+  // Any other encoding: the whole text, decoded.
+  in_.clear(in_.rdstate() & ~std::ios::failbit & ~std::ios::eofbit);
+  in_.seekg(start);
+  std::string bytes((std::istreambuf_iterator<char>(in_)), std::istreambuf_iterator<char>());
+  TDecodedScript script = DecodeScript(std::move(bytes), encoding);
+  encoding_ = script.Encoding;
+  decoded_ = std::move(script.Text);
+  lineCount_ = TLineReader::Count(decoded_);
+  whole_ = std::make_unique<TLineReader>(decoded_);
+}
+
+bool TScriptReader::Next(std::string_view& line) { return pieces_ ? pieces_->Next(line) : whole_->Next(line); }
 
 TDecodedText DecodeText(std::string_view bytes, TextEncoding encoding) {
   TDecodedScript script = DecodeScript(std::string(bytes), encoding);

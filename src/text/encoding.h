@@ -1,5 +1,7 @@
 #pragma once
 
+#include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +58,51 @@ class TLineReader {
  private:
   std::string_view text_;
   std::size_t pos_ = 0;
+};
+
+/// The lines of a script read from a stream one at a time, as `DecodeText`
+/// decodes and splits it. A script in UTF-8 (by its byte-order mark, by name,
+/// or by being valid UTF-8 without a mark) is read in pieces as its lines are
+/// taken, so that a large script is never held whole; one in another encoding
+/// is decoded whole first. The constructor reads the stream once to choose
+/// the encoding, check the bytes and count the lines, then goes back to its
+/// start: the stream must be seekable. Raises ambrix::Error as `DecodeText`
+/// does; a stream that fails to read raises what its exception mask asks for.
+class TScriptReader {
+ public:
+  explicit TScriptReader(std::istream& in, TextEncoding encoding = TextEncoding::Auto);
+  TScriptReader(const TScriptReader&) = delete;
+  TScriptReader& operator=(const TScriptReader&) = delete;
+
+  /// The encoding that is used.
+  TextEncoding Encoding() const { return encoding_; }
+  /// The number of lines the script has.
+  std::size_t LineCount() const { return lineCount_; }
+  /// The next line, without its line end; false after the last one. The view
+  /// is valid until the next call.
+  bool Next(std::string_view& line);
+
+ private:
+  // Lines of the stream's bytes from where it stands, read a piece at a time.
+  class Pieces {
+   public:
+    explicit Pieces(std::istream& in) : in_(in) {}
+    bool Next(std::string_view& line);
+
+   private:
+    void Fill();
+    std::istream& in_;
+    std::string buffer_;
+    std::size_t pos_ = 0;
+    bool end_ = false;
+  };
+
+  std::istream& in_;
+  TextEncoding encoding_ = TextEncoding::Utf8;
+  std::size_t lineCount_ = 0;
+  std::unique_ptr<Pieces> pieces_;  ///< UTF-8: the lines as they are read
+  std::string decoded_;             ///< other encodings: the whole text
+  std::unique_ptr<TLineReader> whole_;
 };
 
 /// Splits UTF-8 text into lines at CR LF, LF and CR (see `DecodeText`).

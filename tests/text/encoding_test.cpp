@@ -1,5 +1,9 @@
 #include "text/encoding.h"
 
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -98,6 +102,73 @@ TEST(EncodeText, CountsLinesFromTheGivenFirstLine) {
     FAIL();
   } catch (const Error& e) {
     EXPECT_THAT(e.what(), HasSubstr("строка 41, столбец 8"));
+  }
+}
+
+// --- Reading a script line by line -------------------------------------------
+
+struct ReadScript {
+  std::vector<std::string> lines;
+  TextEncoding encoding;
+  std::size_t counted;
+};
+
+ReadScript ReadWhole(const std::string& bytes, TextEncoding encoding = TextEncoding::Auto) {
+  std::istringstream in(bytes);
+  TScriptReader reader(in, encoding);
+  ReadScript read{{}, reader.Encoding(), reader.LineCount()};
+  for (std::string_view line; reader.Next(line);) read.lines.emplace_back(line);
+  return read;
+}
+
+// The reader gives the lines, the encoding and the errors of DecodeText,
+// whatever the encoding and wherever the pieces it reads end.
+TEST(ScriptReader, ReadsWhatDecodeTextDecodes) {
+  const std::string mb(1 << 20, 'x');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"empty", ""},
+      {"line ends of every kind", "a\r\nb\nc\rd  \r\n\r\ne"},
+      {"final line end", "x\n"},
+      {"final empty line", "x\n\n"},
+      {"NUL kept", std::string("a\0b", 3)},
+      {"UTF-8 mark", "\xEF\xBB\xBFтаблица\r\n"},
+      {"UTF-16LE mark", std::string("\xFF\xFE\x16\x04\x0A\x00z\x00", 8)},
+      {"UTF-16BE mark", std::string("\xFE\xFF\x04\x16\x00\x0A\x00z", 8)},
+      {"Windows-1251", Cp1251({0xCF, 0xF0, 0xE8, 0xE2, 0xE5, 0xF2, '\n', 0xA8})},
+      {"invalid UTF-8 after a piece", mb + "\nok\n" + Cp1251({0xCF, 0xF0})},
+      // The CR of a CR LF is the last byte of the first piece.
+      {"CR LF across pieces", std::string((1 << 20) - 1, 'y') + "\r\nnext\r\nlast"},
+      {"CR alone at a piece's end", std::string((1 << 20) - 1, 'y') + "\rnext"},
+      {"a line longer than a piece", "first\n" + mb + mb + "z\nlast"},
+      {"Cyrillic across pieces", std::string((1 << 20) - 1, 'y') + "Жж\nЁ"},
+  };
+  for (const auto& [name, bytes] : cases) {
+    const TDecodedText expected = DecodeText(bytes);
+    const ReadScript read = ReadWhole(bytes);
+    EXPECT_EQ(read.lines, expected.Lines) << name;
+    EXPECT_EQ(read.encoding, expected.Encoding) << name;
+    EXPECT_EQ(read.counted, expected.Lines.size()) << name;
+  }
+}
+
+TEST(ScriptReader, HonoursANamedEncodingAndRejectsItsMalformedBytesBeforeAnyLine) {
+  EXPECT_EQ(ReadWhole("\xD0\x96", TextEncoding::Windows1251).lines, std::vector<std::string>{"Р–"});
+  EXPECT_EQ(ReadWhole(std::string("a\x00", 2), TextEncoding::Utf16LE).lines, std::vector<std::string>{"a"});
+  // The bad byte stands far from the start: the constructor finds it, with
+  // the line and column DecodeText names.
+  const std::string bytes = "ok\n" + std::string(3 << 20, 'q') + "\nab\xFF";
+  std::istringstream in(bytes);
+  try {
+    TScriptReader reader(in, TextEncoding::Utf8);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_THAT(e.what(), HasSubstr("строка 3, столбец 3"));
+  }
+  try {
+    DecodeText(bytes, TextEncoding::Utf8);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_THAT(e.what(), HasSubstr("строка 3, столбец 3"));
   }
 }
 
