@@ -277,8 +277,19 @@ QString StatementSet::ObjectsToCompileStatement(int projectId, const std::string
                        parent + NullsFirst(backend_) + QStringLiteral(", t.TypeObject_id, o.Object_id"));
 }
 
+namespace {
+// A script column of the generation queries. SQLite hands a text over as
+// UTF-16 and the script file wants the UTF-8 it stores: read as a blob, the
+// stored bytes come as they are.
+QString ScriptColumn(Backend backend, const char* name) {
+  const QString column = QStringLiteral("o.") + QString::fromLatin1(name);
+  if (backend != Backend::SQLite) return column;
+  return QStringLiteral("cast( ") + column + QStringLiteral(" as blob ) as ") + QString::fromLatin1(name);
+}
+}  // namespace
+
 QString StatementSet::DropScriptsStatement(int projectId, const std::string& typeList) const {
-  return TypeListQuery(QStringLiteral("o.DropScript"), QStringLiteral("o.DropScript is not null"), projectId, typeList,
+  return TypeListQuery(ScriptColumn(backend_, "DropScript"), QStringLiteral("o.DropScript is not null"), projectId, typeList,
                        QStringLiteral("t.Num desc, o.ParentObject_id") + NullsFirst(backend_) + QStringLiteral(", ") +
                            ByName(backend_));
 }
@@ -286,8 +297,10 @@ QString StatementSet::DropScriptsStatement(int projectId, const std::string& typ
 QString StatementSet::CreationScriptsStatement(int projectId, const std::string& typeList) const {
   // The key tells the command line where each object's script lands in the
   // file; the SQL Anywhere set keeps the statement as the program always had it.
-  const QString columns = backend_ == Backend::SqlAnywhere ? QStringLiteral("o.Object, o.DestScript")
-                                                          : QStringLiteral("o.Object, o.DestScript, o.Object_id");
+  const QString columns = backend_ == Backend::SqlAnywhere
+                              ? QStringLiteral("o.Object, o.DestScript")
+                              : QStringLiteral("o.Object, ") + ScriptColumn(backend_, "DestScript") +
+                                    QStringLiteral(", o.Object_id");
   return TypeListQuery(columns, QStringLiteral("o.DestScript is not null"), projectId,
                        typeList,
                        QStringLiteral("t.Num, o.ParentObject_id") + NullsFirst(backend_) + QStringLiteral(", ") +

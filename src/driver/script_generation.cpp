@@ -111,8 +111,16 @@ int RequireColumn(const QSqlQuery& row, const char* name) {
   return column;
 }
 
-// A value of the row as UTF-8 text; empty for null.
-std::string RowText(const QSqlQuery& row, int column) { return row.value(column).toString().toStdString(); }
+// A value of the row as UTF-8 text; empty for null. A script read as a blob
+// is its stored UTF-8 bytes.
+std::string RowText(const QSqlQuery& row, int column) {
+  const QVariant value = row.value(column);
+  if (value.typeId() == QMetaType::QByteArray) {
+    const QByteArray bytes = value.toByteArray();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  }
+  return value.toString().toStdString();
+}
 
 // An object name inside a string literal: each quote doubled.
 std::string QuotedName(const std::string& name) {
