@@ -226,8 +226,10 @@ constexpr std::size_t kPieceSize = 1 << 20;
 
 bool TScriptReader::Pieces::Next(std::string_view& line) {
   for (;;) {
-    const std::size_t end = buffer_.find_first_of("\r\n", pos_);
-    if (end != std::string::npos) {
+    std::size_t end = pos_;
+    const std::size_t size = buffer_.size();
+    while (end < size && buffer_[end] != '\n' && buffer_[end] != '\r') ++end;
+    if (end < size) {
       // A CR that ends the piece may be the first half of a CR LF.
       if (buffer_[end] == '\r' && end + 1 == buffer_.size() && !end_) {
         Fill();
