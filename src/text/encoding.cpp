@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <istream>
 #include <iterator>
 
@@ -226,9 +227,14 @@ constexpr std::size_t kPieceSize = 1 << 20;
 
 bool TScriptReader::Pieces::Next(std::string_view& line) {
   for (;;) {
-    std::size_t end = pos_;
+    // The line ends at the first LF or CR: the LF is found first, then a CR
+    // before it (scripts mostly end lines with CR LF or LF).
     const std::size_t size = buffer_.size();
-    while (end < size && buffer_[end] != '\n' && buffer_[end] != '\r') ++end;
+    const char* const base = buffer_.data();
+    const auto* lf = static_cast<const char*>(std::memchr(base + pos_, '\n', size - pos_));
+    const std::size_t limit = lf != nullptr ? static_cast<std::size_t>(lf - base) : size;
+    const auto* cr = static_cast<const char*>(std::memchr(base + pos_, '\r', limit - pos_));
+    const std::size_t end = cr != nullptr ? static_cast<std::size_t>(cr - base) : limit;
     if (end < size) {
       // A CR that ends the piece may be the first half of a CR LF.
       if (buffer_[end] == '\r' && end + 1 == buffer_.size() && !end_) {
