@@ -87,17 +87,24 @@ void TConvertDataModule::StoreCompiledObject(const QVariant& objectId, const QSt
 }
 
 QVariant TConvertDataModule::AppendCompiledObject(const std::string& objectName, const QVariant& parentId,
-                                                  const QVariant& typeId, const QString& sourceScript,
-                                                  const QString& destScript, const QString& dropScript,
+                                                  const QVariant& typeId, const QByteArray& sourceScript,
+                                                  const QByteArray& destScript, const QByteArray& dropScript,
                                                   const TAlarmList& alarms) {
   const std::vector<QVariant> ids = AlarmIds(*this, alarms);
+  // SQLite's statement takes the UTF-8 bytes and casts them to text, which
+  // spares a conversion to UTF-16 and back; the other backends take text.
+  const bool bytes = repository().backend() == Backend::SQLite;
+  auto script = [bytes](const QByteArray& utf8) {
+    if (utf8.isNull()) return QVariant();
+    return bytes ? QVariant(utf8) : QVariant(QString::fromUtf8(utf8));
+  };
   cmdScriptAppendCompiled.SetParam("Object", QString::fromStdString(objectName));
   cmdScriptAppendCompiled.SetParam("ParentObject_id", parentId);
   cmdScriptAppendCompiled.SetParam("TypeObject_id", typeId);
   cmdScriptAppendCompiled.SetParam("Project_id", ProjectId);
-  cmdScriptAppendCompiled.SetParam("SourceScript", sourceScript);
-  cmdScriptAppendCompiled.SetParam("DestScript", destScript);
-  cmdScriptAppendCompiled.SetParam("DropScript", dropScript.isNull() ? QVariant() : QVariant(dropScript));
+  cmdScriptAppendCompiled.SetParam("SourceScript", script(sourceScript));
+  cmdScriptAppendCompiled.SetParam("DestScript", script(destScript));
+  cmdScriptAppendCompiled.SetParam("DropScript", script(dropScript));
   cmdScriptAppendCompiled.Execute();
   QVariant objectId = cmdScriptAppendCompiled.InsertedId();
   if (objectId.isNull()) {

@@ -237,11 +237,12 @@ class TConvertDataModule : public IObjectSourceLookup {
   void StoreCompiledObject(const QVariant& objectId, const QString& destScript, const QString& dropScript,
                            const TAlarmList& alarms, bool replaceAlarms);
   /// Stores a new object of the open project together with its compilation
-  /// result (`dropScript` null: none) and alarms; returns its key. Raises
-  /// "Имя предупреждения [%s] не найдено" before anything is stored.
+  /// result and alarms; the scripts are UTF-8 (`dropScript` null: none).
+  /// Returns the object's key. Raises "Имя предупреждения [%s] не найдено"
+  /// before anything is stored.
   QVariant AppendCompiledObject(const std::string& objectName, const QVariant& parentId, const QVariant& typeId,
-                                const QString& sourceScript, const QString& destScript, const QString& dropScript,
-                                const TAlarmList& alarms);
+                                const QByteArray& sourceScript, const QByteArray& destScript,
+                                const QByteArray& dropScript, const TAlarmList& alarms);
   /// Runs the analyzer of `TypeName` on `Words`; false when there is none.
   bool ConvertObject(const std::string& TypeName, const std::string& ParentName, const std::string& ObjectName,
                      TParserWordList& Words, std::vector<std::string>& DestLines,

@@ -166,6 +166,12 @@ void AddSQLite(std::map<std::string, QString>& s) {
   s["dsScript"] = Lf({"select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, m.Project_id,",
                       "  m.SourceScript", "from MetaObject m", "where", "  m.Project_id = :Project_id and",
                       "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id", "order by m.Object_id"});
+  // The scripts come as UTF-8 bytes (a blob) and are stored as the text they
+  // are: no conversion through UTF-16 (see AppendCompiledObject).
+  s["cmdScriptAppendCompiled"] = Lf(
+      {"insert into MetaObject( Object, ParentObject_id, TypeObject_id, Project_id, SourceScript, DestScript, DropScript )",
+       "values( :Object, :ParentObject_id, :TypeObject_id, :Project_id, cast( :SourceScript as text ),",
+       "  cast( :DestScript as text ), cast( :DropScript as text ) )"});
 }
 
 // PostgreSQL compares names case-sensitively, so the lookups fold both sides

@@ -145,10 +145,10 @@ std::vector<std::string> ObjectTexts(const TSQLObjectList& objects) {
   return texts;
 }
 
-std::vector<QString> ToQStrings(const std::vector<std::string>& texts) {
-  std::vector<QString> out;
+std::vector<QByteArray> ToByteArrays(const std::vector<std::string>& texts) {
+  std::vector<QByteArray> out;
   out.reserve(texts.size());
-  for (const std::string& text : texts) out.push_back(QString::fromStdString(text));
+  for (const std::string& text : texts) out.push_back(QByteArray::fromStdString(text));
   return out;
 }
 
@@ -161,7 +161,7 @@ bool IsSelected(const std::vector<std::string>& selectedTypes, const std::string
 // What compiling an object while its script is read gave.
 struct TReadCompilation {
   bool Converted = false;          ///< false: left to the compilation run
-  QString DestScript, DropScript;  ///< DropScript null: none
+  QByteArray DestScript, DropScript;  ///< UTF-8; DropScript null: none
   TAlarmList Alarms;
   std::vector<std::string> Logs;
 };
@@ -220,8 +220,8 @@ std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFra
       result = TReadCompilation();
       continue;
     }
-    result.DestScript = StoredScript(destLines);
-    if (!dropLines.empty()) result.DropScript = StoredScript(dropLines);
+    result.DestScript = QByteArray::fromStdString(JoinLines(destLines));
+    if (!dropLines.empty()) result.DropScript = QByteArray::fromStdString(JoinLines(dropLines));
   }
   core.Context.Sources = sources;
   return results;
@@ -234,7 +234,7 @@ struct TReadBatch {
   int FirstLine = 0;
   std::size_t Bytes = 0;  ///< the size of Lines
   TSQLObjectList Objects;
-  std::vector<QString> Texts;              ///< the stored texts of Objects
+  std::vector<QByteArray> Texts;           ///< the stored texts of Objects, UTF-8
   std::vector<TReadCompilation> Compiled;  ///< per object of Objects; empty without compilation
   std::vector<std::string> Logs;           ///< log lines of its handling, in order
   std::exception_ptr Failure;              ///< what its handling threw
@@ -260,7 +260,7 @@ class BatchJob : public TCoreJob {
               if (CompiledTypes != nullptr)
                 batch->Compiled = CompileReadObjects(core, TCompileFrame::WholeRun, batch->Objects, texts,
                                                      *CompiledTypes, batch->Lines);
-              batch->Texts = ToQStrings(texts);
+              batch->Texts = ToByteArrays(texts);
             },
             [&] { core.Words.Clear(); });
       } catch (...) {
@@ -349,7 +349,7 @@ bool KnowsAlarmKinds(TConvertDataModule& m, const TReadCompilation& compiled) {
 // Stores the objects a batch yielded (the batch is in BatchLines); `texts`
 // are their stored texts (ObjectTexts), `compiled` what compiling them at
 // reading gave (empty: not compiled).
-void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, const std::vector<QString>& texts,
+void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, const std::vector<QByteArray>& texts,
                        const std::vector<TReadCompilation>& compiled) {
   for (int i = 0; i < objects.Count(); ++i) {
     const TSQLObject& object = objects.Items(i);
@@ -358,7 +358,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
     if (m.OnObjectRead) m.OnObjectRead(object.TypeName, object.ObjectName, ObjectLine(m, object));
     const bool exists = FindStoredObject(m, m.dsScript, object.TypeName, object.ObjectName);
     const QVariant typeId = m.dsTypeObject.Value("TypeObject_id");
-    const QString& text = texts[static_cast<std::size_t>(i)];
+    const QByteArray& text = texts[static_cast<std::size_t>(i)];
     const TReadCompilation* result = compiled.empty() ? nullptr : &compiled[static_cast<std::size_t>(i)];
     switch (m.Options.Mode) {
       case amOnlyNew:
@@ -366,7 +366,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         if (exists) return;
         break;
       case amUpdateChanged:
-        if (exists && m.dsScript.Value("SourceScript").toString() == text) continue;
+        if (exists && m.dsScript.Value("SourceScript").toString() == QString::fromUtf8(text)) continue;
         break;
       default:
         break;
@@ -379,7 +379,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
       const std::string storedName = m.dsScript.Text("Object");
       if (result != nullptr) m.StoredObjectNames[objectId.toLongLong()] = storedName;
       StoreObject(m, object, [&] {
-        m.cmdScriptUpdate.SetParam("SourceScript", text);
+        m.cmdScriptUpdate.SetParam("SourceScript", QString::fromUtf8(text));
         m.cmdScriptUpdate.SetParam("Object_id", objectId);
         m.cmdScriptUpdate.Execute();
       });
@@ -391,7 +391,9 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
       if (withResult) {
         for (const std::string& line : result->Logs) m.Log(line);
         // The object loses the alarms of its old source.
-        m.StoreCompiledObject(objectId, result->DestScript, result->DropScript, result->Alarms, true);
+        m.StoreCompiledObject(objectId, QString::fromUtf8(result->DestScript),
+                              result->DropScript.isNull() ? QString() : QString::fromUtf8(result->DropScript),
+                              result->Alarms, true);
       }
     } else {
       QVariant parentId;  // null: no parent
@@ -407,7 +409,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         m.cmdScriptAppend.SetParam("ParentObject_id", parentId);
         m.cmdScriptAppend.SetParam("TypeObject_id", typeId);
         m.cmdScriptAppend.SetParam("Project_id", m.ProjectId);
-        m.cmdScriptAppend.SetParam("SourceScript", text);
+        m.cmdScriptAppend.SetParam("SourceScript", QString::fromUtf8(text));
         m.cmdScriptAppend.Execute();
         objectId = m.cmdScriptAppend.InsertedId();
       });
@@ -586,7 +588,7 @@ void TConvertDataModule::ProcessBatch() {
         std::vector<TReadCompilation> compiled;
         if (Options.CompileOnImport)
           compiled = CompileReadObjects(Core, TCompileFrame::SingleObject, objects, texts, SelectedTypes, BatchLines);
-        StoreBatchObjects(*this, objects, ToQStrings(texts), compiled);
+        StoreBatchObjects(*this, objects, ToByteArrays(texts), compiled);
       },
       [&] {
         objects.Clear();
