@@ -192,7 +192,12 @@ std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFra
   bool batchParsed = !core.Words.Empty();
   std::vector<TReadCompilation> results(static_cast<std::size_t>(objects.Count()));
   DeferringLookup defer;
-  IObjectSourceLookup* const sources = core.Context.Sources;
+  // The core's own look-up comes back however this ends.
+  struct LookupSwap {
+    TConvertCore& core;
+    IObjectSourceLookup* const saved;
+    ~LookupSwap() { core.Context.Sources = saved; }
+  } swap{core, core.Context.Sources};
   core.Context.Sources = &defer;
   for (int i = 0; i < objects.Count(); ++i) {
     const TSQLObject& object = objects.Items(i);
@@ -223,7 +228,6 @@ std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFra
     result.DestScript = QByteArray::fromStdString(JoinLines(destLines));
     if (!dropLines.empty()) result.DropScript = QByteArray::fromStdString(JoinLines(dropLines));
   }
-  core.Context.Sources = sources;
   return results;
 }
 
