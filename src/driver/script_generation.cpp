@@ -136,10 +136,9 @@ std::string QuotedName(const std::string& name) {
 
 namespace {
 
-// The conversion of one object on a worker: the work CompileObject does
-// between reading the object and storing the result.
-class CompileJob : public TCoreJob {
- public:
+// One object of a CompileJob: the work CompileObject does between reading
+// the object and storing the result.
+struct TCompileItem {
   QVariant ObjectId;
   std::string TypeName, ParentName, ObjectName;
   QString Source;  ///< the stored source text
@@ -147,8 +146,10 @@ class CompileJob : public TCoreJob {
   bool Converted = false;
   QString DestScript, DropScript;
   TAlarmList Alarms;
+  std::vector<std::string> Logs;  ///< log lines of its conversion, in order
+  std::exception_ptr Failure;     ///< what its conversion threw
 
-  void Run(TConvertCore& core) override {
+  void Run(TConvertCore& core) {
     std::vector<std::string> destLines = SplitLines(Source.toStdString());
     std::vector<std::string> dropLines;
     RunGuarded(
@@ -165,9 +166,30 @@ class CompileJob : public TCoreJob {
   }
 };
 
+// The conversion of consecutive objects on a worker. Objects go several to a
+// job: most are small, and handing each over on its own costs more than
+// converting it.
+class CompileJob : public TCoreJob {
+ public:
+  std::vector<std::unique_ptr<TCompileItem>> Items;
+  std::size_t Bytes = 0;  ///< the size of the items' sources
+
+  void Run(TConvertCore& core) override {
+    for (auto& item : Items) {
+      try {
+        item->Run(core);
+      } catch (...) {
+        item->Failure = std::current_exception();
+      }
+    }
+  }
+};
+
 // Jobs handed out ahead of the one being stored: enough to keep every worker
-// busy, few enough that the objects in flight cost little memory.
-constexpr std::size_t kJobsAhead = 64;
+// busy, few enough that the objects in flight cost little memory; and the
+// size of source a job gathers before it is handed out.
+constexpr std::size_t kJobsAhead = 32;
+constexpr std::size_t kJobSourceChars = 16 * 1024;
 
 }  // namespace
 
@@ -227,29 +249,42 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
           auto store = [&] {
             std::unique_ptr<TCoreJob> taken = pool.Take();
             auto& job = static_cast<CompileJob&>(*taken);
-            compiled(
-                [&] {
-                  for (const std::string& line : job.Logs) Log(line);
-                  if (job.Failure) std::rethrow_exception(job.Failure);
-                  if (job.Converted) StoreCompilation(job.ObjectId, job.DestScript, job.DropScript, job.Alarms, false);
-                },
-                [&] { return job.ObjectName; }, [&] { return job.TypeName; });
+            for (auto& item : job.Items) {
+              if (job.Failure) item->Failure = job.Failure;  // the worker could not start
+              compiled(
+                  [&] {
+                    for (const std::string& line : item->Logs) Log(line);
+                    if (item->Failure) std::rethrow_exception(item->Failure);
+                    if (item->Converted)
+                      StoreCompilation(item->ObjectId, item->DestScript, item->DropScript, item->Alarms, false);
+                  },
+                  [&] { return item->ObjectName; }, [&] { return item->TypeName; });
+            }
+          };
+          std::unique_ptr<CompileJob> gathering;  // objects not yet handed out
+          auto handOut = [&] {
+            if (!gathering) return;
+            pool.Submit(std::move(gathering));
+            while (pool.InFlight() > kJobsAhead) store();
           };
           for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
             if (OnProgress) OnProgress(++step);
             OpenObjectScript(static_cast<int>(dsObjects.Int("Object_id")));
             if (dsObjectScript.IsOpen() && !dsObjectScript.IsEmpty()) {
-              auto job = std::make_unique<CompileJob>();
-              job->ObjectId = dsObjectScript.Value("Object_id");
-              job->TypeName = dsObjectScript.Text("TypeObjectName");
-              job->ParentName = dsObjectScript.Text("ParentObject");
-              job->ObjectName = dsObjectScript.Text("Object");
-              job->Source = dsObjectScript.Value("SourceScript").toString();
-              pool.Submit(std::move(job));
+              auto item = std::make_unique<TCompileItem>();
+              item->ObjectId = dsObjectScript.Value("Object_id");
+              item->TypeName = dsObjectScript.Text("TypeObjectName");
+              item->ParentName = dsObjectScript.Text("ParentObject");
+              item->ObjectName = dsObjectScript.Text("Object");
+              item->Source = dsObjectScript.Value("SourceScript").toString();
+              if (!gathering) gathering = std::make_unique<CompileJob>();
+              gathering->Bytes += static_cast<std::size_t>(item->Source.size());
+              gathering->Items.push_back(std::move(item));
             }
             CloseObjectScript();
-            while (pool.InFlight() > kJobsAhead) store();
+            if (gathering && gathering->Bytes >= kJobSourceChars) handOut();
           }
+          handOut();
           while (pool.InFlight() > 0) store();
         }
         if (count > 0) {
