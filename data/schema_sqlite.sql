@@ -65,6 +65,9 @@ create table MetaObject (
 create unique index MetaObject_Name on MetaObject( Project_id, Object, TypeObject_id );
 create index MetaObject_Parent on MetaObject( ParentObject_id );
 create index MetaObject_Type on MetaObject( TypeObject_id );
+-- The objects still to compile, which a generation looks for among all of a
+-- project's: few once a script has been compiled.
+create index MetaObject_Pending on MetaObject( Project_id, TypeObject_id ) where DestScript is null;
 
 create table AlarmObject (
   AlarmObject_id integer primary key,
