@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -97,7 +98,7 @@ class App {
   std::size_t reported_ = 0;         ///< failures_ reported so far
   std::vector<std::string> inputs_;  ///< convert: the scripts read
   std::string importing_;       ///< the script being read, for failures of its batches
-  std::map<int, int> placed_;   ///< object key -> first line of its creation script in the output
+  std::unordered_map<int, int> placed_;  ///< object key -> first line of its creation script in the output
   /// (upper-case type, name) -> the script and line its text was read from in this run.
   std::map<std::pair<std::string, std::string>, std::pair<std::string, int>> read_;
 
