@@ -93,4 +93,72 @@ class TCoreWorkers {
   std::vector<std::thread> threads_;
 };
 
+/// A job of several small pieces of work run in turn on one worker: handing
+/// each over on its own would cost more than doing it. `Item` has
+/// `void Run(TConvertCore&)` and a `std::exception_ptr Failure`, in which
+/// each item keeps what its run threw.
+template <class Item>
+class TItemsJob : public TCoreJob {
+ public:
+  std::vector<std::unique_ptr<Item>> Items;
+  std::size_t Weight = 0;  ///< the size of the items' texts
+
+  void Run(TConvertCore& core) override {
+    for (auto& item : Items) {
+      try {
+        item->Run(core);
+      } catch (...) {
+        item->Failure = std::current_exception();
+      }
+    }
+  }
+};
+
+/// Gathers items into jobs of about kJobWeight and hands them to `pool`;
+/// while more than kJobsAhead jobs are out, the oldest is taken back and
+/// given to `store`, with the job's own failure (its worker could not start)
+/// passed on to each item. Finish hands out the rest and takes every job
+/// back, in order.
+template <class Item>
+class TItemsFeeder {
+ public:
+  /// Jobs handed out ahead of the one being stored: enough to keep every
+  /// worker busy, few enough that what is in flight costs little memory.
+  static constexpr std::size_t kJobsAhead = 32;
+  static constexpr std::size_t kJobWeight = 32 * 1024;
+
+  TItemsFeeder(TCoreWorkers& pool, std::function<void(TItemsJob<Item>&)> store)
+      : pool_(pool), store_(std::move(store)) {}
+
+  void Add(std::unique_ptr<Item> item, std::size_t weight) {
+    if (!gathering_) gathering_ = std::make_unique<TItemsJob<Item>>();
+    gathering_->Weight += weight;
+    gathering_->Items.push_back(std::move(item));
+    if (gathering_->Weight >= kJobWeight) HandOut();
+  }
+
+  void Finish() {
+    HandOut();
+    while (pool_.InFlight() > 0) StoreOne();
+  }
+
+ private:
+  void HandOut() {
+    if (!gathering_) return;
+    pool_.Submit(std::move(gathering_));
+    while (pool_.InFlight() > kJobsAhead) StoreOne();
+  }
+  void StoreOne() {
+    std::unique_ptr<TCoreJob> taken = pool_.Take();
+    auto& job = static_cast<TItemsJob<Item>&>(*taken);
+    if (job.Failure)
+      for (auto& item : job.Items) item->Failure = job.Failure;
+    store_(job);
+  }
+
+  TCoreWorkers& pool_;
+  std::function<void(TItemsJob<Item>&)> store_;
+  std::unique_ptr<TItemsJob<Item>> gathering_;
+};
+
 }  // namespace ambrix

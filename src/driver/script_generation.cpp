@@ -136,8 +136,8 @@ std::string QuotedName(const std::string& name) {
 
 namespace {
 
-// One object of a CompileJob: the work CompileObject does between reading
-// the object and storing the result.
+// One object of a compilation run on a worker: the work CompileObject does
+// between reading the object and storing the result.
 struct TCompileItem {
   QVariant ObjectId;
   std::string TypeName, ParentName, ObjectName;
@@ -165,31 +165,6 @@ struct TCompileItem {
     if (!dropLines.empty()) DropScript = StoredScript(dropLines);
   }
 };
-
-// The conversion of consecutive objects on a worker. Objects go several to a
-// job: most are small, and handing each over on its own costs more than
-// converting it.
-class CompileJob : public TCoreJob {
- public:
-  std::vector<std::unique_ptr<TCompileItem>> Items;
-  std::size_t Bytes = 0;  ///< the size of the items' sources
-
-  void Run(TConvertCore& core) override {
-    for (auto& item : Items) {
-      try {
-        item->Run(core);
-      } catch (...) {
-        item->Failure = std::current_exception();
-      }
-    }
-  }
-};
-
-// Jobs handed out ahead of the one being stored: enough to keep every worker
-// busy, few enough that the objects in flight cost little memory; and the
-// size of source a job gathers before it is handed out.
-constexpr std::size_t kJobsAhead = 32;
-constexpr std::size_t kJobSourceChars = 16 * 1024;
 
 }  // namespace
 
@@ -246,11 +221,8 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
                 core.Analizers.BeginCompileAll();
               },
               *this);
-          auto store = [&] {
-            std::unique_ptr<TCoreJob> taken = pool.Take();
-            auto& job = static_cast<CompileJob&>(*taken);
+          TItemsFeeder<TCompileItem> feeder(pool, [&](TItemsJob<TCompileItem>& job) {
             for (auto& item : job.Items) {
-              if (job.Failure) item->Failure = job.Failure;  // the worker could not start
               compiled(
                   [&] {
                     for (const std::string& line : item->Logs) Log(line);
@@ -260,13 +232,7 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
                   },
                   [&] { return item->ObjectName; }, [&] { return item->TypeName; });
             }
-          };
-          std::unique_ptr<CompileJob> gathering;  // objects not yet handed out
-          auto handOut = [&] {
-            if (!gathering) return;
-            pool.Submit(std::move(gathering));
-            while (pool.InFlight() > kJobsAhead) store();
-          };
+          });
           for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
             if (OnProgress) OnProgress(++step);
             OpenObjectScript(static_cast<int>(dsObjects.Int("Object_id")));
@@ -277,15 +243,12 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
               item->ParentName = dsObjectScript.Text("ParentObject");
               item->ObjectName = dsObjectScript.Text("Object");
               item->Source = dsObjectScript.Value("SourceScript").toString();
-              if (!gathering) gathering = std::make_unique<CompileJob>();
-              gathering->Bytes += static_cast<std::size_t>(item->Source.size());
-              gathering->Items.push_back(std::move(item));
+              const auto weight = static_cast<std::size_t>(item->Source.size());
+              feeder.Add(std::move(item), weight);
             }
             CloseObjectScript();
-            if (gathering && gathering->Bytes >= kJobSourceChars) handOut();
           }
-          handOut();
-          while (pool.InFlight() > 0) store();
+          feeder.Finish();
         }
         if (count > 0) {
           Log("");

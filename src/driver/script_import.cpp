@@ -231,53 +231,41 @@ std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFra
   return results;
 }
 
-// One batch of a BatchJob, and what its handling gave.
+// The part of a batch's handling that reads no repository (it may run on a
+// worker): recognises the batch `lines`, gives the stored texts of the
+// objects found, and compiles them when `compiledTypes` is set (see
+// CompileReadObjects). Log lines go to `log`.
+void ReadBatch(TConvertCore& core, TCompileFrame frame, const std::vector<std::string>* compiledTypes,
+               std::vector<std::string>& lines, TSQLObjectList& objects, std::vector<QByteArray>& texts,
+               std::vector<TReadCompilation>& compiled, const std::function<void(const std::string&)>& log) {
+  RunGuarded(
+      [&] {
+        RecogniseBatch(core, lines, objects, log);
+        const std::vector<std::string> objectTexts = ObjectTexts(objects);
+        if (compiledTypes != nullptr)
+          compiled = CompileReadObjects(core, frame, objects, objectTexts, *compiledTypes, lines);
+        texts = ToByteArrays(objectTexts);
+      },
+      [&] { core.Words.Clear(); });
+}
+
+// A batch read on a worker, and what its handling gave.
 struct TReadBatch {
   std::vector<std::string> Lines;
   std::vector<int> LineNumbers;
   int FirstLine = 0;
-  std::size_t Bytes = 0;  ///< the size of Lines
+  const std::vector<std::string>* CompiledTypes = nullptr;  ///< null: no compilation
   TSQLObjectList Objects;
   std::vector<QByteArray> Texts;           ///< the stored texts of Objects, UTF-8
   std::vector<TReadCompilation> Compiled;  ///< per object of Objects; empty without compilation
   std::vector<std::string> Logs;           ///< log lines of its handling, in order
   std::exception_ptr Failure;              ///< what its handling threw
-};
 
-// The parsing and recognition of consecutive batches on a worker, and the
-// compilation of their objects when the run asks for it. Small batches go
-// several to a job, so that handing them over costs little beside them.
-class BatchJob : public TCoreJob {
- public:
-  std::vector<std::unique_ptr<TReadBatch>> Batches;
-  std::size_t Bytes = 0;  ///< the size of the batches' lines
-  const std::vector<std::string>* CompiledTypes = nullptr;  ///< null: no compilation
-
-  void Run(TConvertCore& core) override {
-    for (auto& batch : Batches) {
-      try {
-        RunGuarded(
-            [&] {
-              RecogniseBatch(core, batch->Lines, batch->Objects,
-                             [&batch](const std::string& line) { batch->Logs.push_back(line); });
-              const std::vector<std::string> texts = ObjectTexts(batch->Objects);
-              if (CompiledTypes != nullptr)
-                batch->Compiled = CompileReadObjects(core, TCompileFrame::WholeRun, batch->Objects, texts,
-                                                     *CompiledTypes, batch->Lines);
-              batch->Texts = ToByteArrays(texts);
-            },
-            [&] { core.Words.Clear(); });
-      } catch (...) {
-        batch->Failure = std::current_exception();
-      }
-    }
+  void Run(TConvertCore& core) {
+    ReadBatch(core, TCompileFrame::WholeRun, CompiledTypes, Lines, Objects, Texts, Compiled,
+              [this](const std::string& line) { Logs.push_back(line); });
   }
 };
-
-// Jobs handed out ahead of the one being stored, and the size of script a
-// job gathers before it is handed out.
-constexpr std::size_t kJobsAhead = 32;
-constexpr std::size_t kJobBytes = 32 * 1024;
 
 // The key of an object in TConvertDataModule::ObjectKeys: its type's key and
 // its name with ASCII letters in lower case (SQLite's NOCASE).
@@ -491,11 +479,9 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
               },
               *this);
         }
-        auto storeOne = [&] {
-          std::unique_ptr<TCoreJob> taken = pool->Take();
-          auto& job = static_cast<BatchJob&>(*taken);
-          for (auto& batch : job.Batches) {
-            if (job.Failure) batch->Failure = job.Failure;  // the worker could not start
+        std::unique_ptr<TItemsFeeder<TReadBatch>> feeder;
+        if (pool) feeder = std::make_unique<TItemsFeeder<TReadBatch>>(*pool, [&](TItemsJob<TReadBatch>& job) {
+          for (auto& batch : job.Items) {
             BatchLines = std::move(batch->Lines);
             BatchLineNumbers = std::move(batch->LineNumbers);
             guarded(batch->FirstLine, [&] {
@@ -513,29 +499,19 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
             BatchLines.clear();
             BatchLineNumbers.clear();
           }
-        };
-        std::unique_ptr<BatchJob> gathering;  // batches not yet handed out
-        auto handOut = [&] {
-          if (!gathering) return;
-          pool->Submit(std::move(gathering));
-          while (pool->InFlight() > kJobsAhead) storeOne();
-        };
+        });
         auto handleBatch = [&] {
           if (!pool) {
             guarded(batchLine, [&] { ProcessBatch(); });
           } else if (HasStatements(BatchLines)) {
             auto batch = std::make_unique<TReadBatch>();
-            for (const std::string& line : BatchLines) batch->Bytes += line.size();
+            std::size_t bytes = 0;
+            for (const std::string& line : BatchLines) bytes += line.size();
             batch->Lines = std::move(BatchLines);
             batch->LineNumbers = std::move(BatchLineNumbers);
             batch->FirstLine = batchLine;
-            if (!gathering) {
-              gathering = std::make_unique<BatchJob>();
-              if (options.CompileOnImport) gathering->CompiledTypes = &SelectedTypes;
-            }
-            gathering->Bytes += batch->Bytes;
-            gathering->Batches.push_back(std::move(batch));
-            if (gathering->Bytes >= kJobBytes) handOut();
+            if (options.CompileOnImport) batch->CompiledTypes = &SelectedTypes;
+            feeder->Add(std::move(batch), bytes);
           }
           BatchLines.clear();
           BatchLineNumbers.clear();
@@ -558,8 +534,8 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         // A last batch without its GO line is handled as SQL Server's own tools
         // do: as if the file ended with one.
         if (!BatchLines.empty()) handleBatch();
-        if (pool) handOut();
-        while (pool && pool->InFlight() > 0) storeOne();
+        if (feeder) feeder->Finish();
+        feeder.reset();
         pool.reset();
 
         Log("");
@@ -587,12 +563,11 @@ void TConvertDataModule::ProcessBatch() {
   TSQLObjectList objects;
   RunGuarded(
       [&] {
-        RecogniseBatch(Core, BatchLines, objects, [this](const std::string& line) { Log(line); });
-        const std::vector<std::string> texts = ObjectTexts(objects);
+        std::vector<QByteArray> texts;
         std::vector<TReadCompilation> compiled;
-        if (Options.CompileOnImport)
-          compiled = CompileReadObjects(Core, TCompileFrame::SingleObject, objects, texts, SelectedTypes, BatchLines);
-        StoreBatchObjects(*this, objects, ToByteArrays(texts), compiled);
+        ReadBatch(Core, TCompileFrame::SingleObject, Options.CompileOnImport ? &SelectedTypes : nullptr, BatchLines,
+                  objects, texts, compiled, [this](const std::string& line) { Log(line); });
+        StoreBatchObjects(*this, objects, texts, compiled);
       },
       [&] {
         objects.Clear();

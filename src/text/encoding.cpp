@@ -158,14 +158,31 @@ const char* EncodingName(TextEncoding encoding) {
   return "auto";
 }
 
+namespace {
+
+// Where the line that starts at `from` ends: at its first LF or CR, or at the
+// end of `text`. The LF is looked for first, then a CR before it: scripts
+// mostly end their lines with CR LF or LF.
+std::size_t LineEnd(std::string_view text, std::size_t from) {
+  const char* const base = text.data();
+  const auto* lf = static_cast<const char*>(std::memchr(base + from, '\n', text.size() - from));
+  const std::size_t limit = lf != nullptr ? static_cast<std::size_t>(lf - base) : text.size();
+  const auto* cr = static_cast<const char*>(std::memchr(base + from, '\r', limit - from));
+  return cr != nullptr ? static_cast<std::size_t>(cr - base) : limit;
+}
+
+// Where the next line starts after the line end at `end` (CR LF is one).
+std::size_t AfterLineEnd(std::string_view text, std::size_t end) {
+  return end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+}
+
+}  // namespace
+
 bool TLineReader::Next(std::string_view& line) {
   if (pos_ >= text_.size()) return false;
-  const std::size_t n = text_.size();
-  std::size_t i = pos_;
-  while (i < n && text_[i] != '\n' && text_[i] != '\r') ++i;
-  line = text_.substr(pos_, i - pos_);
-  if (i < n && text_[i] == '\r' && i + 1 < n && text_[i + 1] == '\n') ++i;
-  pos_ = i + 1;
+  const std::size_t end = LineEnd(text_, pos_);
+  line = text_.substr(pos_, end - pos_);
+  pos_ = end < text_.size() ? AfterLineEnd(text_, end) : end;
   return true;
 }
 
@@ -227,23 +244,16 @@ constexpr std::size_t kPieceSize = 1 << 20;
 
 bool TScriptReader::Pieces::Next(std::string_view& line) {
   for (;;) {
-    // The line ends at the first LF or CR: the LF is found first, then a CR
-    // before it (scripts mostly end lines with CR LF or LF).
-    const std::size_t size = buffer_.size();
-    const char* const base = buffer_.data();
-    const auto* lf = static_cast<const char*>(std::memchr(base + pos_, '\n', size - pos_));
-    const std::size_t limit = lf != nullptr ? static_cast<std::size_t>(lf - base) : size;
-    const auto* cr = static_cast<const char*>(std::memchr(base + pos_, '\r', limit - pos_));
-    const std::size_t end = cr != nullptr ? static_cast<std::size_t>(cr - base) : limit;
-    if (end < size) {
+    const std::string_view text = buffer_;
+    const std::size_t end = LineEnd(text, pos_);
+    if (end < text.size()) {
       // A CR that ends the piece may be the first half of a CR LF.
-      if (buffer_[end] == '\r' && end + 1 == buffer_.size() && !end_) {
+      if (text[end] == '\r' && end + 1 == text.size() && !end_) {
         Fill();
         continue;
       }
-      line = std::string_view(buffer_).substr(pos_, end - pos_);
-      pos_ = end + 1;
-      if (buffer_[end] == '\r' && pos_ < buffer_.size() && buffer_[pos_] == '\n') ++pos_;
+      line = text.substr(pos_, end - pos_);
+      pos_ = AfterLineEnd(text, end);
       return true;
     }
     if (end_) {
