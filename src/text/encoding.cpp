@@ -329,7 +329,15 @@ TScriptReader::TScriptReader(std::istream& in, TextEncoding encoding) : in_(in) 
   whole_ = std::make_unique<TLineReader>(decoded_);
 }
 
-bool TScriptReader::Next(std::string_view& line) { return pieces_ ? pieces_->Next(line) : whole_->Next(line); }
+bool TScriptReader::Next(std::string_view& line) {
+  if (!pieces_) return whole_->Next(line);
+  if (!pieces_->Next(line)) return false;
+  // The first reading found valid UTF-8; a file changed since then is an
+  // error that names where, not text passed on broken.
+  ++linesRead_;
+  if (!IsValidUtf8(line)) CheckUtf8(line, static_cast<int>(linesRead_));
+  return true;
+}
 
 TDecodedText DecodeText(std::string_view bytes, TextEncoding encoding) {
   TDecodedScript script = DecodeScript(std::string(bytes), encoding);

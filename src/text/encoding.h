@@ -79,7 +79,9 @@ class TScriptReader {
   /// The number of lines the script has.
   std::size_t LineCount() const { return lineCount_; }
   /// The next line, without its line end; false after the last one. The view
-  /// is valid until the next call.
+  /// is valid until the next call. A UTF-8 script changed since the first
+  /// reading so that a line is no longer valid raises ambrix::Error naming
+  /// its line and column.
   bool Next(std::string_view& line);
 
  private:
@@ -101,6 +103,7 @@ class TScriptReader {
   TextEncoding encoding_ = TextEncoding::Utf8;
   std::size_t lineCount_ = 0;
   std::unique_ptr<Pieces> pieces_;  ///< UTF-8: the lines as they are read
+  std::size_t linesRead_ = 0;       ///< UTF-8: lines taken so far
   std::string decoded_;             ///< other encodings: the whole text
   std::unique_ptr<TLineReader> whole_;
 };

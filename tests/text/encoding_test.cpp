@@ -172,5 +172,22 @@ TEST(ScriptReader, HonoursANamedEncodingAndRejectsItsMalformedBytesBeforeAnyLine
   }
 }
 
+TEST(ScriptReader, AScriptChangedAfterItsFirstReadingIsAnErrorNotBrokenText) {
+  std::stringstream in("ok\nfine\nlast\n");
+  TScriptReader reader(in);
+  ASSERT_EQ(reader.Encoding(), TextEncoding::Utf8);
+  in.seekp(4);  // the second line's second byte becomes a byte UTF-8 never has
+  in.write("\xFF", 1);
+  std::string_view line;
+  ASSERT_TRUE(reader.Next(line));
+  EXPECT_EQ(line, "ok");
+  try {
+    reader.Next(line);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_THAT(e.what(), HasSubstr("строка 2, столбец 2"));
+  }
+}
+
 }  // namespace
 }  // namespace ambrix
