@@ -56,7 +56,33 @@ auto ReadingScript(const std::string& fileName, Read&& read) {
 bool IsBatchEnd(std::string_view line) { return EqualsUpper(Trim(line), "GO"); }
 
 // The text stored for an object: its lines, each followed by CR LF, trimmed.
-std::string ObjectText(const std::vector<std::string>& script) { return std::string(Trim(JoinLines(script))); }
+// `lines` joined as JoinLines joins them, made straight into the byte array
+// the repository is given (a std::string first would be copied once more).
+QByteArray JoinedBytes(const std::vector<std::string>& lines) {
+  qsizetype total = 0;
+  for (const auto& line : lines) total += static_cast<qsizetype>(line.size()) + 2;
+  QByteArray text;
+  text.reserve(total);
+  for (const auto& line : lines) {
+    text.append(line.data(), static_cast<qsizetype>(line.size()));
+    text.append("\r\n", 2);
+  }
+  return text;
+}
+
+// The stored source text of an object: its lines joined, with the blanks
+// and line ends around them trimmed.
+QByteArray ObjectText(const std::vector<std::string>& script) {
+  QByteArray text = JoinedBytes(script);
+  const std::string_view kept = Trim(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+  text.truncate(static_cast<qsizetype>(kept.data() - text.constData() + kept.size()));
+  text.remove(0, static_cast<qsizetype>(kept.data() - text.constData()));
+  return text;
+}
+
+std::string_view View(const QByteArray& bytes) {
+  return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
 
 std::string ObjectLabel(const TSQLObject& object) {
   std::string label = LowerCase(object.TypeName) + " ";
@@ -138,18 +164,11 @@ void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObj
 }
 
 // The stored source texts of the objects a batch yielded, in their order.
-std::vector<std::string> ObjectTexts(const TSQLObjectList& objects) {
-  std::vector<std::string> texts;
+std::vector<QByteArray> ObjectTexts(const TSQLObjectList& objects) {
+  std::vector<QByteArray> texts;
   texts.reserve(static_cast<std::size_t>(objects.Count()));
   for (int i = 0; i < objects.Count(); ++i) texts.push_back(ObjectText(objects.Items(i).Script));
   return texts;
-}
-
-std::vector<QByteArray> ToByteArrays(const std::vector<std::string>& texts) {
-  std::vector<QByteArray> out;
-  out.reserve(texts.size());
-  for (const std::string& text : texts) out.push_back(QByteArray::fromStdString(text));
-  return out;
 }
 
 bool IsSelected(const std::vector<std::string>& selectedTypes, const std::string& upperTypeName) {
@@ -186,7 +205,7 @@ class DeferringLookup : public IObjectSourceLookup {
 // batch of one object: a procedure, a view, a trigger) is converted on that
 // parse instead of a second one of the same lines.
 std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFrame frame, const TSQLObjectList& objects,
-                                                 const std::vector<std::string>& texts,
+                                                 const std::vector<QByteArray>& texts,
                                                  const std::vector<std::string>& selectedTypes,
                                                  const std::vector<std::string>& batchLines) {
   bool batchParsed = !core.Words.Empty();
@@ -204,7 +223,7 @@ std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFra
     const std::string typeName = UpperCase(object.TypeName);
     if (!IsSelected(selectedTypes, typeName)) continue;
     TReadCompilation& result = results[static_cast<std::size_t>(i)];
-    std::vector<std::string> destLines = SplitLines(texts[static_cast<std::size_t>(i)]);
+    std::vector<std::string> destLines = SplitLines(View(texts[static_cast<std::size_t>(i)]));
     std::vector<std::string> dropLines;
     try {
       if (batchParsed && destLines == batchLines) {
@@ -225,8 +244,8 @@ std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFra
       result = TReadCompilation();
       continue;
     }
-    result.DestScript = QByteArray::fromStdString(JoinLines(destLines));
-    if (!dropLines.empty()) result.DropScript = QByteArray::fromStdString(JoinLines(dropLines));
+    result.DestScript = JoinedBytes(destLines);
+    if (!dropLines.empty()) result.DropScript = JoinedBytes(dropLines);
   }
   return results;
 }
@@ -241,10 +260,8 @@ void ReadBatch(TConvertCore& core, TCompileFrame frame, const std::vector<std::s
   RunGuarded(
       [&] {
         RecogniseBatch(core, lines, objects, log);
-        const std::vector<std::string> objectTexts = ObjectTexts(objects);
-        if (compiledTypes != nullptr)
-          compiled = CompileReadObjects(core, frame, objects, objectTexts, *compiledTypes, lines);
-        texts = ToByteArrays(objectTexts);
+        texts = ObjectTexts(objects);
+        if (compiledTypes != nullptr) compiled = CompileReadObjects(core, frame, objects, texts, *compiledTypes, lines);
       },
       [&] { core.Words.Clear(); });
 }

@@ -179,7 +179,11 @@ std::unique_ptr<TParserWordList> TParserWordList::SubList(bool deep, int fromInd
 std::unique_ptr<TParserWordList> TParserWordList::Copy(bool deep) const { return SubList(deep, 0, Count() - 1); }
 
 void TParserWordList::Clear() {
-  TextList.reset();
+  if (TextList) {
+    // Emptying the text unties its words from the nodes before they go.
+    TextList->Clear();
+    spareText_ = std::move(TextList);
+  }
   FreeCreated();
 }
 
@@ -197,6 +201,8 @@ TParserTextWordList& TParserWordList::EnsureTextList() {
   TParserWordList* root = Root();
   if (root->TextList) {
     root->TextList->Clear();
+  } else if (root->spareText_) {
+    root->TextList = std::move(root->spareText_);
   } else {
     root->TextList = std::make_unique<TParserTextWordList>(root);
   }

@@ -108,7 +108,7 @@ class TParserWordList {
   std::unique_ptr<TParserWordList> SubList(bool deep, int fromIndex, int toIndex) const;
   /// `SubList(deep, 0, Count() - 1)`.
   std::unique_ptr<TParserWordList> Copy(bool deep) const;
-  /// Frees the list's editable text, then empties the list.
+  /// Drops the list's editable text (TextList becomes null), then empties the list.
   void Clear();
 
   /// The editable text of the root list reached through `ParentWord` and its
@@ -186,6 +186,12 @@ class TParserWordList {
   };
   ArenaHold hold_;
   bool inArena_ = false;  // the list object itself lives in `hold_.arena`
+
+  // The editable text Clear took away, emptied, kept for the next
+  // EnsureTextList: a root list is cleared and filled once per object, and
+  // its text's word chunks would otherwise be freed and asked for again each
+  // time (large requests that also make the heap sort its small free chunks).
+  std::unique_ptr<TParserTextWordList> spareText_;
 
   // The list frees the nodes it created (AddWord), never those it was given
   // (Add), and never reads a node it was given when it frees: such a node may

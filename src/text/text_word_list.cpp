@@ -74,11 +74,17 @@ void NormalizeLines(std::vector<std::string>& lines, int tabSize) {
   lines = std::move(split);
 }
 
+// What each byte does to the word being read: kWord bytes belong to it; a
+// blank ends it; a byte that may start a separator is tried against the
+// separators; a lead byte of a longer UTF-8 sequence takes the whole sequence
+// into the word.
+enum ByteKind : unsigned char { kWord, kBlank, kSeparator, kLead };
+
 }  // namespace
 
 void TTextWordList::PrepareSeparators(const std::vector<std::string>& separators) {
   SeparatorIndex& index = separators_;
-  if (separators == index.source || separators == index.normal) return;  // the index is up to date
+  if (index.built && (separators == index.source || separators == index.normal)) return;  // up to date
   index.source = separators;
   index.normal.clear();
   for (const auto& sep : separators) {
@@ -102,6 +108,15 @@ void TTextWordList::PrepareSeparators(const std::vector<std::string>& separators
     index.candidates.insert(index.candidates.end(), byFirstByte[b].begin(), byFirstByte[b].end());
   }
   index.first[256] = static_cast<std::uint32_t>(index.candidates.size());
+
+  std::array<unsigned char, 256>& kind = index.kind;
+  for (std::size_t b = 0; b < 0x80; ++b) kind[b] = kWord;
+  for (std::size_t b = 0x80; b < 256; ++b) kind[b] = Utf8SequenceLength(static_cast<unsigned char>(b)) > 1 ? kLead : kWord;
+  kind[' '] = kind['\t'] = kBlank;
+  for (std::size_t b = 0; b < 256; ++b) {
+    if (index.first[b] != index.first[b + 1]) kind[b] = kSeparator;
+  }
+  index.built = true;
 }
 
 void TTextWordList::Parse(std::vector<std::string>& lines) {
@@ -124,17 +139,7 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
 
   PrepareSeparators(separators);
   const SeparatorIndex& index = separators_;
-  // What each byte does to the word being read: kWord bytes belong to it;
-  // a blank ends it; a byte that may start a separator is tried against the
-  // separators; a lead byte of a longer UTF-8 sequence takes the whole
-  // sequence into the word.
-  enum : unsigned char { kWord, kBlank, kSeparator, kLead };
-  std::array<unsigned char, 256> kind{};
-  for (std::size_t b = 0x80; b < 256; ++b) kind[b] = Utf8SequenceLength(static_cast<unsigned char>(b)) > 1 ? kLead : kWord;
-  kind[' '] = kind['\t'] = kBlank;
-  for (std::size_t b = 0; b < 256; ++b) {
-    if (index.first[b] != index.first[b + 1]) kind[b] = kSeparator;
-  }
+  const std::array<unsigned char, 256>& kind = index.kind;
 
   std::size_t lineOffset = 0;
   for (std::size_t lineIndex = 0; lineIndex < lines.size(); ++lineIndex) {

@@ -81,6 +81,10 @@ class TTextWordList {
     std::vector<std::string> normal;  // trimmed, upper case, sorted, no blanks
     std::array<std::uint32_t, 257> first{};  // byte b: candidates[first[b] .. first[b + 1])
     std::vector<const std::string*> candidates;
+    // What each byte does to the word being read (ByteKind), made with the
+    // index rather than at every parse.
+    std::array<unsigned char, 256> kind{};
+    bool built = false;  // false until the first parse builds the index
   };
   void PrepareSeparators(const std::vector<std::string>& separators);
 
