@@ -213,9 +213,17 @@ void TConvertDataModule::CloseTypeObjects() { CloseDataSet(dsTypeObject); }
 bool TConvertDataModule::LocateTypeObject(const std::string& typeName) {
   if (!dsTypeObject.IsOpen() || dsTypeObject.IsEmpty()) return false;
   if (SameText(dsTypeObject.Text("Name"), typeName)) return true;
-  return dsTypeObject.Locate("Name", [&](const QVariant& name) {
+  const auto known = typeObjectRows_.find(typeName);
+  if (known != typeObjectRows_.end() && known->second < dsTypeObject.RowCount()) {
+    const int was = dsTypeObject.CurrentRow();
+    if (dsTypeObject.MoveTo(known->second) && SameText(dsTypeObject.Text("Name"), typeName)) return true;
+    dsTypeObject.MoveTo(was);
+  }
+  const bool found = dsTypeObject.Locate("Name", [&](const QVariant& name) {
     return !name.isNull() && SameText(name.toString().toStdString(), typeName);
   });
+  if (found) typeObjectRows_[typeName] = dsTypeObject.CurrentRow();
+  return found;
 }
 
 void TConvertDataModule::OpenAlarms(int dialectId) {

@@ -281,6 +281,10 @@ class TConvertDataModule : public IObjectSourceLookup {
   void LogObjectCounts();
 
   bool project_loaded_ = false;
+  // The row of dsTypeObject where LocateTypeObject last found each name
+  // asked for: reading a script asks for a few types again and again. A
+  // row is checked before it is trusted, so a reload cannot mislead it.
+  std::unordered_map<std::string, int> typeObjectRows_;
 };
 
 }  // namespace ambrix

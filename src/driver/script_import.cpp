@@ -2,6 +2,7 @@
 // GO lines, each batch is parsed and recognised, and the objects of the chosen
 // types are stored in the open project.
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -61,11 +62,13 @@ bool IsBatchEnd(std::string_view line) { return EqualsUpper(Trim(line), "GO"); }
 QByteArray JoinedBytes(const std::vector<std::string>& lines) {
   qsizetype total = 0;
   for (const auto& line : lines) total += static_cast<qsizetype>(line.size()) + 2;
-  QByteArray text;
-  text.reserve(total);
+  QByteArray text(total, Qt::Uninitialized);
+  char* out = text.data();
   for (const auto& line : lines) {
-    text.append(line.data(), static_cast<qsizetype>(line.size()));
-    text.append("\r\n", 2);
+    std::memcpy(out, line.data(), line.size());
+    out += line.size();
+    *out++ = '\r';
+    *out++ = '\n';
   }
   return text;
 }

@@ -8,6 +8,7 @@
 #include "parser/term.h"
 #include "repository_fixture.h"
 #include "text/error.h"
+#include "text/utf8.h"
 
 namespace ambrix {
 namespace {
@@ -306,6 +307,20 @@ TEST_P(ConverterTest, LocatesTypeObjectsIgnoringCase) {
   EXPECT_FALSE(m().LocateTypeObject("synonym"));
   EXPECT_EQ(m().dsTypeObject.CurrentRow(), row);
   EXPECT_FALSE(m().LocateTypeObject(" TABLE "));
+}
+
+TEST_P(ConverterTest, LocatesTypeObjectsAgainAfterTheirRowsMoved) {
+  m().SetProject(AddProject("Shop"));
+  ASSERT_TRUE(m().LocateTypeObject("table"));
+  ASSERT_TRUE(m().LocateTypeObject("constraint primary key"));
+  // A type listed before all others moves every row one down.
+  repo().Run(QStringLiteral("insert into TypeObject( TypeObject_id, Name, Num ) values( 0, 'SYNONYM', 0 )"));
+  repo().Run(QStringLiteral("insert into TypeObjectDialect( TypeObject_id, Dialect_id ) values( 0, %1 )").arg(m().DialectId));
+  m().OpenTypeObjects(m().DialectId);
+  for (const char* name : {"table", "constraint primary key", "synonym", "table"}) {
+    ASSERT_TRUE(m().LocateTypeObject(name)) << name;
+    EXPECT_TRUE(SameText(m().dsTypeObject.Text("Name"), name)) << m().dsTypeObject.Text("Name");
+  }
 }
 
 TEST_P(ConverterTest, LocatesAlarmKindsIgnoringCase) {
