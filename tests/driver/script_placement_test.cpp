@@ -62,6 +62,28 @@ TEST_P(ScriptPlacement, CompilePendingCompilesWithoutWritingAFile) {
   EXPECT_THAT(log_, ::testing::Not(::testing::Contains(HasSubstr("Скомпилирован"))));
 }
 
+TEST_P(ScriptPlacement, AScriptWithBareLineEndsCountsEachOfThemOnce) {
+  Import(kScript);
+  m().CompilePending(AllTypes(""));
+  // A stored script may end its lines with LF or a lone CR as well as CR LF.
+  repo().Run(QStringLiteral("update MetaObject set DestScript = :Dest where Object_id = :Id"),
+             {{"Dest", QStringLiteral("create table T1 (\r  a int,\n  z int\r\n)\r\r")}, {"Id", ObjectId("T1")}});
+  std::map<int, int> placed;
+  m().OnScriptPlaced = [&](int objectId, int line) { placed[objectId] = line; };
+  m().GenerateScript(AllTypes(Path("out.sql")));
+
+  // T1's script takes six lines (five line ends, the last two lines empty);
+  // T2, the next table, follows after GO, a blank line, its print line, GO
+  // and a blank line.
+  const std::vector<std::string> lines = SplitLines(ReadFile(Path("out.sql")));
+  const int t1 = placed[ObjectId("T1")];
+  const int next = placed[ObjectId("T2")];
+  ASSERT_GE(t1, 4);
+  EXPECT_EQ(next, t1 + 6 + 5);
+  EXPECT_EQ(lines[static_cast<std::size_t>(next - 4)], "/* -------------- */ print 'T2'");
+  EXPECT_EQ(lines[static_cast<std::size_t>(next - 1)], SplitLines(*Object("T2").dest).front());
+}
+
 AMBRIX_ALL_BACKENDS(ScriptPlacement);
 
 }  // namespace
