@@ -152,7 +152,7 @@ bool App::CheckInput(const std::string& file) {
       if (utf16Named) break;
       const char* nul = static_cast<const char*>(std::memchr(buffer.data(), 0, n));
       const std::size_t upto = nul ? static_cast<std::size_t>(nul - buffer.data()) : n;
-      line += static_cast<int>(std::count(buffer.data(), buffer.data() + upto, '\n'));
+      line += static_cast<int>(CountChar(std::string_view(buffer.data(), upto), '\n'));
       if (nul) {
         problem = "binary data (a NUL byte at offset " + std::to_string(offset + static_cast<long long>(upto)) +
                   ", line " + std::to_string(line) + "): not a text script";

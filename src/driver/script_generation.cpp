@@ -20,6 +20,7 @@
 #include "driver/operation_guard.h"
 #include "text/encoding.h"
 #include "text/error.h"
+#include "text/string_helpers.h"
 
 namespace ambrix {
 
@@ -32,14 +33,15 @@ constexpr std::string_view kHeaderEnd = "***************************************
 int LineBreaks(std::string_view text) {
   // Found with memchr: a stored script runs to thousands of bytes, and a
   // byte-by-byte loop over the whole file was a good part of writing it.
-  if (text.empty()) return 0;
-  int count = 0;
+  std::size_t count = CountChar(text, '\n');
+  // A CR counts where no LF follows it.
   const char* const end = text.data() + text.size();
-  for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
-    ++count;
-  for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\r', end - p))) != nullptr; ++p)
+  for (const char* p = text.data(); p != end; ++p) {
+    p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+    if (p == nullptr) break;
     if (p + 1 == end || p[1] != '\n') ++count;
-  return count;
+  }
+  return static_cast<int>(count);
 }
 
 // The target script, written into a temporary file beside the target and

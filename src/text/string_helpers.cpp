@@ -1,6 +1,7 @@
 #include "text/string_helpers.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text/error.h"
 #include "text/utf8.h"
@@ -208,6 +209,17 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view li
     text += lineEnd;
   }
   return text;
+}
+
+std::size_t CountChar(std::string_view text, char c) {
+  std::size_t count = 0;
+  const char* const end = text.data() + text.size();
+  for (const char* p = text.data(); p != end; ++p) {
+    p = static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)));
+    if (p == nullptr) break;
+    ++count;
+  }
+  return count;
 }
 
 std::string RepeatString(int count, std::string_view s) {

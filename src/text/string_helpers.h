@@ -59,6 +59,8 @@ bool LongestFirstLess(std::string_view a, std::string_view b);
 std::string JoinWithSpaces(const std::vector<std::string>& list);
 /// The lines with `lineEnd` after every one (an empty list gives an empty text).
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
+/// How many times `c` occurs in `text` (found with memchr: for long texts).
+std::size_t CountChar(std::string_view text, char c);
 
 /// `s` repeated `count` times; empty for count <= 0.
 std::string RepeatString(int count, std::string_view s);

@@ -111,6 +111,17 @@ TEST(CaseFoldKey, IsOneForTextsEqualIgnoringCaseAndBlanksAround) {
   for (const auto& [a, b] : different) EXPECT_NE(CaseFoldKey(a), CaseFoldKey(b)) << a << " / " << b;
 }
 
+TEST(CountChar, CountsEveryOccurrenceToTheLastByte) {
+  const std::string many = std::string(100, '\n') + "x" + std::string(37, '\n');
+  const struct {
+    std::string_view text;
+    char c;
+    std::size_t count;
+  } cases[] = {{"", '\n', 0}, {"abc", '\n', 0}, {"\n", '\n', 1}, {"a\nb\r\nc\n", '\n', 3},
+               {"a\nb\r\nc\n", '\r', 1}, {many, '\n', 137}, {many, 'x', 1}, {std::string_view("a\0b\0", 4), '\0', 2}};
+  for (const auto& c : cases) EXPECT_EQ(CountChar(c.text, c.c), c.count) << c.text;
+}
+
 TEST(CharClasses, ReportsLettersAndDigits) {
   EXPECT_EQ(CharClasses(""), 0);
   EXPECT_EQ(CharClasses("1.5"), ccDigit);
