@@ -220,16 +220,23 @@ struct TextEnd {
 };
 
 TextEnd EndOf(const std::string& text, TTextPoint pos) {
+  // One pass: the characters of the last line are counted (every byte but a
+  // UTF-8 continuation byte starts one) while the line ends are looked for.
   TextEnd end{pos.Line, pos.Col};
-  std::size_t lineStart = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+  int chars = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c != '\r' && c != '\n') {
+      chars += (c & 0xC0) != 0x80;
+      continue;
+    }
+    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
     ++end.line;
     end.col = 1;
-    lineStart = i + 1;
+    chars = 0;
   }
-  end.col += static_cast<int>(Utf8Length(std::string_view(text).substr(lineStart)));
+  end.col += chars;
   return end;
 }
 
