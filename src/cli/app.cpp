@@ -138,9 +138,18 @@ TConvertDataModule& App::Converter(bool inMemory) {
   };
   converter_->OnScriptPlaced = [this](int objectId, int line) { placed_[objectId] = line; };
   converter_->OnObjectRead = [this](const std::string& type, const std::string& name, int line) {
-    read_[{UpperCase(type), name}] = {importing_, line};
+    if (readFiles_.empty()) readFiles_.push_back(importing_);  // ImportFile adds each script it reads
+    read_[ReadKey(type, name)] = {readFiles_.size() - 1, line};
   };
   return *converter_;
+}
+
+std::string App::ReadKey(const std::string& typeName, const std::string& objectName) {
+  // A line break stands in no type name: the key cannot be made two ways.
+  std::string key = UpperCase(typeName);
+  key += '\n';
+  key += objectName;
+  return key;
 }
 
 int App::FindProject(const std::string& name) {

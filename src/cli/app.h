@@ -99,8 +99,12 @@ class App {
   std::vector<std::string> inputs_;  ///< convert: the scripts read
   std::string importing_;       ///< the script being read, for failures of its batches
   std::unordered_map<int, int> placed_;  ///< object key -> first line of its creation script in the output
-  /// (upper-case type, name) -> the script and line its text was read from in this run.
-  std::map<std::pair<std::string, std::string>, std::pair<std::string, int>> read_;
+  std::vector<std::string> readFiles_;   ///< the scripts read in this run, in order
+  /// ReadKey(type, name) -> the script (index in readFiles_) and line its text
+  /// was read from in this run. Filled for every object read, so a hash map
+  /// holding no copy of the script's name.
+  std::unordered_map<std::string, std::pair<std::size_t, int>> read_;
+  static std::string ReadKey(const std::string& typeName, const std::string& objectName);
 
 };
 

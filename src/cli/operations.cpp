@@ -171,6 +171,7 @@ bool App::ImportFile(const std::string& file, TOptAddScript options) {
   TConvertDataModule& cv = Converter();
   options.FileName = file;
   importing_ = file;
+  readFiles_.push_back(file);
   const std::size_t before = failures_.size();
   console_.SetLabel(fs::path(file).filename().string());
   try {
@@ -196,9 +197,9 @@ void App::ReportFailures(const std::vector<std::string>& inputs) {
     Failure& failure = failures_[reported_];
     if (failure.file.empty() && !failure.objectName.empty()) {
       // An object read in this run: its line is known from the reading.
-      const auto at = read_.find({UpperCase(failure.typeName), failure.objectName});
+      const auto at = read_.find(ReadKey(failure.typeName, failure.objectName));
       if (at != read_.end() && at->second.second > 0) {
-        failure.file = at->second.first;
+        failure.file = readFiles_[at->second.first];
         failure.line = at->second.second;
       }
     }

@@ -133,6 +133,15 @@ TEST_F(Convert, KeepGoingGeneratesWhatCompiledAndStillSaysObjectsFailed) {
   EXPECT_THAT(script, AllOf(HasSubstr("print 'T1'"), HasSubstr("print 'Fine'"), Not(HasSubstr("Broken"))));
 }
 
+TEST_F(Convert, AFailureNamesTheInputItWasReadFrom) {
+  Write("first.sql", "CREATE TABLE T0 (a int)\nGO\n");
+  Write("mixed.sql", kMixedScript);
+  const RunResult r = Ambrix({"convert", "-q", "--keep-going", "first.sql", "mixed.sql", "-o", "out.sql"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_THAT(r.err, HasSubstr("mixed.sql:6: error: Странная функция ROUND [procedure Broken]\n"));
+  EXPECT_THAT(r.err, Not(HasSubstr("first.sql:")));
+}
+
 TEST_F(Convert, KeepGoingPassesOverABatchThatDoesNotParse) {
   Write("bad.sql", std::string(kMixedScript) + "CREATE TABLE T2 (a int,\n  b varchar(10)\nGO\nCREATE TABLE T3 (a int)\nGO\n");
   const RunResult r = Ambrix({"convert", "-q", "-k", "bad.sql", "--types", "table"});
