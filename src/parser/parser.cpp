@@ -162,13 +162,53 @@ TTerm* TParser::PlainTermOf(std::string_view text) {
   return term;
 }
 
+namespace {
+// Bounds of the words a parser remembers: about a megabyte at most.
+constexpr std::size_t kMaxKnownWords = std::size_t{1} << 15;
+constexpr std::size_t kMaxKnownText = std::size_t{1} << 19;
+}  // namespace
+
+void TParser::ForgetKnownWords() {
+  known_.clear();
+  knownTexts_.clear();
+  knownSlots_.assign(2 * kMaxKnownWords, 0);
+}
+
+int TParser::KnownFirstTerm(std::string_view text, std::uint64_t hash) const {
+  if (knownSlots_.empty()) return -2;
+  const std::size_t mask = knownSlots_.size() - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t s = knownSlots_[slot];
+    if (s == 0) return -2;
+    const KnownWord& k = known_[s - 1];
+    if (k.hash == hash && SameBytes(std::string_view(knownTexts_).substr(k.offset, k.size), text)) return k.firstTerm;
+  }
+}
+
+void TParser::RememberFirstTerm(std::string_view text, std::uint64_t hash, int firstTerm) {
+  if (known_.size() >= kMaxKnownWords || knownTexts_.size() + text.size() > kMaxKnownText) ForgetKnownWords();
+  if (text.size() > kMaxKnownText) return;
+  const std::size_t mask = knownSlots_.size() - 1;
+  std::size_t slot = hash & mask;
+  while (knownSlots_[slot] != 0) slot = (slot + 1) & mask;
+  known_.push_back(KnownWord{hash, static_cast<std::uint32_t>(knownTexts_.size()),
+                             static_cast<std::uint32_t>(text.size()), firstTerm});
+  knownTexts_.append(text);
+  knownSlots_[slot] = static_cast<std::uint32_t>(known_.size());
+}
+
 [[gnu::always_inline]] inline TParser::Found TParser::FindTerm(int i, int entry) {
   const TTextWord& word = Words->Words(i);
-  int& first = entries_[static_cast<std::size_t>(entry)].firstTerm;
+  TextEntry& e = entries_[static_cast<std::size_t>(entry)];
+  int& first = e.firstTerm;
   if (first == -2) {
-    upperWord_.assign(word.Text);
-    UpperCaseInPlace(upperWord_);
-    first = Terms->IndexOfFirstUpperWord(upperWord_);
+    first = KnownFirstTerm(e.text, e.hash);
+    if (first == -2) {
+      upperWord_.assign(word.Text);
+      UpperCaseInPlace(upperWord_);
+      first = Terms->IndexOfFirstUpperWord(upperWord_);
+      RememberFirstTerm(e.text, e.hash, first);
+    }
   }
   if (first < 0) return {};
   const TTerm* term = Terms->Items(first);
@@ -380,6 +420,10 @@ void TParser::Parse(std::vector<std::string>& lines, TTermList& terms, TParserWo
     }
   } reset{*this};
   terms.Prepare();
+  if (terms.Preparation() != knownPreparation_ || knownSlots_.empty()) {
+    ForgetKnownWords();
+    knownPreparation_ = terms.Preparation();
+  }
   Words->Parse(lines, terms.Separators);
   if (Words->Count() == 0) return;
   arena_ = &result.PrepareArena();

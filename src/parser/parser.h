@@ -15,7 +15,8 @@ namespace ambrix {
 class TParseArena;
 
 /// Turns the lines of a batch into a nested parse result, driven by a term
-/// list. Reusable; keeps nothing between parses.
+/// list. Reusable; between parses it keeps only what it learnt of the term
+/// list (see `known_`).
 class TParser {
  public:
   /// The term list of the running parse; set only during `Parse`.
@@ -74,6 +75,24 @@ class TParser {
   std::vector<Pending> pending_;              // words waiting to become plain nodes
   std::vector<TextEntry> entries_;
   std::vector<std::uint32_t> slots_;          // open addressing: entry index + 1, 0 empty
+
+  // The first term of each word text met in earlier parses, while the term
+  // list stays as it was prepared (`knownPreparation_`): a script repeats its
+  // keywords and names from one object to the next, and upper-casing each one
+  // for the term list's index was a good part of a parse. Emptied when full.
+  struct KnownWord {
+    std::uint64_t hash;
+    std::uint32_t offset, size;  // the text in knownTexts_
+    int firstTerm;               // -1: none
+  };
+  /// The first term of `text` remembered from an earlier parse; -2 if none is.
+  int KnownFirstTerm(std::string_view text, std::uint64_t hash) const;
+  void RememberFirstTerm(std::string_view text, std::uint64_t hash, int firstTerm);
+  void ForgetKnownWords();
+  std::vector<KnownWord> known_;
+  std::vector<std::uint32_t> knownSlots_;  // open addressing: index in known_ + 1, 0 empty
+  std::string knownTexts_;
+  std::uint64_t knownPreparation_ = 0;
 };
 
 }  // namespace ambrix

@@ -1,6 +1,7 @@
 #include "parser/term_list.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "text/error.h"
 #include "text/utf8.h"
@@ -136,6 +137,8 @@ void TTermList::Prepare() {
   firstWordIndex_.clear();
   firstWordIndex_.reserve(terms_.size());
   for (int i = 0; i < Count(); ++i) firstWordIndex_.emplace(terms_[static_cast<std::size_t>(i)]->StartWords.front(), i);
+  static std::atomic<std::uint64_t> preparations{0};
+  preparation_ = ++preparations;
   Prepared = true;
 }
 

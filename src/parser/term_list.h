@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -63,6 +64,10 @@ class TTermList {
   void Sort();
   /// Sorts and collects `Separators` unless `Prepared`.
   void Prepare();
+  /// Tells one preparation from any other of any list: it changes whenever
+  /// Prepare does its work, so what was looked up in the list stays valid
+  /// while it stays the same. 0 before the first preparation.
+  std::uint64_t Preparation() const { return preparation_; }
   /// Frees all terms.
   void Clear();
 
@@ -72,6 +77,7 @@ class TTermList {
   // After Prepare: first index of each first start word (terms sharing a first
   // word are adjacent once sorted).
   std::unordered_map<std::string, int> firstWordIndex_;
+  std::uint64_t preparation_ = 0;
 
   int Register(std::unique_ptr<TTerm> term);
 };

@@ -188,6 +188,35 @@ TEST_F(ParserTest, ATermRegisteredBetweenParsesIsRecognised) {
   parser.Parse(lines, *dialect.Terms, result);
   EXPECT_EQ(result[0]->TypeName(), "DML");
   EXPECT_EQ(Dump(result), "GO x");
+  // Another list without the term, then this one again, with the same parser.
+  TestTerms other = MakeTestTerms({"INT"});
+  parser.Parse(lines, *other.Terms, result);
+  EXPECT_EQ(result[0]->Term->Kind, tkText);
+  parser.Parse(lines, *dialect.Terms, result);
+  EXPECT_EQ(result[0]->TypeName(), "DML");
+}
+
+TEST_F(ParserTest, KeepsRecognisingTermsPastTheWordsItCanRemember) {
+  // More distinct words than a parser remembers between parses, then the
+  // same terms again: every "int" and "char" is still a term.
+  TParser parser;
+  std::vector<std::string> lines;
+  for (int line = 0; line < 500; ++line) {
+    std::string text;
+    for (int w = 0; w < 100; ++w) text += "w" + std::to_string(line * 100 + w) + " ";
+    lines.push_back(text + "int CHAR");
+  }
+  for (int round = 0; round < 2; ++round) {
+    std::vector<std::string> copy = lines;
+    parser.Parse(copy, *dialect.Terms, result);
+    ASSERT_EQ(result.Count(), 500 * 102);
+    for (int line = 0; line < 500; ++line) {
+      EXPECT_EQ(Dump(*result.SubList(false, line * 102 + 100, line * 102 + 101)), "INT CHAR") << round << " " << line;
+    }
+  }
+  std::vector<std::string> small{"x int"};
+  parser.Parse(small, *dialect.Terms, result);
+  EXPECT_EQ(Dump(result), "x INT");
 }
 
 TEST_F(ParserTest, AChildListTakenOutOfTheTreeOutlivesIt) {
