@@ -94,6 +94,9 @@ TEST(CaseFoldKey, IsOneForTextsEqualIgnoringCaseAndBlanksAround) {
       {"ёлка", "ЁЛКА", "Ёлка"},
       {"ё", "Ё"},
       {"", "   ", "\t\r\n"},
+      {"constraint primary key", "CONSTRAINT PRIMARY KEY", " Constraint Primary KEY "},
+      {"таблица_заказов_2", "ТАБЛИЦА_ЗАКАЗОВ_2", "Таблица_Заказов_2"},
+      {"@az[`{~", "@AZ[`{~"},
   };
   for (const auto& texts : same) {
     for (const std::string& text : texts) {
@@ -107,6 +110,8 @@ TEST(CaseFoldKey, IsOneForTextsEqualIgnoringCaseAndBlanksAround) {
   const std::vector<std::pair<std::string, std::string>> different{
       {"dbo", "dbx"},   {"ab", "ba"},         {"dbo", "[dbo]"},         {"create table", "createtable"},
       {"a", ""},        {"заказ", "заказы"},  {"dbo", "dbo dbo"},       {"count (", "count"},
+      {"abcdefgh1", "abcdefgh2"}, {"abcdefghijklmnop", "abcdefghijklmnoq"}, {"@", "`"}, {"[", "{"},
+      {"a{", "A["},     {"ab", "a\xC0"},
   };
   for (const auto& [a, b] : different) EXPECT_NE(CaseFoldKey(a), CaseFoldKey(b)) << a << " / " << b;
 }
