@@ -283,6 +283,11 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   const StatementSet& statements = repository().statements();
 
   CompilePending(options);
+  // A private in-memory repository has just been filled with one script:
+  // with statistics the planner reads the objects in the order of their types
+  // instead of seeking every row from the name index (a file repository
+  // keeps the plans it always had).
+  if (repository().location().InMemory()) repository().Execute(QStringLiteral("analyze MetaObject"));
 
   Log("");
   Log("Сборка скрипта ...");
