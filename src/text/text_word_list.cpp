@@ -176,7 +176,9 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
       const auto c = static_cast<unsigned char>(line[p]);
       switch (kind[c]) {
         case kWord:
-          ++p;
+          // The bytes of a word, in a loop of their own.
+          do ++p;
+          while (p < n && kind[static_cast<unsigned char>(line[p])] == kWord);
           continue;
         case kBlank:
           if (start < p) emit(start, p);
