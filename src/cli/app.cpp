@@ -129,7 +129,9 @@ TConvertDataModule& App::Converter(bool inMemory) {
   converter_->OnProgressStart = [this](int max) { console_.Start(max); };
   converter_->OnProgress = [this](int position) { console_.Step(position); };
   converter_->OnSkipped = [this](const TSkippedFailure& skipped) {
-    Failure failure{skipped.ObjectName.empty() ? importing_ : std::string(), skipped.Line, skipped.TypeName,
+    // A batch that failed is in the script being read.
+    const bool batch = skipped.ObjectName.empty() && !readFiles_.empty();
+    Failure failure{batch ? readFiles_.back() : std::string(), skipped.Line, skipped.TypeName,
                     skipped.ObjectName, skipped.Message};
     failures_.push_back(std::move(failure));
     // Without --keep-going the first failure ends the run: it leaves the
@@ -138,8 +140,8 @@ TConvertDataModule& App::Converter(bool inMemory) {
   };
   converter_->OnScriptPlaced = [this](int objectId, int line) { placed_[objectId] = line; };
   converter_->OnObjectRead = [this](const std::string& type, const std::string& name, int line) {
-    if (readFiles_.empty()) readFiles_.push_back(importing_);  // ImportFile adds each script it reads
-    read_[ReadKey(type, name)] = {readFiles_.size() - 1, line};
+    // Objects are read while ImportFile reads their script, the last one listed.
+    if (!readFiles_.empty()) read_[ReadKey(type, name)] = {readFiles_.size() - 1, line};
   };
   return *converter_;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <map>
-#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "cli/cli_args.h"
@@ -97,9 +97,10 @@ class App {
   std::vector<Failure> failures_;
   std::size_t reported_ = 0;         ///< failures_ reported so far
   std::vector<std::string> inputs_;  ///< convert: the scripts read
-  std::string importing_;       ///< the script being read, for failures of its batches
   std::unordered_map<int, int> placed_;  ///< object key -> first line of its creation script in the output
-  std::vector<std::string> readFiles_;   ///< the scripts read in this run, in order
+  /// The scripts read in this run, in order; the last is the one being read,
+  /// which failures of its batches name.
+  std::vector<std::string> readFiles_;
   /// ReadKey(type, name) -> the script (index in readFiles_) and line its text
   /// was read from in this run. Filled for every object read, so a hash map
   /// holding no copy of the script's name.

@@ -170,7 +170,6 @@ bool App::CheckInput(const std::string& file) {
 bool App::ImportFile(const std::string& file, TOptAddScript options) {
   TConvertDataModule& cv = Converter();
   options.FileName = file;
-  importing_ = file;
   readFiles_.push_back(file);
   const std::size_t before = failures_.size();
   console_.SetLabel(fs::path(file).filename().string());

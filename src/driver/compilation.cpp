@@ -24,12 +24,8 @@ namespace {
 // "Имя предупреждения [%s] не найдено" for a kind the dialect has no row for.
 std::vector<QVariant> AlarmIds(TConvertDataModule& m, const TAlarmList& alarms) {
   std::vector<QVariant> ids;
-  ids.reserve(static_cast<std::size_t>(alarms.Count()));
-  for (int i = 0; i < alarms.Count(); ++i) {
-    const TAlarmObject& alarm = alarms.Items(i);
-    if (!m.LocateAlarm(alarm.VarName)) throw Error("Имя предупреждения [" + alarm.VarName + "] не найдено");
-    ids.push_back(m.dsAlarm.Value("Alarm_id"));
-  }
+  if (!m.FindAlarmIds(alarms, ids))
+    throw Error("Имя предупреждения [" + alarms.Items(static_cast<int>(ids.size())).VarName + "] не найдено");
   return ids;
 }
 
@@ -63,7 +59,9 @@ void TConvertDataModule::CompileObject() {
 
 void TConvertDataModule::StoreCompilation(const QVariant& objectId, const QString& destScript,
                                           const QString& dropScript, const TAlarmList& alarms, bool showInView) {
-  StoreCompiledObject(objectId, destScript, dropScript, alarms, !BatchCompile);
+  // Every alarm kind is checked before anything is stored, so that an
+  // unknown kind never leaves an object compiled with part of its alarms.
+  StoreCompiledObject(objectId, destScript, dropScript, alarms, AlarmIds(*this, alarms), !BatchCompile);
   if (showInView) {
     // The object view shows the new result at once; its row is never
     // written back.
@@ -75,22 +73,18 @@ void TConvertDataModule::StoreCompilation(const QVariant& objectId, const QStrin
 
 void TConvertDataModule::StoreCompiledObject(const QVariant& objectId, const QString& destScript,
                                              const QString& dropScript, const TAlarmList& alarms,
-                                             bool replaceAlarms) {
-  // Every alarm kind is checked before anything is stored, so that an
-  // unknown kind never leaves an object compiled with part of its alarms.
-  const std::vector<QVariant> ids = AlarmIds(*this, alarms);
+                                             const std::vector<QVariant>& alarmIds, bool replaceAlarms) {
   cmdDestScriptUpdate.SetParam("DestScript", destScript);
   cmdDestScriptUpdate.SetParam("DropScript", dropScript.isNull() ? QVariant() : QVariant(dropScript));
   cmdDestScriptUpdate.SetParam("Object_id", objectId);
   cmdDestScriptUpdate.Execute();
-  StoreAlarms(objectId.toInt(), alarms, ids, replaceAlarms);
+  StoreAlarms(objectId.toInt(), alarms, alarmIds, replaceAlarms);
 }
 
 QVariant TConvertDataModule::AppendCompiledObject(const std::string& objectName, const QVariant& parentId,
                                                   const QVariant& typeId, const QByteArray& sourceScript,
                                                   const QByteArray& destScript, const QByteArray& dropScript,
-                                                  const TAlarmList& alarms) {
-  const std::vector<QVariant> ids = AlarmIds(*this, alarms);
+                                                  const TAlarmList& alarms, const std::vector<QVariant>& alarmIds) {
   // SQLite's statement takes the UTF-8 bytes and casts them to text, which
   // spares a conversion to UTF-16 and back; the other backends take text.
   const bool bytes = repository().backend() == Backend::SQLite;
@@ -114,12 +108,12 @@ QVariant TConvertDataModule::AppendCompiledObject(const std::string& objectName,
     RunGuarded(
         [&] {
           OpenDataSet(dsScript);
-          if (dsScript.IsEmpty()) throw Error("Ошибка обработки обьекта: " + objectName);
+          if (dsScript.IsEmpty()) throw Error("Добавленный обьект не найден в репозитории: " + objectName);
           objectId = dsScript.Value("Object_id");
         },
         [&] { CloseDataSet(dsScript); });
   }
-  StoreAlarms(objectId.toInt(), alarms, ids, false);
+  StoreAlarms(objectId.toInt(), alarms, alarmIds, false);
   return objectId;
 }
 

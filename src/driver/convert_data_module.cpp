@@ -1,5 +1,6 @@
 #include "driver/convert_data_module.h"
 
+#include "conversion/alarm_object.h"
 #include "driver/core_workers.h"
 
 #include "text/error.h"
@@ -232,6 +233,16 @@ void TConvertDataModule::OpenAlarms(int dialectId) {
 }
 
 void TConvertDataModule::CloseAlarms() { CloseDataSet(dsAlarm); }
+
+bool TConvertDataModule::FindAlarmIds(const TAlarmList& alarms, std::vector<QVariant>& ids) {
+  ids.clear();
+  ids.reserve(static_cast<std::size_t>(alarms.Count()));
+  for (int i = 0; i < alarms.Count(); ++i) {
+    if (!LocateAlarm(alarms.Items(i).VarName)) return false;
+    ids.push_back(dsAlarm.Value("Alarm_id"));
+  }
+  return true;
+}
 
 bool TConvertDataModule::LocateAlarm(const std::string& varName) {
   if (!dsAlarm.IsOpen()) return false;

@@ -3,8 +3,8 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "conversion/convert_core.h"
@@ -194,6 +194,10 @@ class TConvertDataModule : public IObjectSourceLookup {
   void CloseAlarms();
   /// Moves dsAlarm to the alarm kind `varName` (case ignored); false when none.
   bool LocateAlarm(const std::string& varName);
+  /// Puts into `ids` the key of the alarm row of each alarm's kind, in the
+  /// list's order. False at the first kind the dialect has no row for: `ids`
+  /// then holds the keys of the alarms before it.
+  bool FindAlarmIds(const TAlarmList& alarms, std::vector<QVariant>& ids);
   /// Opens the alarm view of a project, then calls OnAlarmsChanged.
   void OpenAlarmObjects(int projectId);
   /// Re-opens the alarm view with its current project, then calls OnAlarmsChanged.
@@ -231,18 +235,18 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// open on that object.
   void StoreCompilation(const QVariant& objectId, const QString& destScript, const QString& dropScript,
                         const TAlarmList& alarms, bool showInView);
-  /// The repository part of StoreCompilation: the scripts, then the alarms;
-  /// with `replaceAlarms` the alarms the object had are deleted first. Raises
-  /// "Имя предупреждения [%s] не найдено" before anything is changed.
+  /// The repository part of StoreCompilation: the scripts, then the alarms
+  /// (their kinds' keys in `alarmIds`, see FindAlarmIds); with
+  /// `replaceAlarms` the alarms the object had are deleted first.
   void StoreCompiledObject(const QVariant& objectId, const QString& destScript, const QString& dropScript,
-                           const TAlarmList& alarms, bool replaceAlarms);
+                           const TAlarmList& alarms, const std::vector<QVariant>& alarmIds, bool replaceAlarms);
   /// Stores a new object of the open project together with its compilation
-  /// result and alarms; the scripts are UTF-8 (`dropScript` null: none).
-  /// Returns the object's key. Raises "Имя предупреждения [%s] не найдено"
-  /// before anything is stored.
+  /// result and alarms (their kinds' keys in `alarmIds`); the scripts are
+  /// UTF-8 (`dropScript` null: none). Returns the object's key.
   QVariant AppendCompiledObject(const std::string& objectName, const QVariant& parentId, const QVariant& typeId,
                                 const QByteArray& sourceScript, const QByteArray& destScript,
-                                const QByteArray& dropScript, const TAlarmList& alarms);
+                                const QByteArray& dropScript, const TAlarmList& alarms,
+                                const std::vector<QVariant>& alarmIds);
   /// Runs the analyzer of `TypeName` on `Words`; false when there is none.
   bool ConvertObject(const std::string& TypeName, const std::string& ParentName, const std::string& ObjectName,
                      TParserWordList& Words, std::vector<std::string>& DestLines,

@@ -2,11 +2,11 @@
 
 #include <functional>
 #include <map>
-#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <QSqlDatabase>

@@ -56,7 +56,6 @@ auto ReadingScript(const std::string& fileName, Read&& read) {
 // around it, ends a batch.
 bool IsBatchEnd(std::string_view line) { return EqualsUpper(Trim(line), "GO"); }
 
-// The text stored for an object: its lines, each followed by CR LF, trimmed.
 // `lines` joined as JoinLines joins them, made straight into the byte array
 // the repository is given (a std::string first would be copied once more).
 QByteArray JoinedBytes(const std::vector<std::string>& lines) {
@@ -349,15 +348,6 @@ bool FitsStoredNames(const TConvertDataModule& m, const TSQLObject& object, cons
   return parent != m.StoredObjectNames.end() && parent->second == object.ParentName;
 }
 
-// Whether the dialect has every alarm kind of `compiled`: storing an unknown
-// kind fails, and an object whose result cannot be stored waits for the
-// compilation run, which reports the failure for that object as always.
-bool KnowsAlarmKinds(TConvertDataModule& m, const TReadCompilation& compiled) {
-  for (int i = 0; i < compiled.Alarms.Count(); ++i)
-    if (!m.LocateAlarm(compiled.Alarms.Items(i).VarName)) return false;
-  return true;
-}
-
 // Stores the objects a batch yielded (the batch is in BatchLines); `texts`
 // are their stored texts (ObjectTexts), `compiled` what compiling them at
 // reading gave (empty: not compiled).
@@ -385,7 +375,12 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
     }
 
     QVariant objectId;
-    bool withResult = false;  // stored with what compiling it at reading gave
+    // Stored with what compiling it at reading gave. The dialect must have
+    // every alarm kind of the result (`alarmIds`): an object whose result
+    // cannot be stored waits for the compilation run, which reports the
+    // failure for that object as always.
+    bool withResult = false;
+    std::vector<QVariant> alarmIds;
     if (exists) {
       objectId = m.dsScript.Value("Object_id");
       const std::string storedName = m.dsScript.Text("Object");
@@ -399,22 +394,25 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
       // A replaced object keeps the parent it was stored with, which is not
       // known here.
       withResult = object.ParentName.empty() && FitsStoredNames(m, object, storedName, QVariant(), result) &&
-                   KnowsAlarmKinds(m, *result);
+                   m.FindAlarmIds(result->Alarms, alarmIds);
       if (withResult) {
         for (const std::string& line : result->Logs) m.Log(line);
         // The object loses the alarms of its old source.
-        m.StoreCompiledObject(objectId, QString::fromUtf8(result->DestScript),
-                              result->DropScript.isNull() ? QString() : QString::fromUtf8(result->DropScript),
-                              result->Alarms, true);
+        StoreObject(m, object, [&] {
+          m.StoreCompiledObject(objectId, QString::fromUtf8(result->DestScript),
+                                result->DropScript.isNull() ? QString() : QString::fromUtf8(result->DropScript),
+                                result->Alarms, alarmIds, true);
+        });
       }
     } else {
       QVariant parentId;  // null: no parent
       if (!object.ParentName.empty()) parentId = FindParent(m, object.ParentName);
-      withResult = FitsStoredNames(m, object, object.ObjectName, parentId, result) && KnowsAlarmKinds(m, *result);
+      withResult =
+          FitsStoredNames(m, object, object.ObjectName, parentId, result) && m.FindAlarmIds(result->Alarms, alarmIds);
       StoreObject(m, object, [&] {
         if (withResult) {
           objectId = m.AppendCompiledObject(object.ObjectName, parentId, typeId, text, result->DestScript,
-                                            result->DropScript, result->Alarms);
+                                            result->DropScript, result->Alarms, alarmIds);
           return;
         }
         m.cmdScriptAppend.SetParam("Object", QString::fromStdString(object.ObjectName));
