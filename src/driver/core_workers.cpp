@@ -62,6 +62,15 @@ std::unique_ptr<TCoreJob> TCoreWorkers::Take() {
       answered_.notify_all();
       continue;
     }
+    if (!queued_.empty()) {
+      TCoreJob* job = queued_.front();
+      queued_.pop_front();
+      lock.unlock();
+      RunHere(*job);
+      lock.lock();
+      job->done_ = true;
+      continue;
+    }
     progress_.wait(lock, [&] { return inOrder_.front()->done_ || !requests_.empty(); });
   }
   std::unique_ptr<TCoreJob> job = std::move(inOrder_.front());
@@ -76,6 +85,28 @@ void TCoreWorkers::Answer(Request& request) {
     request.lines = sources_.OpenObjectSource(request.name);
   } catch (...) {
     request.failure = std::current_exception();
+  }
+}
+
+void TCoreWorkers::RunHere(TCoreJob& job) {
+  if (!own_ && !ownSetupFailure_) {
+    auto core = std::make_unique<TConvertCore>();
+    try {
+      setup_(*core);
+      core->Context.Sources = &sources_;
+      own_ = std::move(core);
+    } catch (...) {
+      ownSetupFailure_ = std::current_exception();
+    }
+  }
+  if (ownSetupFailure_) {
+    job.Failure = ownSetupFailure_;
+    return;
+  }
+  try {
+    job.Run(*own_);
+  } catch (...) {
+    job.Failure = std::current_exception();
   }
 }
 

@@ -38,8 +38,12 @@ class TCoreJob {
 /// thread: the terms of the open dialect and the registries the jobs need).
 /// The source look-up of the workers' cores (the bound-default form of a
 /// default constraint) is answered by `sources` on the operation's thread,
-/// while it waits in Take. Every member is called from the operation's
-/// thread; the destructor cancels what is still queued and joins.
+/// while it waits in Take. Rather than wait idle for a job the workers have
+/// not finished, the operation's thread runs the next job not yet started
+/// itself, on a core of its own made by `setup` the first time: on a
+/// machine with few cores the workers are what a run waits for. Every
+/// member is called from the operation's thread; the destructor cancels
+/// what is still queued and joins.
 class TCoreWorkers {
  public:
   TCoreWorkers(int workerCount, std::function<void(TConvertCore&)> setup, IObjectSourceLookup& sources);
@@ -77,6 +81,8 @@ class TCoreWorkers {
 
   void WorkerLoop();
   void Answer(Request& request);
+  // Runs `job` on the operation's thread, with its own core.
+  void RunHere(TCoreJob& job);
 
   std::function<void(TConvertCore&)> setup_;
   IObjectSourceLookup& sources_;
@@ -91,6 +97,10 @@ class TCoreWorkers {
   std::deque<Request*> requests_;                  ///< look-ups waiting for an answer
   bool stop_ = false;
   std::vector<std::thread> threads_;
+  // The operation thread's core for the jobs it runs itself; made on the
+  // first one. Its look-up reads `sources` directly.
+  std::unique_ptr<TConvertCore> own_;
+  std::exception_ptr ownSetupFailure_;
 };
 
 /// A job of several small pieces of work run in turn on one worker: handing
