@@ -166,12 +166,26 @@ namespace {
 // Bounds of the words a parser remembers: about a megabyte at most.
 constexpr std::size_t kMaxKnownWords = std::size_t{1} << 15;
 constexpr std::size_t kMaxKnownText = std::size_t{1} << 19;
+// The slot table starts small and doubles as words come, up to twice
+// kMaxKnownWords slots: a parser made for one short parse (a name, a
+// default's text) must not clear a quarter of a megabyte first.
+constexpr std::size_t kFirstKnownSlots = 256;
 }  // namespace
 
 void TParser::ForgetKnownWords() {
   known_.clear();
   knownTexts_.clear();
-  knownSlots_.assign(2 * kMaxKnownWords, 0);
+  knownSlots_.assign(kFirstKnownSlots, 0);
+}
+
+void TParser::GrowKnownSlots() {
+  knownSlots_.assign(2 * knownSlots_.size(), 0);
+  const std::size_t mask = knownSlots_.size() - 1;
+  for (std::size_t i = 0; i < known_.size(); ++i) {
+    std::size_t slot = known_[i].hash & mask;
+    while (knownSlots_[slot] != 0) slot = (slot + 1) & mask;
+    knownSlots_[slot] = static_cast<std::uint32_t>(i + 1);
+  }
 }
 
 int TParser::KnownFirstTerm(std::string_view text, std::uint64_t hash) const {
@@ -188,6 +202,8 @@ int TParser::KnownFirstTerm(std::string_view text, std::uint64_t hash) const {
 void TParser::RememberFirstTerm(std::string_view text, std::uint64_t hash, int firstTerm) {
   if (known_.size() >= kMaxKnownWords || knownTexts_.size() + text.size() > kMaxKnownText) ForgetKnownWords();
   if (text.size() > kMaxKnownText) return;
+  // At most half the slots are taken, so that a probe ends soon.
+  if (2 * (known_.size() + 1) > knownSlots_.size()) GrowKnownSlots();
   const std::size_t mask = knownSlots_.size() - 1;
   std::size_t slot = hash & mask;
   while (knownSlots_[slot] != 0) slot = (slot + 1) & mask;

@@ -89,6 +89,7 @@ class TParser {
   int KnownFirstTerm(std::string_view text, std::uint64_t hash) const;
   void RememberFirstTerm(std::string_view text, std::uint64_t hash, int firstTerm);
   void ForgetKnownWords();
+  void GrowKnownSlots();
   std::vector<KnownWord> known_;
   std::vector<std::uint32_t> knownSlots_;  // open addressing: index in known_ + 1, 0 empty
   std::string knownTexts_;
