@@ -77,8 +77,9 @@ class RecordingHooks {
 };
 
 /// Runs `body` on the modal dialog of type T as soon as it is shown. If no
-/// such dialog shows within five seconds, every modal widget is closed so
-/// the test fails instead of hanging.
+/// such dialog shows within thirty seconds, every modal widget is closed so
+/// the test fails instead of hanging (the guard is generous: on a loaded
+/// machine the work before a dialog may take seconds).
 template <class T>
 void WhenModal(std::function<void(T*)> body) {
   auto* timer = new QTimer;
@@ -92,7 +93,7 @@ void WhenModal(std::function<void(T*)> body) {
       body(dialog);
       return;
     }
-    if (clock->elapsed() > 5000) {
+    if (clock->elapsed() > 30000) {
       timer->stop();
       timer->deleteLater();
       delete clock;
