@@ -1,6 +1,7 @@
 #include "conversion/analizer_object.h"
 
 #include "text/string_helpers.h"
+#include "text/utf8.h"
 
 namespace ambrix {
 
@@ -14,10 +15,10 @@ const TConvertContext& TAnalizerObject::Context() const {
 }
 
 int TAnalizerObjectList::IndexOfTypeName(int StartIndex, const std::string& TypeName) const {
-  const std::string wanted = UpperTrim(TypeName);
+  const std::string_view wanted = Trim(TypeName);
   if (StartIndex < 0) StartIndex = 0;
   for (int i = StartIndex; i < Count(); ++i)
-    if (UpperTrim(items_[static_cast<size_t>(i)]->GetTypeName()) == wanted) return i;
+    if (EqualsUpper(wanted, typeNames_[static_cast<size_t>(i)])) return i;
   return -1;
 }
 

@@ -6,6 +6,7 @@
 
 #include "recognition/convert_context.h"
 #include "text/error.h"
+#include "text/string_helpers.h"
 
 namespace ambrix {
 
@@ -76,6 +77,7 @@ class TAnalizerObjectList {
     if (IndexOfClass<T>() != -1) throw Error("Анализатор обьектов уже зарегистрирован");
     auto analizer = std::make_unique<T>();
     analizer->owner_ = this;
+    typeNames_.push_back(UpperTrim(analizer->GetTypeName()));
     items_.push_back(std::move(analizer));
     return Count() - 1;
   }
@@ -95,7 +97,10 @@ class TAnalizerObjectList {
   TAnalizerObject& Items(int Index) const { return *items_.at(static_cast<size_t>(Index)); }
   int Count() const { return static_cast<int>(items_.size()); }
   /// Frees every analyzer (closing a project).
-  void Clear() { items_.clear(); }
+  void Clear() {
+    items_.clear();
+    typeNames_.clear();
+  }
 
   /// `BeginCompile` / `EndCompile` of every analyzer, in registry order: the
   /// frame of a whole compilation run.
@@ -107,6 +112,9 @@ class TAnalizerObjectList {
  private:
   const TConvertContext* context_;
   std::vector<std::unique_ptr<TAnalizerObject>> items_;
+  // The type name of each analyzer, trimmed and upper-cased once: the
+  // look-up by type runs for every object converted.
+  std::vector<std::string> typeNames_;
 };
 
 }  // namespace ambrix

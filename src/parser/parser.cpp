@@ -259,8 +259,10 @@ void TParser::RememberFirstTerm(std::string_view text, std::uint64_t hash, int f
       const int w = i + static_cast<int>(joinedEnds_.size());
       if (w < Words->Count()) {
         if (!joinedEnds_.empty()) joined_.push_back(' ');
-        joined_.append(Words->Words(w).Text);
-        UpperCaseInPlace(joined_);
+        // Only the new word is upper-cased: the words before it already are.
+        upperWord_.assign(Words->Words(w).Text);
+        UpperCaseInPlace(upperWord_);
+        joined_.append(upperWord_);
       }
       joinedEnds_.push_back(joined_.size());
     }
