@@ -18,9 +18,16 @@ int TerminalWidth(std::FILE* stream) {
 }  // namespace
 
 Console::Console(std::FILE* stream, bool quiet)
-    : stream_(stream), quiet_(quiet), bar_(!quiet && isatty(fileno(stream)) == 1) {}
+    : stream_(stream), quiet_(quiet), bar_(!quiet && isatty(fileno(stream)) == 1),
+      flushed_(std::chrono::steady_clock::now()) {
+  // Before anything is written to the stream, as setvbuf requires.
+  std::setvbuf(stream_, nullptr, _IOFBF, std::size_t{1} << 16);
+}
 
-Console::~Console() { Finish(); }
+Console::~Console() {
+  Finish();
+  std::fflush(stream_);
+}
 
 void Console::Log(const std::string& line) {
   if (quiet_) return;
@@ -31,8 +38,25 @@ void Console::Report(const std::string& line) {
   Erase();
   std::fputs(line.c_str(), stream_);
   std::fputc('\n', stream_);
-  if (shown_) Draw();
+  Pace();
+}
+
+void Console::Pace() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - flushed_ < std::chrono::milliseconds(100)) return;
+  Flush();
+}
+
+void Console::Flush() {
+  flushed_ = std::chrono::steady_clock::now();
+  // Drawn over itself when it is still the last line, under the log lines
+  // written since when it is not.
+  if (shown_ && (!onScreen_ || Percent() != drawnPercent_)) Draw();
   std::fflush(stream_);
+}
+
+int Console::Percent() const {
+  return max_ > 0 ? static_cast<int>(100LL * std::min(position_, max_) / max_) : 100;
 }
 
 void Console::Start(int max) {
@@ -41,28 +65,26 @@ void Console::Start(int max) {
   drawnCells_ = drawnPercent_ = -1;
   if (!bar_) return;
   shown_ = true;
-  Draw();
+  Flush();
 }
 
 void Console::Step(int position) {
   position_ = position;
   if (!shown_) return;
   // Redraw only when the picture changes: millions of steps must stay cheap.
-  const int percent = max_ > 0 ? static_cast<int>(100LL * std::min(position_, max_) / max_) : 100;
-  if (percent == drawnPercent_) return;
-  Draw();
+  if (Percent() == drawnPercent_) return;
+  Pace();
 }
 
 void Console::Finish() {
-  if (!shown_) return;
   Erase();
   shown_ = false;
-  std::fflush(stream_);
+  Flush();
 }
 
 void Console::Draw() {
   if (!bar_) return;
-  const int percent = max_ > 0 ? static_cast<int>(100LL * std::min(position_, max_) / max_) : 100;
+  const int percent = Percent();
   const int width = TerminalWidth(stream_);
   std::string label = label_;
   const int cells = std::clamp(width - static_cast<int>(label.size()) - 10, 10, 50);
@@ -71,14 +93,15 @@ void Console::Draw() {
                      std::string(static_cast<std::size_t>(cells - filled), ' ') + "] " + std::to_string(percent) + "%";
   std::fputs(line.c_str(), stream_);
   std::fputs("\033[K", stream_);
-  std::fflush(stream_);
+  onScreen_ = true;
   drawnPercent_ = percent;
   drawnCells_ = filled;
 }
 
 void Console::Erase() {
-  if (!shown_) return;
+  if (!onScreen_) return;
   std::fputs("\r\033[K", stream_);
+  onScreen_ = false;
 }
 
 }  // namespace ambrix::cli

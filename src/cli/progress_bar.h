@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -9,6 +10,12 @@ namespace ambrix::cli {
 /// only when the stream is a terminal and the output is not quiet; a log
 /// line clears it, is written, and the bar is drawn again under it. With
 /// `quiet`, log lines are dropped too.
+///
+/// A run logs a line or two per object: hundreds of thousands for a large
+/// script. The stream is given a buffer, and what was written reaches it at
+/// most every tenth of a second (the bar drawn again each time), on Finish
+/// and when the console goes; one write per line made the log cost more
+/// than the conversion it reports.
 class Console {
  public:
   Console(std::FILE* stream, bool quiet);
@@ -26,7 +33,7 @@ class Console {
   void SetLabel(const std::string& label) { label_ = label; }
   /// Before step `position` (1-based).
   void Step(int position);
-  /// Removes the bar (the operation ended).
+  /// Removes the bar (the operation ended) and writes out what is buffered.
   void Finish();
 
   bool BarEnabled() const { return bar_; }
@@ -34,11 +41,18 @@ class Console {
  private:
   void Draw();
   void Erase();
+  // Writes out the buffer, with the bar under the lines, when the last time
+  // is a tenth of a second ago.
+  void Pace();
+  void Flush();
+  int Percent() const;
 
   std::FILE* stream_;
   bool quiet_;
   bool bar_;
-  bool shown_ = false;
+  bool shown_ = false;     // an operation with a bar is under way
+  bool onScreen_ = false;  // the bar is the last thing written
+  std::chrono::steady_clock::time_point flushed_;
   std::string label_;
   int max_ = 0;
   int position_ = 0;

@@ -81,6 +81,33 @@ TEST_F(Convert, WritesTheScriptBesideTheFirstInputAndLeavesNoRepository) {
   EXPECT_THAT(r.err, Not(HasSubstr("\033[")));  // no progress bar on a pipe
 }
 
+TEST_F(Convert, OnATerminalTheBarIsDrawnBetweenTheLogLinesAndGoneAtTheEnd) {
+  std::filesystem::copy_file(Example("demo.sql"), dir_ / "demo.sql");
+  const RunResult piped = Ambrix({"convert", "demo.sql"});
+  const RunResult shown = AmbrixOnTerminal({"convert", "demo.sql"});
+  ASSERT_EQ(shown.exitCode, piped.exitCode) << shown.err;
+  EXPECT_THAT(shown.err, HasSubstr("] 0%\033[K"));  // the bar was drawn
+
+  // A frame is followed by the next frame or by what erases it: never by
+  // a log line written on after the bar.
+  const std::regex frame(R"(\r[^\r\n]*\] [0-9]+%\x1b\[K)");
+  int frames = 0;
+  for (auto it = std::sregex_iterator(shown.err.begin(), shown.err.end(), frame); it != std::sregex_iterator(); ++it) {
+    ++frames;
+    const std::size_t after = static_cast<std::size_t>(it->position() + it->length());
+    EXPECT_TRUE(after < shown.err.size() && shown.err[after] == '\r') << shown.err.substr(after, 40);
+  }
+  EXPECT_GE(frames, 1);
+
+  // Without the bar's frames and what erases them, the terminal got every
+  // line a pipe gets, whole and in the same order (its line ends are CR LF).
+  std::string text = std::regex_replace(shown.err, frame, "");
+  text = std::regex_replace(text, std::regex(R"(\r\x1b\[K)"), "");
+  EXPECT_EQ(Lines(text), Lines(piped.err));
+  // The last thing on the terminal is the summary line, not a bar.
+  EXPECT_THAT(shown.err.substr(shown.err.rfind("ambrix: wrote")), Not(HasSubstr("%")));
+}
+
 TEST_F(Convert, WarningsPointAtTheirWordInTheGeneratedFile) {
   std::filesystem::copy_file(Example("demo.sql"), dir_ / "demo.sql");
   Write("mixed.sql", kMixedScript);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,9 +23,20 @@ void CliTest::TearDown() {
   std::filesystem::remove_all(dir_, ignored);
 }
 
-RunResult CliTest::Ambrix(const std::vector<std::string>& args) {
+RunResult CliTest::Ambrix(const std::vector<std::string>& args) { return Run(args, false); }
+
+RunResult CliTest::AmbrixOnTerminal(const std::vector<std::string>& args) { return Run(args, true); }
+
+RunResult CliTest::Run(const std::vector<std::string>& args, bool terminal) {
   int outPipe[2], errPipe[2];
-  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) ADD_FAILURE() << "pipe failed";
+  if (pipe(outPipe) != 0) ADD_FAILURE() << "pipe failed";
+  if (terminal) {
+    // errPipe[0] reads what the program's terminal shows; errPipe[1] is
+    // the terminal itself.
+    if (openpty(&errPipe[0], &errPipe[1], nullptr, nullptr, nullptr) != 0) ADD_FAILURE() << "openpty failed";
+  } else if (pipe(errPipe) != 0) {
+    ADD_FAILURE() << "pipe failed";
+  }
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(outPipe[1], 1);

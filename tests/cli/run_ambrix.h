@@ -24,6 +24,9 @@ class CliTest : public ::testing::Test {
 
   /// Runs `ambrix args...` in the test folder, stdin from /dev/null.
   RunResult Ambrix(const std::vector<std::string>& args);
+  /// The same with stderr on a terminal (a pseudo-terminal whose reading
+  /// end the test holds): `err` is what the terminal was sent.
+  RunResult AmbrixOnTerminal(const std::vector<std::string>& args);
 
   /// Writes a file in the test folder; returns its path.
   std::filesystem::path Write(const std::string& name, const std::string& bytes);
@@ -32,6 +35,9 @@ class CliTest : public ::testing::Test {
   std::string RepositoryFile(const std::string& name = "repo.sqlite3") const;
 
   std::filesystem::path dir_;
+
+ private:
+  RunResult Run(const std::vector<std::string>& args, bool terminal);
 };
 
 /// The lines of a text (without line ends; CR LF and LF both end lines).
