@@ -179,6 +179,16 @@ bool IsSelected(const std::vector<std::string>& selectedTypes, const std::string
   return false;
 }
 
+// Whether `text` split into lines as SplitLines splits it gives `lines`;
+// the lines are compared where they stand, not copied out first.
+bool HasLines(std::string_view text, const std::vector<std::string>& lines) {
+  TLineReader reader(text);
+  std::size_t k = 0;
+  for (std::string_view line; reader.Next(line); ++k)
+    if (k == lines.size() || line != lines[k]) return false;
+  return k == lines.size();
+}
+
 // What compiling an object while its script is read gave.
 struct TReadCompilation {
   bool Converted = false;          ///< false: left to the compilation run
@@ -225,14 +235,16 @@ std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFra
     const std::string typeName = UpperCase(object.TypeName);
     if (!IsSelected(selectedTypes, typeName)) continue;
     TReadCompilation& result = results[static_cast<std::size_t>(i)];
-    std::vector<std::string> destLines = SplitLines(View(texts[static_cast<std::size_t>(i)]));
+    const std::string_view text = View(texts[static_cast<std::size_t>(i)]);
+    std::vector<std::string> destLines;  // the object's lines to parse; then what converting it gave
     std::vector<std::string> dropLines;
     try {
-      if (batchParsed && destLines == batchLines) {
+      if (batchParsed && HasLines(text, batchLines)) {
         // The lines were normalised by that parse, and parsing them again gives the same words.
         batchParsed = false;
       } else {
         batchParsed = false;
+        destLines = SplitLines(text);
         core.Parser.Parse(destLines, core.Terms, core.Words);
       }
       result.Converted = ConvertObject(core.Analizers, typeName, object.ParentName, object.ObjectName, core.Words,
