@@ -15,6 +15,8 @@ int TerminalWidth(std::FILE* stream) {
   return 80;
 }
 
+constexpr std::chrono::milliseconds kFlushEvery{100};
+
 }  // namespace
 
 Console::Console(std::FILE* stream, bool quiet)
@@ -22,11 +24,26 @@ Console::Console(std::FILE* stream, bool quiet)
       flushed_(std::chrono::steady_clock::now()) {
   // Before anything is written to the stream, as setvbuf requires.
   std::setvbuf(stream_, nullptr, _IOFBF, std::size_t{1} << 16);
+  // Quiet, only diagnostics and errors are written, at the end of a run.
+  if (!quiet_) writer_ = std::thread([this] { WriterLoop(); });
 }
 
 Console::~Console() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  stop_.notify_all();
+  if (writer_.joinable()) writer_.join();
   Finish();
-  std::fflush(stream_);
+}
+
+void Console::WriterLoop() {
+  std::unique_lock lock(mutex_);
+  while (!stopping_) {
+    stop_.wait_for(lock, kFlushEvery);
+    if (!stopping_ && (pending_ || (shown_ && Percent() != drawnPercent_))) Pace();
+  }
 }
 
 void Console::Log(const std::string& line) {
@@ -35,20 +52,22 @@ void Console::Log(const std::string& line) {
 }
 
 void Console::Report(const std::string& line) {
+  std::lock_guard lock(mutex_);
   Erase();
   std::fputs(line.c_str(), stream_);
   std::fputc('\n', stream_);
+  pending_ = true;
   Pace();
 }
 
 void Console::Pace() {
-  const auto now = std::chrono::steady_clock::now();
-  if (now - flushed_ < std::chrono::milliseconds(100)) return;
+  if (std::chrono::steady_clock::now() - flushed_ < kFlushEvery) return;
   Flush();
 }
 
 void Console::Flush() {
   flushed_ = std::chrono::steady_clock::now();
+  pending_ = false;
   // Drawn over itself when it is still the last line, under the log lines
   // written since when it is not.
   if (shown_ && (!onScreen_ || Percent() != drawnPercent_)) Draw();
@@ -56,27 +75,33 @@ void Console::Flush() {
 }
 
 int Console::Percent() const {
-  return max_ > 0 ? static_cast<int>(100LL * std::min(position_, max_) / max_) : 100;
+  const int position = position_.load(std::memory_order_relaxed);
+  return max_ > 0 ? static_cast<int>(100LL * std::min(position, max_) / max_) : 100;
 }
 
 void Console::Start(int max) {
+  std::lock_guard lock(mutex_);
   max_ = std::max(max, 0);
   position_ = 0;
-  drawnCells_ = drawnPercent_ = -1;
+  drawnPercent_ = -1;
   if (!bar_) return;
   shown_ = true;
   Flush();
 }
 
+void Console::SetLabel(const std::string& label) {
+  std::lock_guard lock(mutex_);
+  label_ = label;
+}
+
 void Console::Step(int position) {
-  position_ = position;
-  if (!shown_) return;
-  // Redraw only when the picture changes: millions of steps must stay cheap.
-  if (Percent() == drawnPercent_) return;
-  Pace();
+  // Millions of steps must stay cheap: the writer thread draws the bar again
+  // when its picture has changed.
+  position_.store(position, std::memory_order_relaxed);
 }
 
 void Console::Finish() {
+  std::lock_guard lock(mutex_);
   Erase();
   shown_ = false;
   Flush();
@@ -86,16 +111,15 @@ void Console::Draw() {
   if (!bar_) return;
   const int percent = Percent();
   const int width = TerminalWidth(stream_);
-  std::string label = label_;
-  const int cells = std::clamp(width - static_cast<int>(label.size()) - 10, 10, 50);
+  const int cells = std::clamp(width - static_cast<int>(label_.size()) - 10, 10, 50);
   const int filled = cells * percent / 100;
-  std::string line = "\r" + label + (label.empty() ? "" : " ") + "[" + std::string(static_cast<std::size_t>(filled), '#') +
+  std::string line = "\r" + label_ + (label_.empty() ? "" : " ") + "[" +
+                     std::string(static_cast<std::size_t>(filled), '#') +
                      std::string(static_cast<std::size_t>(cells - filled), ' ') + "] " + std::to_string(percent) + "%";
   std::fputs(line.c_str(), stream_);
   std::fputs("\033[K", stream_);
   onScreen_ = true;
   drawnPercent_ = percent;
-  drawnCells_ = filled;
 }
 
 void Console::Erase() {

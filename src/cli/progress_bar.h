@@ -1,8 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace ambrix::cli {
 
@@ -12,10 +16,14 @@ namespace ambrix::cli {
 /// `quiet`, log lines are dropped too.
 ///
 /// A run logs a line or two per object: hundreds of thousands for a large
-/// script. The stream is given a buffer, and what was written reaches it at
-/// most every tenth of a second (the bar drawn again each time), on Finish
-/// and when the console goes; one write per line made the log cost more
-/// than the conversion it reports.
+/// script, and one write per line (and one redraw of the bar) made the log
+/// cost more than the conversion it reports. The stream is given a buffer;
+/// what was written reaches the stream a tenth of a second later at most,
+/// the bar drawn again each time: a writer thread of the console writes out
+/// what a quiet spell of the run (a long query, say) would otherwise hold
+/// back. Finish and the end of the console write out the rest.
+///
+/// Every member is called from one thread, the one of the run.
 class Console {
  public:
   Console(std::FILE* stream, bool quiet);
@@ -30,7 +38,7 @@ class Console {
 
   /// A long operation of `max` steps starts; `label` names it on the bar.
   void Start(int max);
-  void SetLabel(const std::string& label) { label_ = label; }
+  void SetLabel(const std::string& label);
   /// Before step `position` (1-based).
   void Step(int position);
   /// Removes the bar (the operation ended) and writes out what is buffered.
@@ -39,6 +47,7 @@ class Console {
   bool BarEnabled() const { return bar_; }
 
  private:
+  // The members below run with mutex_ held.
   void Draw();
   void Erase();
   // Writes out the buffer, with the bar under the lines, when the last time
@@ -47,17 +56,24 @@ class Console {
   void Flush();
   int Percent() const;
 
+  void WriterLoop();
+
   std::FILE* stream_;
-  bool quiet_;
-  bool bar_;
+  const bool quiet_;
+  const bool bar_;
+  std::mutex mutex_;
+  std::condition_variable stop_;
+  bool stopping_ = false;
+  bool pending_ = false;   // written to the buffer and not yet to the stream
   bool shown_ = false;     // an operation with a bar is under way
   bool onScreen_ = false;  // the bar is the last thing written
   std::chrono::steady_clock::time_point flushed_;
   std::string label_;
   int max_ = 0;
-  int position_ = 0;
-  int drawnCells_ = -1;
-  int drawnPercent_ = -1;
+  // Set by Step without the lock: steps are many, and most change nothing.
+  std::atomic<int> position_ = 0;
+  std::atomic<int> drawnPercent_ = -1;
+  std::thread writer_;  // last: it starts once the rest is made
 };
 
 }  // namespace ambrix::cli
