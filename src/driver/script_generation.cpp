@@ -29,20 +29,6 @@ namespace {
 constexpr std::string_view kHeaderStart = "/******************************************************";
 constexpr std::string_view kHeaderEnd = "*******************************************************/";
 
-// The number of line breaks in `text` (CR LF, LF and CR each count once).
-int LineBreaks(std::string_view text) {
-  // Found with memchr: a stored script runs to thousands of bytes, and a
-  // byte-by-byte loop over the whole file was a good part of writing it.
-  std::size_t count = CountChar(text, '\n');
-  // A CR counts where no LF follows it.
-  const char* const end = text.data() + text.size();
-  for (const char* p = text.data(); p != end; ++p) {
-    p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
-    if (p == nullptr) break;
-    if (p + 1 == end || p[1] != '\n') ++count;
-  }
-  return static_cast<int>(count);
-}
 
 // The target script, written into a temporary file beside the target and
 // renamed into place by Commit: a generation that fails leaves the old file
@@ -66,7 +52,7 @@ class TScriptFile {
         throw Error("Скрипт не записан в файл \"" + fileName_ + "\": " + error.what());
       }
     }
-    line_ += LineBreaks(item);
+    line_ += static_cast<int>(CountLineEnds(item));
     Write("\r\n");
     ++line_;
   }

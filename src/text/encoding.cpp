@@ -266,6 +266,29 @@ bool TScriptReader::Pieces::Next(std::string_view& line) {
   }
 }
 
+bool TScriptReader::Pieces::NextLines(std::string_view& block) {
+  for (;;) {
+    const std::string_view text = std::string_view(buffer_).substr(pos_);
+    if (end_) {
+      if (text.empty()) return false;
+      block = text;
+      pos_ = buffer_.size();
+      return true;
+    }
+    std::size_t last = text.find_last_of("\r\n");
+    // A CR that ends the piece may be the first half of a CR LF.
+    if (last != std::string_view::npos && last + 1 == text.size() && text[last] == '\r')
+      last = last == 0 ? std::string_view::npos : text.find_last_of("\r\n", last - 1);
+    if (last == std::string_view::npos) {
+      Fill();
+      continue;
+    }
+    block = text.substr(0, last + 1);
+    pos_ += last + 1;
+    return true;
+  }
+}
+
 // Drops what was read and appends the next piece of the stream.
 void TScriptReader::Pieces::Fill() {
   buffer_.erase(0, pos_);
@@ -301,14 +324,27 @@ TScriptReader::TScriptReader(std::istream& in, TextEncoding encoding) : in_(in) 
     rewind();
     bool valid = true;
     {
-      Pieces lines(in_);
-      int number = 0;
-      for (std::string_view line; valid && lines.Next(line);) {
-        ++number;
-        if (named) CheckUtf8(line, number);
-        else valid = IsValidUtf8(line);
+      // Whole blocks of lines are checked and counted at once: line ends
+      // are ASCII, so a block is valid exactly when each of its lines is.
+      // Only a block that is not is gone through line by line, for the
+      // number of the line to name.
+      Pieces pieces(in_);
+      std::size_t number = 0;
+      for (std::string_view block; valid && pieces.NextLines(block);) {
+        if (!IsValidUtf8(block)) {
+          if (!named) {
+            valid = false;
+            break;
+          }
+          TLineReader lines(block);
+          std::size_t at = number;
+          for (std::string_view line; lines.Next(line);) CheckUtf8(line, static_cast<int>(++at));
+        }
+        // The last line of the script may have no line end.
+        const char lastByte = block.back();
+        number += CountLineEnds(block) + (lastByte != '\n' && lastByte != '\r' ? 1 : 0);
       }
-      lineCount_ = static_cast<std::size_t>(number);
+      lineCount_ = number;
     }
     if (valid) {
       encoding_ = TextEncoding::Utf8;

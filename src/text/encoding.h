@@ -90,6 +90,10 @@ class TScriptReader {
    public:
     explicit Pieces(std::istream& in) : in_(in) {}
     bool Next(std::string_view& line);
+    /// The complete lines in hand, with their line ends, as one block (at
+    /// the end of the stream the last line, with or without a line end);
+    /// false when nothing is left. Never mixed with Next on one reader.
+    bool NextLines(std::string_view& block);
 
    private:
     void Fill();

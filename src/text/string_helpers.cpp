@@ -256,6 +256,18 @@ std::size_t CountChar(std::string_view text, char c) {
   return count;
 }
 
+std::size_t CountLineEnds(std::string_view text) {
+  std::size_t count = CountChar(text, '\n');
+  // A CR counts where no LF follows it.
+  const char* const end = text.data() + text.size();
+  for (const char* p = text.data(); p != end; ++p) {
+    p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+    if (p == nullptr) break;
+    if (p + 1 == end || p[1] != '\n') ++count;
+  }
+  return count;
+}
+
 std::string RepeatString(int count, std::string_view s) {
   std::string r;
   if (count <= 0) return r;

@@ -61,6 +61,9 @@ std::string JoinWithSpaces(const std::vector<std::string>& list);
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
 /// How many times `c` occurs in `text` (found with memchr: for long texts).
 std::size_t CountChar(std::string_view text, char c);
+/// How many line ends `text` holds: CR LF, LF and a CR without an LF after it
+/// each count once.
+std::size_t CountLineEnds(std::string_view text);
 
 /// `s` repeated `count` times; empty for count <= 0.
 std::string RepeatString(int count, std::string_view s);

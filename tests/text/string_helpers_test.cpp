@@ -127,6 +127,15 @@ TEST(CountChar, CountsEveryOccurrenceToTheLastByte) {
   for (const auto& c : cases) EXPECT_EQ(CountChar(c.text, c.c), c.count) << c.text;
 }
 
+TEST(CountLineEnds, CountsCrLfOnceAndALoneCrOrLfEach) {
+  const struct {
+    std::string_view text;
+    std::size_t count;
+  } cases[] = {{"", 0},       {"abc", 0},        {"\r\n", 1},     {"a\r\nb\r\n", 2}, {"a\rb", 1},
+               {"a\r", 1},    {"\r\r\n\n", 3}, {"\n\r", 2},     {"a\nb\rc\r\nd", 3}};
+  for (const auto& c : cases) EXPECT_EQ(CountLineEnds(c.text), c.count) << c.text;
+}
+
 TEST(CharClasses, ReportsLettersAndDigits) {
   EXPECT_EQ(CharClasses(""), 0);
   EXPECT_EQ(CharClasses("1.5"), ccDigit);
