@@ -130,6 +130,7 @@ TEST(ScriptReader, ReadsWhatDecodeTextDecodes) {
       {"line ends of every kind", "a\r\nb\nc\rd  \r\n\r\ne"},
       {"final line end", "x\n"},
       {"final empty line", "x\n\n"},
+      {"lone CRs, the last at the end", "a\rb\r\rc\r"},
       {"NUL kept", std::string("a\0b", 3)},
       {"UTF-8 mark", "\xEF\xBB\xBFтаблица\r\n"},
       {"UTF-16LE mark", std::string("\xFF\xFE\x16\x04\x0A\x00z\x00", 8)},
@@ -166,6 +167,14 @@ TEST(ScriptReader, HonoursANamedEncodingAndRejectsItsMalformedBytesBeforeAnyLine
   }
   try {
     DecodeText(bytes, TextEncoding::Utf8);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_THAT(e.what(), HasSubstr("строка 3, столбец 3"));
+  }
+  // The bad line among others read together: still named by its own number.
+  std::istringstream among("ok\r\nfine\rab\xFF\nmore\n");
+  try {
+    TScriptReader reader(among, TextEncoding::Utf8);
     FAIL();
   } catch (const Error& e) {
     EXPECT_THAT(e.what(), HasSubstr("строка 3, столбец 3"));
