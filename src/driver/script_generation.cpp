@@ -2,7 +2,6 @@
 // one run, then the target script is written: a header, the drop scripts in
 // decreasing type order, the creation scripts in increasing type order.
 
-#include <cstring>
 #include <ctime>
 #include <functional>
 #include <memory>
@@ -28,7 +27,6 @@ namespace {
 
 constexpr std::string_view kHeaderStart = "/******************************************************";
 constexpr std::string_view kHeaderEnd = "*******************************************************/";
-
 
 // The target script, written into a temporary file beside the target and
 // renamed into place by Commit: a generation that fails leaves the old file

@@ -187,10 +187,11 @@ bool TLineReader::Next(std::string_view& line) {
 }
 
 std::size_t TLineReader::Count(std::string_view text) {
-  std::size_t count = 0;
-  TLineReader reader(text);
-  for (std::string_view line; reader.Next(line);) ++count;
-  return count;
+  if (text.empty()) return 0;
+  // Every line end ends a line; so does the end of the text after a last
+  // line without one.
+  const char last = text.back();
+  return CountLineEnds(text) + (last != '\n' && last != '\r' ? 1 : 0);
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -330,7 +331,7 @@ TScriptReader::TScriptReader(std::istream& in, TextEncoding encoding) : in_(in) 
       // number of the line to name.
       Pieces pieces(in_);
       std::size_t number = 0;
-      for (std::string_view block; valid && pieces.NextLines(block);) {
+      for (std::string_view block; pieces.NextLines(block);) {
         if (!IsValidUtf8(block)) {
           if (!named) {
             valid = false;
@@ -340,9 +341,7 @@ TScriptReader::TScriptReader(std::istream& in, TextEncoding encoding) : in_(in) 
           std::size_t at = number;
           for (std::string_view line; lines.Next(line);) CheckUtf8(line, static_cast<int>(++at));
         }
-        // The last line of the script may have no line end.
-        const char lastByte = block.back();
-        number += CountLineEnds(block) + (lastByte != '\n' && lastByte != '\r' ? 1 : 0);
+        number += TLineReader::Count(block);
       }
       lineCount_ = number;
     }
