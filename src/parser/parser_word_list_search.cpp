@@ -1,6 +1,8 @@
 // Searches over a parse result and list splitting.
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <forward_list>
 #include <iterator>
 
@@ -11,6 +13,73 @@
 namespace ambrix {
 
 namespace {
+
+// What normalising one list of values gave: for each value whether it was
+// already in normal form, and its CaseFoldKey. The searches are called again
+// and again with the same few lists (the rules' literal texts, the context's
+// type names); each thread remembers the last lists it saw, so that a list
+// seen before costs a comparison instead of a normalisation.
+struct NormalMemo {
+  std::uint64_t tag = 0;  // MemoTag of the values; 0: empty
+  std::vector<std::string> values;  // the values as given, to tell a true hit
+  // One of each per value once complete; a normalisation that failed half
+  // way leaves them short, and the entry is no hit then.
+  std::vector<std::uint32_t> keys;
+  std::vector<unsigned char> normal;
+};
+
+// A hash of the values' bytes: lists are told by their content, since a
+// caller may build the same list anew for every search.
+template <class Range>
+std::uint64_t MemoTag(const Range& values) {
+  constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
+  std::uint64_t h = (std::size(values) + 1) * kMul;
+  const auto mix = [&h](std::uint64_t w) {
+    h = (h ^ w) * kMul;
+    h ^= h >> 29;
+  };
+  for (const auto& value : values) {
+    const std::string_view view(value);
+    const std::size_t n = view.size();
+    mix(n);
+    std::uint64_t w = 0;
+    if (n >= 8) {
+      std::size_t i = 0;
+      for (; i + 8 <= n; i += 8) {
+        std::memcpy(&w, view.data() + i, 8);
+        mix(w);
+      }
+      if (i < n) {
+        std::memcpy(&w, view.data() + n - 8, 8);  // the last eight bytes, overlapping
+        mix(w);
+      }
+    } else if (n > 0) {
+      std::memcpy(&w, view.data(), n);
+      mix(w);
+    }
+  }
+  return h | 1;  // never the empty tag
+}
+
+// The memo entry of `values`: found (its values equal the given ones, so
+// what it remembers holds) or, on a miss, emptied for the caller to fill.
+template <class Range>
+NormalMemo& MemoFor(const Range& values, bool& hit) {
+  static thread_local std::array<NormalMemo, 64> memos;
+  const std::uint64_t tag = MemoTag(values);
+  NormalMemo& memo = memos[(tag >> 7) & (memos.size() - 1)];
+  const std::size_t n = std::size(values);
+  hit = memo.tag == tag && memo.values.size() == n && memo.keys.size() == n && memo.normal.size() == n &&
+        std::equal(memo.values.begin(), memo.values.end(), std::begin(values),
+                   [](const std::string& a, const auto& b) { return std::string_view(a) == std::string_view(b); });
+  if (!hit) {
+    memo.tag = tag;
+    memo.values.assign(std::begin(values), std::end(values));
+    memo.keys.clear();
+    memo.normal.clear();
+  }
+  return memo;
+}
 
 // A list of type names (or texts) in normal form (trimmed, upper case), with
 // the CaseFoldKey of each. Callers usually pass names that are already in
@@ -27,12 +96,19 @@ class NormalList {
     views_ = n > kInline ? heapViews_.data() : inlineViews_.data();
     keys_ = n > kInline ? heapKeys_.data() : inlineKeys_.data();
     size_ = n;
+    bool hit = false;
+    NormalMemo& memo = MemoFor(values, hit);
     std::size_t i = 0;
     for (const auto& value : values) {
       std::string_view view(value);
-      if (!IsNormal(view)) view = own_.emplace_front(UpperTrim(view));
+      const bool normal = hit ? memo.normal[i] != 0 : IsNormal(view);
+      if (!normal) view = own_.emplace_front(UpperTrim(view));
       views_[i] = view;
-      keys_[i] = CaseFoldKey(view);
+      keys_[i] = hit ? memo.keys[i] : CaseFoldKey(view);
+      if (!hit) {
+        memo.normal.push_back(normal);
+        memo.keys.push_back(keys_[i]);
+      }
       ++i;
     }
   }
@@ -276,7 +352,7 @@ void TParserWordList::AddItem(TParserWordList& out, int fromIndex, int toIndex) 
   TParserWordList* stretch = children.get();
   const TParserWord* first = items_[static_cast<std::size_t>(fromIndex)];
   const TParserWord* last = items_[static_cast<std::size_t>(toIndex)];
-  out.AddWord(TTerm::MakeListItem(), first->StartPos, std::move(children), last->EndPos, last->EndWordPos);
+  out.AddWord(TTerm::SharedListItem(), first->StartPos, std::move(children), last->EndPos, last->EndWordPos);
   // The stretch still belongs to this list's tree: searches from it must
   // reach the tree's root and its editable text.
   stretch->ParentWord = ParentWord;

@@ -156,6 +156,11 @@ std::unique_ptr<TTerm> TTerm::MakeListItem() {
   return std::make_unique<TTerm>(tkListItem, "#LIST#", "ITEM", "", false, false, 0, csAsIs);
 }
 
+TTerm* TTerm::SharedListItem() {
+  static const std::unique_ptr<TTerm> item = MakeListItem();
+  return item.get();
+}
+
 std::unique_ptr<TTerm> TTerm::Clone() const {
   return std::make_unique<TTerm>(Kind, TypeName, StartText(), EndText(), IsWord, Nested, IgnoreNear, CaseStyle,
                                  &Tags);

@@ -137,6 +137,9 @@ class TTerm {
   static std::unique_ptr<TTerm> MakeText(std::string_view text);
   /// A list item: `tkListItem`, type "#LIST#", start word "ITEM".
   static std::unique_ptr<TTerm> MakeListItem();
+  /// The one list item term that list splits share: terms are immutable,
+  /// and a split makes an item for every stretch of a list.
+  static TTerm* SharedListItem();
 
   /// A new term built from this one's kind, type, start and end texts, flags
   /// and tags.

@@ -93,6 +93,32 @@ TEST_F(SearchTest, FindAllSkipsCommentsAndStrings) {
   EXPECT_EQ(Texts(out), (std::vector<std::string>{"[", "'", "\""}));
 }
 
+// A search remembers the lists it was given; a list changed in place (same
+// object, same storage, same sizes) must be searched for what it now says.
+TEST_F(SearchTest, AListChangedInPlaceIsSearchedForItsNewContent) {
+  Parse({"dbo.t (dbo, [dbo], 'dbo') -- dbo", "xyz"});
+  TParserWordList out;
+  std::vector<std::string> types{"#COMMENT#"};
+  std::vector<std::string> texts{"dbo"};
+  for (int round = 0; round < 2; ++round) {
+    types[0] = "#COMMENT#";
+    words.FindAllByType(out, types);
+    EXPECT_EQ(Texts(out), (std::vector<std::string>{"--"}));
+    EXPECT_EQ(words.IndexOfNotType(0, types), 0);
+    texts[0] = "dbo";
+    words.FindAll(texts, true, out, types);
+    EXPECT_EQ(out.Count(), 4);  // dbo, dbo, [dbo] inside, 'dbo' inside
+    texts[0] = "xyz";
+    words.FindAll(texts, true, out, types);
+    EXPECT_EQ(Texts(out), (std::vector<std::string>{"xyz"}));
+
+    types[0] = "#KEYWORD#";
+    EXPECT_EQ(words.IndexOfNotType(0, types), 1);
+    words.FindAll(texts, true, out, types);
+    EXPECT_EQ(out.Count(), 0);  // plain words are skipped now
+  }
+}
+
 TEST_F(SearchTest, FindAllByFirstStartWord) {
   testing::AddDialectRow(*dialect.Terms, "sysfunc", "count (", ")", false, false);
   Parse({"select count(*), Count (x)"});
