@@ -266,10 +266,9 @@ void TAnalizer_View::GetDropScript(const std::string&, const std::string& Object
 void TAnalizer_View::CheckAlarms(const std::string&, const std::string&, TParserWordList& Words,
                                  TAlarmList& Alarms) {
   // Views call no procedures and run no dynamic SQL or DBCC.
-  RaiseTypeAlarms("SysTable", Words, {"systable"}, Alarms);
-  RaiseTypeAlarms("SysView", Words, {"sysview"}, Alarms);
-  RaiseTypeAlarms("SysDB", Words, {"sysdb"}, Alarms);
-  RaiseTypeAlarms("SysGlobVar", Words, {"sysglobvar"}, Alarms);
+  static constexpr TAlarmKind kKinds[] = {
+      {"systable", "SysTable"}, {"sysview", "SysView"}, {"sysdb", "SysDB"}, {"sysglobvar", "SysGlobVar"}};
+  RaiseKindAlarms(Words, kKinds, Alarms);
 }
 
 // --- Triggers ----------------------------------------------------------------

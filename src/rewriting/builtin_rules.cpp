@@ -180,28 +180,45 @@ void ConvertBuiltinFunctions(const TConvertContext& Context, TParserWordList& Wo
   }
 }
 
+namespace {
+
+void RaiseAlarm(const std::string& VarName, const TParserWord& word, TAlarmList& Alarms) {
+  TTextPoint pos;  // line 0, column 0: a rule deleted the word
+  if (word.StartTextWord) pos = {word.StartTextWord->OutLine, word.StartTextWord->OutCol};
+  Alarms.AddAlarm(VarName, WordText(word), pos);
+}
+
+}  // namespace
+
 void RaiseTypeAlarms(const std::string& VarName, TParserWordList& Words,
                      const std::vector<std::string>& TypeNames, TAlarmList& Alarms) {
   TParserWordList found(false);
   Words.FindAllByType(found, TypeNames);
-  for (const TParserWord* word : found) {
-    TTextPoint pos;  // line 0, column 0: a rule deleted the word
-    if (word->StartTextWord) pos = {word->StartTextWord->OutLine, word->StartTextWord->OutCol};
-    Alarms.AddAlarm(VarName, WordText(*word), pos);
+  for (const TParserWord* word : found) RaiseAlarm(VarName, *word, Alarms);
+}
+
+void RaiseKindAlarms(TParserWordList& Words, std::span<const TAlarmKind> Kinds, TAlarmList& Alarms) {
+  // One walk over the tree finds the words of every kind; they are then
+  // taken kind by kind, each kind's in document order.
+  std::vector<std::string> types;
+  types.reserve(Kinds.size());
+  for (const TAlarmKind& kind : Kinds) types.push_back(UpperTrim(kind.TypeName));
+  TParserWordList found(false);
+  Words.FindAllByType(found, types);
+  if (found.Empty()) return;
+  for (std::size_t k = 0; k < Kinds.size(); ++k) {
+    const std::string varName = Kinds[k].VarName;
+    for (const TParserWord* word : found)
+      if (word->TypeName() == types[k]) RaiseAlarm(varName, *word, Alarms);
   }
 }
 
 void CheckSystemObjectAlarms(TParserWordList& Words, TAlarmList& Alarms) {
-  static const std::array<std::pair<const char*, const char*>, 7> kKinds{{
-      {"systable", "SysTable"},
-      {"sysview", "SysView"},
-      {"sysproc", "SysProc"},
-      {"sysdb", "SysDB"},
-      {"sysglobvar", "SysGlobVar"},
-      {"dbcc", "DBCC"},
-      {"dynamicsql", "DynamicSQL"},
-  }};
-  for (const auto& [typeName, varName] : kKinds) RaiseTypeAlarms(varName, Words, {typeName}, Alarms);
+  static constexpr TAlarmKind kKinds[] = {
+      {"systable", "SysTable"},     {"sysview", "SysView"}, {"sysproc", "SysProc"},       {"sysdb", "SysDB"},
+      {"sysglobvar", "SysGlobVar"}, {"dbcc", "DBCC"},       {"dynamicsql", "DynamicSQL"},
+  };
+  RaiseKindAlarms(Words, kKinds, Alarms);
 }
 
 }  // namespace ambrix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,17 @@ void ConvertBuiltinFunctions(const TConvertContext& Context, TParserWordList& Wo
 /// line 0, column 0 when a rule deleted it.
 void RaiseTypeAlarms(const std::string& VarName, TParserWordList& Words,
                      const std::vector<std::string>& TypeNames, TAlarmList& Alarms);
+
+/// A kind of alarm raised for every word of one type.
+struct TAlarmKind {
+  const char* TypeName;
+  const char* VarName;
+};
+
+/// `RaiseTypeAlarms` for each of `Kinds` in turn (the alarms of the first
+/// kind, in document order, then those of the second, ...), with one search
+/// of `Words` for them all.
+void RaiseKindAlarms(TParserWordList& Words, std::span<const TAlarmKind> Kinds, TAlarmList& Alarms);
 
 /// The seven system-object alarm kinds, by kind in this order: SysTable,
 /// SysView, SysProc, SysDB, SysGlobVar, DBCC, DynamicSQL.
