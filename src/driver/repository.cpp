@@ -275,7 +275,19 @@ bool Repository::InstallIfEmpty(bool withDialectRows) {
     // repository at once the second finds it made (SQLite takes the write
     // lock at the start of the transaction).
     if (!IsEmpty()) return;
-    RunScript(schema);
+    if (location_.InMemory()) {
+      // An in-memory repository serves one run and is gone with it: keys
+      // need not stay unused after a delete across runs, and without
+      // AUTOINCREMENT every insert spares the bookkeeping of sqlite_sequence
+      // (a read and a write of its row). Keys are still given in rising order.
+      std::string script(schema);
+      constexpr std::string_view kAutoIncrement = " autoincrement";
+      for (std::size_t at; (at = script.find(kAutoIncrement)) != std::string::npos;)
+        script.erase(at, kAutoIncrement.size());
+      RunScript(script);
+    } else {
+      RunScript(schema);
+    }
     if (withDialectRows)
       for (const DialectTable& table : DialectTables()) LoadTable(table.table, table.columns, table.rows);
     installed = true;
