@@ -143,21 +143,37 @@ int ObjectLine(const TConvertDataModule& m, const TSQLObject& object) {
 void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObjectList& objects,
                     const std::function<void(const std::string&)>& log) {
   TParserWordList& words = core.Words;
+  const auto incomprehensible = [&](int startLine) {
+    const auto line = static_cast<std::size_t>(startLine);
+    log("Не понятная команда: \"" + (line < lines.size() ? lines[line] : std::string()) + "\"");
+  };
+  const auto isCommand = [](const TTerm* term) { return term->Kind == tkDefined && term->TypeName == "DML"; };
+  // A batch whose first word is neither a comment nor a command (the "if
+  // exists ... drop" before each object of a generated script, a PRINT) is
+  // only checked: no parse result is made for it.
+  const std::string& comment = core.Context.CommentTermName;
+  TParser::TLead lead;
+  bool parsed;
   try {
-    core.Parser.Parse(lines, core.Terms, words);
+    parsed = core.Parser.ParseIfWanted(
+        lines, core.Terms, words,
+        [&](const TTerm* term) { return term && (term->TypeName == comment || isCommand(term)); }, &lead);
   } catch (...) {
     log("Ошибка обработки скрипта:");
     log(JoinLines(lines));
     throw;
   }
+  if (!parsed) {
+    incomprehensible(lead.line);
+    return;
+  }
   if (words.Empty()) return;
 
-  const int first = words.IndexOfNotType(0, {core.Context.CommentTermName});
+  const int first = words.IndexOfNotType(0, {comment});
   if (first < 0) return;
   const TParserWord& word = *words.Words(first);
-  if (word.Term->Kind != tkDefined || word.TypeName() != "DML") {
-    const auto line = static_cast<std::size_t>(word.StartPos.Line);
-    log("Не понятная команда: \"" + (line < lines.size() ? lines[line] : std::string()) + "\"");
+  if (!isCommand(word.Term)) {
+    incomprehensible(word.StartPos.Line);
     return;
   }
   const int command = core.Commands.IndexOfKeyTerm(word.Term);

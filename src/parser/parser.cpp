@@ -304,6 +304,9 @@ void TParser::FlushRaw(int first, int last, TParserWordList& target) {
   target.AddParsedWord(PlainTermOf(scratch_), a.StartPoint(), nullptr, b.EndPoint(), a.StartPoint());
 }
 
+// kBuild false: the words are only checked, as a parse checks them (the same
+// errors at the same words); no node is made and `result` is not touched.
+template <bool kBuild>
 void TParser::ParseWords(TParserWordList& result) {
   // One level per open delimiter; the top level has no enclosing term.
   struct Level {
@@ -331,19 +334,23 @@ void TParser::ParseWords(TParserWordList& result) {
   auto close = [&](int e) {
     Level done = std::move(levels.back());
     levels.pop_back();
-    Level& outer = levels.back();
-    const TTextWord& a = Words->Words(done.startWord);
-    const TTextWord& z = Words->Words(e);
-    outer.target->AddParsedWord(const_cast<TTerm*>(done.term), a.StartPoint(), std::move(done.children), z.EndPoint(),
-                          z.StartPoint());
+    if constexpr (kBuild) {
+      Level& outer = levels.back();
+      const TTextWord& a = Words->Words(done.startWord);
+      const TTextWord& z = Words->Words(e);
+      outer.target->AddParsedWord(const_cast<TTerm*>(done.term), a.StartPoint(), std::move(done.children),
+                                  z.EndPoint(), z.StartPoint());
+    }
     i = e + 1;
   };
 
   while (true) {
     Level& level = levels.back();
     if (i >= count) {
-      if (level.raw) FlushRaw(level.rawStart, count - 1, *level.target);
-      FlushPending(*level.target);
+      if constexpr (kBuild) {
+        if (level.raw) FlushRaw(level.rawStart, count - 1, *level.target);
+        FlushPending(*level.target);
+      }
       if (!level.term) return;
       // The delimiter is never closed: name the first word after its start.
       const int after = level.startLast + 1;
@@ -360,16 +367,20 @@ void TParser::ParseWords(TParserWordList& result) {
       const std::string& f = e.EndWords.front();
       if (f == kEndOfLine) {
         if (Words->IsLastOnLine(i)) {
-          if (level.raw) FlushRaw(level.rawStart, i, *level.target);
-          FlushPending(*level.target);
+          if constexpr (kBuild) {
+            if (level.raw) FlushRaw(level.rawStart, i, *level.target);
+            FlushPending(*level.target);
+          }
           close(i);
           continue;
         }
       } else if (Words->Words(i).Text.size() == f.size() && EqualsUpper(Words->Words(i).Text, f)) {
         const int k = static_cast<int>(e.EndWords.size());
         if (k == 1 || EqualsUpper(Words->JoinWords(i, k), e.EndText())) {
-          if (level.raw) FlushRaw(level.rawStart, i - 1, *level.target);
-          FlushPending(*level.target);
+          if constexpr (kBuild) {
+            if (level.raw) FlushRaw(level.rawStart, i - 1, *level.target);
+            FlushPending(*level.target);
+          }
           close(k == 1 ? i : i + k - 1);
           continue;
         }
@@ -384,25 +395,29 @@ void TParser::ParseWords(TParserWordList& result) {
     const int entry = EntryOf(Words->Words(i).Text);
     const Found found = FindTerm(i, entry);
     if (found.term < 0) {
-      pending.push_back({i, entry});
+      if constexpr (kBuild) pending.push_back({i, entry});
       ++i;
       continue;
     }
     TTerm* term = Terms->Items(found.term);
     const int j = found.lastWord;
-    FlushPending(*level.target);
+    if constexpr (kBuild) FlushPending(*level.target);
     if (term->EndWords.empty()) {
-      const TTextWord& a = Words->Words(i);
-      const TTextWord& z = Words->Words(j);
-      level.target->AddParsedWord(term, a.StartPoint(), nullptr, z.EndPoint(), z.StartPoint());
+      if constexpr (kBuild) {
+        const TTextWord& a = Words->Words(i);
+        const TTextWord& z = Words->Words(j);
+        level.target->AddParsedWord(term, a.StartPoint(), nullptr, z.EndPoint(), z.StartPoint());
+      }
       i = j + 1;
       continue;
     }
     if (term->EndsAtLineEnd() && Words->IsLastOnLine(j)) {
       // A line comment with nothing after it on its line.
-      const TTextWord& a = Words->Words(i);
-      const TTextWord& z = Words->Words(j);
-      level.target->AddParsedWord(term, a.StartPoint(), result.NewChildList(), z.EndPoint(), z.StartPoint());
+      if constexpr (kBuild) {
+        const TTextWord& a = Words->Words(i);
+        const TTextWord& z = Words->Words(j);
+        level.target->AddParsedWord(term, a.StartPoint(), result.NewChildList(), z.EndPoint(), z.StartPoint());
+      }
       i = j + 1;
       continue;
     }
@@ -412,8 +427,10 @@ void TParser::ParseWords(TParserWordList& result) {
     }
     Level inner;
     inner.term = term;
-    inner.children = result.NewChildList();
-    inner.target = inner.children.get();
+    if constexpr (kBuild) {
+      inner.children = result.NewChildList();
+      inner.target = inner.children.get();
+    }
     inner.raw = !term->Nested;
     inner.rawStart = j + 1;
     inner.startWord = i;
@@ -424,6 +441,11 @@ void TParser::ParseWords(TParserWordList& result) {
 }
 
 void TParser::Parse(std::vector<std::string>& lines, TTermList& terms, TParserWordList& result) {
+  ParseIfWanted(lines, terms, result, nullptr, nullptr);
+}
+
+bool TParser::ParseIfWanted(std::vector<std::string>& lines, TTermList& terms, TParserWordList& result,
+                            const std::function<bool(const TTerm*)>& wanted, TLead* lead) {
   if (!wordStore_) wordStore_ = std::make_unique<TTextWordList>();
   Words = wordStore_.get();
   Terms = &terms;
@@ -443,12 +465,24 @@ void TParser::Parse(std::vector<std::string>& lines, TTermList& terms, TParserWo
     knownPreparation_ = terms.Preparation();
   }
   Words->Parse(lines, terms.Separators);
-  if (Words->Count() == 0) return;
+  if (Words->Count() == 0) return true;
+  ResetEntries(Words->Count());
+  if (wanted) {
+    // The first word starts the result's first node: a plain word or the
+    // term it opens, just as the parse below finds it.
+    const Found found = FindTerm(0, EntryOf(Words->Words(0).Text));
+    const TTerm* first = found.term < 0 ? nullptr : Terms->Items(found.term);
+    if (!wanted(first)) {
+      if (lead) *lead = TLead{first, Words->Words(0).Line};
+      ParseWords<false>(result);
+      return false;
+    }
+  }
   arena_ = &result.PrepareArena();
   // Mostly one node for a word or two, a child list for some.
   arena_->Expect(static_cast<std::size_t>(Words->Count()) * (sizeof(TParserWord) + 2 * sizeof(void*)));
-  ResetEntries(Words->Count());
-  ParseWords(result);
+  ParseWords<true>(result);
+  return true;
 }
 
 }  // namespace ambrix

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +32,20 @@ class TParser {
   /// after its start sequence; `result` is then partly filled.
   void Parse(std::vector<std::string>& lines, TTermList& terms, TParserWordList& result);
 
+  /// How a batch starts: the term its first word opens (null: a plain word)
+  /// and the index of that word's line.
+  struct TLead {
+    const TTerm* term = nullptr;
+    int line = 0;
+  };
+  /// `Parse`, when `wanted` (null: always) says yes to the term the first
+  /// word opens. When it says no, the words are only checked as `Parse`
+  /// checks them (the same errors), `result` stays empty, `lead` (if given)
+  /// tells how the batch starts, and the answer is false. A batch without
+  /// words is parsed (empty) without asking.
+  bool ParseIfWanted(std::vector<std::string>& lines, TTermList& terms, TParserWordList& result,
+                     const std::function<bool(const TTerm*)>& wanted, TLead* lead);
+
  private:
   struct Found {
     int term = -1;      // index in Terms, -1: none
@@ -51,6 +66,7 @@ class TParser {
   };
 
   Found FindTerm(int i, int entry);
+  template <bool kBuild>
   void ParseWords(TParserWordList& result);
   void FlushPending(TParserWordList& target);
   void FlushRaw(int first, int last, TParserWordList& target);

@@ -241,6 +241,30 @@ TEST_P(ScriptImport, SkipsOptionBatchesSilentlyButOnlyWhenSetStartsTheLine) {
   EXPECT_TRUE(Objects().empty());
 }
 
+// A batch that is no command is still checked in full: one whose delimiters
+// do not close fails with the position of its parse, not as "not understood";
+// a comment before a command does not hide it.
+TEST_P(ScriptImport, ABatchThatIsNoCommandStillFailsWhereItsDelimitersDoNotClose) {
+  std::vector<TSkippedFailure> skipped;
+  m().OnSkipped = [&](const TSkippedFailure& failure) { skipped.push_back(failure); };
+  TOptAddScript options = AllTypes(WriteFile("nc.sql",
+                                             "if exists (select 1\ndrop table A\nGO\n"
+                                             "PRINT 'ok' /* (\n*/\nGO\n"
+                                             "-- first (\n/* ( */ CREATE TABLE B (b int)\nGO\n"));
+  options.KeepGoing = true;
+  m().AddScript(options);
+
+  ASSERT_EQ(skipped.size(), 1u);
+  EXPECT_EQ(skipped[0].Line, 1);
+  EXPECT_EQ(skipped[0].Message, "Ошибка вложений разделителя: 0:12");
+  EXPECT_THAT(log_, ::testing::Contains("Ошибка обработки скрипта:"));
+  EXPECT_THAT(log_, ::testing::Contains("Не понятная команда: \"PRINT 'ok' /* (\""));
+  EXPECT_THAT(log_, ::testing::Contains("if exists (select 1\r\ndrop table A\r\n"));
+  EXPECT_THAT(log_, ::testing::Not(::testing::Contains(HasSubstr("Не понятная команда: \"if"))));
+  ASSERT_EQ(Objects().size(), 1u);
+  EXPECT_EQ(Object("B").name, "B");
+}
+
 // The last batch needs no GO line: it is handled at the end of the file.
 TEST_P(ScriptImport, HandlesALastBatchWithoutItsGoLine) {
   Import("CREATE TABLE A (a int)\nGO\nCREATE TABLE B (b int)\n\n");

@@ -127,6 +127,77 @@ TEST_F(ParserTest, ReportsAnUnclosedDelimiterWithItsPosition) {
   EXPECT_EQ(ErrorOf({"/* never closed"}), "Ошибка вложений разделителя: 0:4");
 }
 
+// A batch the caller does not want parsed is only checked: it must fail
+// exactly where and as its parse fails, and pass where its parse passes.
+TEST_F(ParserTest, ABatchOnlyCheckedFailsExactlyAsItsParse) {
+  std::string deep;
+  for (int i = 0; i < 1005; ++i) deep += "(";
+  const std::vector<std::vector<std::string>> batches{
+      {"if exists (select * from t where id = object_id(N'[dbo].[x]'))", "drop table [dbo].[x]"},
+      {"if x = f(  a,", "b"},
+      {"if ((a)"},
+      {"x ("},
+      {"print 'abc", "def"},
+      {"x /* never closed"},
+      {"x -- a comment (", "y )"},
+      {"x /* ( */ y", "'it''s' [a b]"},
+      {"x", "  ) (", ")"},
+      {"x " + deep},
+      {"\t  lone", "", "words\tand\ttabs"},
+  };
+  for (const auto& batch : batches) {
+    SCOPED_TRACE(batch.front());
+    std::vector<std::string> parsedLines = batch;
+    std::string parseError = "(no error)";
+    try {
+      dialect.Parse(parsedLines, result);
+    } catch (const Error& e) {
+      parseError = e.what();
+    }
+    TParser parser;
+    TParserWordList checked;
+    TParser::TLead lead;
+    std::vector<std::string> lines = batch;
+    std::string checkError = "(no error)";
+    bool built = true;
+    try {
+      built = parser.ParseIfWanted(lines, *dialect.Terms, checked, [](const TTerm*) { return false; }, &lead);
+    } catch (const Error& e) {
+      checkError = e.what();
+    }
+    EXPECT_EQ(checkError, parseError);
+    EXPECT_TRUE(checked.Empty());
+    if (parseError != "(no error)") continue;
+    EXPECT_FALSE(built);
+    EXPECT_EQ(lines, parsedLines);  // tabs replaced alike
+    // The lead is the parse's first node: its term and its line.
+    ASSERT_FALSE(result.Empty());
+    EXPECT_EQ(lead.line, result[0]->StartPos.Line);
+    EXPECT_EQ(lead.term == nullptr, result[0]->Term->Kind == tkText);
+    if (lead.term) {
+      EXPECT_EQ(lead.term, result[0]->Term);
+    }
+  }
+}
+
+TEST_F(ParserTest, ABatchWantedOrWithoutWordsIsParsedInFull) {
+  std::vector<const TTerm*> asked;
+  auto wanted = [&](const TTerm* term) {
+    asked.push_back(term);
+    return true;
+  };
+  TParser parser;
+  std::vector<std::string> lines{"create table t (a int)"};
+  EXPECT_TRUE(parser.ParseIfWanted(lines, *dialect.Terms, result, wanted, nullptr));
+  EXPECT_EQ(Dump(result), "CREATE TABLE t ({a INT})");
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0], result[0]->Term);
+
+  std::vector<std::string> blank{"", "   "};
+  EXPECT_TRUE(parser.ParseIfWanted(blank, *dialect.Terms, result, [](const TTerm*) { return false; }, nullptr));
+  EXPECT_TRUE(result.Empty());
+}
+
 TEST_F(ParserTest, CyrillicIdentifierBeforeAWordKeepsCharacterColumns) {
   Parse({"\tсоздать таблицу [Заказы].имя(x)"});
   ASSERT_EQ(result.Count(), 6);
