@@ -272,6 +272,10 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   // instead of seeking every row from the name index (a file repository
   // keeps the plans it always had).
   if (repository().location().InMemory()) repository().Execute(QStringLiteral("analyze MetaObject"));
+  // Both sections are sorted with their scripts; SQLite's sorter may sort in
+  // parallel on the threads the conversion's workers had (none with one).
+  if (repository().backend() == Backend::SQLite)
+    repository().Execute(QStringLiteral("pragma threads = %1").arg(std::max(WorkerThreads(), 0)));
 
   Log("");
   Log("Сборка скрипта ...");
