@@ -57,11 +57,26 @@ void* TParserTextWordList::AllocateWord() {
 
 TParserTextWord* TParserTextWordList::NewWord(TParserWord* node, bool isStart, int spaces, int lineBreaks,
                                               std::string text) {
-  auto* word = ::new (AllocateWord()) TParserTextWord();
+  TParserTextWord* word = NewWord(node, isStart, spaces, lineBreaks, std::string_view());
+  word->Text = std::move(text);
+  return word;
+}
+
+TParserTextWord* TParserTextWordList::NewWord(TParserWord* node, bool isStart, int spaces, int lineBreaks,
+                                              std::string_view text) {
+  void* memory = AllocateWord();
+  auto* word = ::new (memory) TParserTextWord();
+  try {
+    word->Text.assign(text);
+  } catch (...) {
+    // Nothing is tied or linked yet: the slot goes back to the free ones.
+    word->~TParserTextWord();
+    free_ = ::new (memory) FreeSlot{free_};
+    throw;
+  }
   word->Owner = this;
   word->Spaces = spaces;
   word->LineBreaks = lineBreaks;
-  word->Text = std::move(text);
   if (node) {
     word->ParserWord = node;
     ++node->tiedTextWords_;
@@ -120,8 +135,15 @@ TParserTextWord* TParserTextWordList::FindByParserWord(const TParserWord* node) 
 
 TParserTextWord* TParserTextWordList::Append(TParserWord* node, bool isStart, int spaces, int lineBreaks,
                                              std::string text) {
+  TParserTextWord* word = AppendCopy(node, isStart, spaces, lineBreaks, {});
+  word->Text = std::move(text);
+  return word;
+}
+
+TParserTextWord* TParserTextWordList::AppendCopy(TParserWord* node, bool isStart, int spaces, int lineBreaks,
+                                                 std::string_view text) {
   if (Empty() && lineBreaks == 0) lineBreaks = 1;
-  TParserTextWord* word = NewWord(node, isStart, spaces, lineBreaks, std::move(text));
+  TParserTextWord* word = NewWord(node, isStart, spaces, lineBreaks, text);
   LinkBefore(Tail, word, word);
   return word;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ambrix {
@@ -73,6 +74,8 @@ class TParserTextWordList {
   /// (`isStart`) or end word. The first word of a text always gets at least
   /// one line break.
   TParserTextWord* Append(TParserWord* node, bool isStart, int spaces, int lineBreaks, std::string text);
+  /// `Append` of a copy of `text`, made in the new word itself.
+  TParserTextWord* AppendCopy(TParserWord* node, bool isStart, int spaces, int lineBreaks, std::string_view text);
   /// Adds a word before `before` (at the end when `before` is null); before the
   /// first word it gets at least one line break. `joinNext` pulls the word
   /// after it onto its line (no line breaks, at least one blank). Raises
@@ -127,6 +130,7 @@ class TParserTextWordList {
 
  private:
   TParserTextWord* NewWord(TParserWord* node, bool isStart, int spaces, int lineBreaks, std::string text);
+  TParserTextWord* NewWord(TParserWord* node, bool isStart, int spaces, int lineBreaks, std::string_view text);
   void FreeWord(TParserTextWord* word);
 
   // Words come from chunks the list keeps until it is freed; a freed word's

@@ -219,7 +219,7 @@ struct TextEnd {
   int col;
 };
 
-TextEnd EndOf(const std::string& text, TTextPoint pos) {
+TextEnd EndOf(std::string_view text, TTextPoint pos) {
   // One pass: the characters of the last line are counted (every byte but a
   // UTF-8 continuation byte starts one) while the line ends are looked for.
   TextEnd end{pos.Line, pos.Col};
@@ -251,19 +251,19 @@ struct TextBuilder {
     for (TParserWord* node : list) {
       const bool firstOfRoot = &list == &root && node == root.Words(0);
       if (node->StartPos.Line != line) col = 1;
-      std::string start = node->Term->FormattedStartText();
+      const std::string& start = node->Term->FormattedStartText();
       int lineBreaks = node->StartPos.Line - line;
       int spaces = node->StartPos.Col - col;
       if (lineBreaks > 0 || firstOfRoot) spaces += indent;
       const TextEnd after = EndOf(start, node->StartPos);
-      text.Append(node, true, spaces, lineBreaks, std::move(start));
+      text.AppendCopy(node, true, spaces, lineBreaks, start);
       line = after.line;
       col = after.col;
 
       if (node->Children) Build(*node->Children);
 
       if (!node->Term->HasEndText()) continue;
-      std::string end = node->Term->FormattedEndText();
+      const std::string& end = node->Term->FormattedEndText();
       if (node->EndWordPos.Line != line) col = 1;
       const TextEnd afterEnd = EndOf(end, node->EndWordPos);
       lineBreaks = node->EndWordPos.Line - line;
@@ -271,7 +271,7 @@ struct TextBuilder {
       // Only a word that begins a line is indented; the closing word of a
       // first construct on the first line stays where the source has it.
       if (lineBreaks > 0) spaces += indent;
-      text.Append(node, false, spaces, lineBreaks, std::move(end));
+      text.AppendCopy(node, false, spaces, lineBreaks, end);
       line = afterEnd.line;
       col = afterEnd.col;
     }
