@@ -2,6 +2,7 @@
 // one run, then the target script is written: a header, the drop scripts in
 // decreasing type order, the creation scripts in increasing type order.
 
+#include <algorithm>
 #include <ctime>
 #include <functional>
 #include <memory>
