@@ -2,7 +2,6 @@
 
 #include "parser/parser_word_list.h"
 #include "text/error.h"
-#include "text/utf8.h"
 
 namespace ambrix {
 
@@ -37,12 +36,7 @@ TParserTextWordList::~TParserTextWordList() { Clear(); }
 TParserTextWord* TParserTextWordList::First() const { return Head->Next == Tail ? nullptr : Head->Next; }
 TParserTextWord* TParserTextWordList::Last() const { return Tail->Prev == Head ? nullptr : Tail->Prev; }
 
-void* TParserTextWordList::AllocateWord() {
-  if (free_) {
-    FreeSlot* slot = free_;
-    free_ = slot->next;
-    return slot;
-  }
+void* TParserTextWordList::AllocateWordFromNextChunk() {
   while (chunk_ < chunks_.size() && used_ == chunks_[chunk_].size) {
     ++chunk_;
     used_ = 0;
@@ -300,18 +294,26 @@ void TParserTextWordList::Print(TParserTextWord* fromWord, TParserTextWord* toWo
     w->OutLine = static_cast<int>(count);
     // A text spanning lines (a string or comment) is printed as separate
     // lines, so that the line numbers of every later word stay true.
+    // One pass finds the line breaks and counts the characters after the
+    // last one (every byte but a UTF-8 continuation byte starts one).
     const std::string& text = w->Text;
     std::size_t pieceStart = 0;
+    int chars = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] != '\r' && text[i] != '\n') continue;
+      const auto c = static_cast<unsigned char>(text[i]);
+      if (c != '\r' && c != '\n') {
+        chars += (c & 0xC0) != 0x80;
+        continue;
+      }
       current->append(text, pieceStart, i - pieceStart);
       current = &next();
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
       pieceStart = i + 1;
       col = 1;
+      chars = 0;
     }
     current->append(text, pieceStart, std::string::npos);
-    col += static_cast<int>(Utf8Length(std::string_view(text).substr(pieceStart)));
+    col += chars;
     if (w == toWord) break;
   }
   // The line in progress is kept only when it holds something.

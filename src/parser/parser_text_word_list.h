@@ -153,7 +153,16 @@ class TParserTextWordList {
   std::size_t chunk_ = 0;  // the chunk new words are taken from
   std::size_t used_ = 0;   // slots of that chunk taken
   FreeSlot* free_ = nullptr;
-  void* AllocateWord();
+  void* AllocateWord() {
+    if (free_) {
+      FreeSlot* slot = free_;
+      free_ = slot->next;
+      return slot;
+    }
+    if (chunk_ < chunks_.size() && used_ < chunks_[chunk_].size) return &chunks_[chunk_].memory[used_++];
+    return AllocateWordFromNextChunk();
+  }
+  void* AllocateWordFromNextChunk();
   static void Unlink(TParserTextWord* first, TParserTextWord* last);
   static void LinkBefore(TParserTextWord* target, TParserTextWord* first, TParserTextWord* last);
 };

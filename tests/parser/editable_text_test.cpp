@@ -91,6 +91,16 @@ TEST_F(EditableTextTest, MultiLineRawTextRoundTrips) {
   EXPECT_EQ(Find("z")->OutCol, 4);
 }
 
+TEST_F(EditableTextTest, PrintedColumnsCountCharactersAfterTheLastLineBreakOfAText) {
+  Build({"x /* один", "  два */ y 'ё", "ж' z"});
+  EXPECT_THAT(Print(), ElementsAre("x /* один", "  два */ y 'ё", "ж' z"));
+  EXPECT_EQ(Find("*/")->OutLine, 2);
+  EXPECT_EQ(Find("*/")->OutCol, 7);
+  EXPECT_EQ(Find("y")->OutCol, 10);
+  EXPECT_EQ(Find("z")->OutLine, 3);
+  EXPECT_EQ(Find("z")->OutCol, 4);
+}
+
 TEST_F(EditableTextTest, PrintsLineBreaksAndBlanks) {
   TParserTextWordList text(&words);
   std::vector<std::string> lines{"stale"};
