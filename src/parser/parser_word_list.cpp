@@ -211,33 +211,17 @@ TParserTextWordList& TParserWordList::EnsureTextList() {
 
 namespace {
 
-// Where the text of a word placed at `pos` ends: the line and the column just
-// after its last character. A raw text (a string or comment) may span lines;
-// its later lines start at column 1 with their own blanks in the text.
+// Where a text of extent `extent` placed at `pos` ends: the line and the
+// column just after its last character. A raw text (a string or comment) may
+// span lines; its later lines start at column 1 with their own blanks in the
+// text.
 struct TextEnd {
   int line;
   int col;
 };
 
-TextEnd EndOf(std::string_view text, TTextPoint pos) {
-  // One pass: the characters of the last line are counted (every byte but a
-  // UTF-8 continuation byte starts one) while the line ends are looked for.
-  TextEnd end{pos.Line, pos.Col};
-  int chars = 0;
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c != '\r' && c != '\n') {
-      chars += (c & 0xC0) != 0x80;
-      continue;
-    }
-    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-    ++end.line;
-    end.col = 1;
-    chars = 0;
-  }
-  end.col += chars;
-  return end;
+TextEnd EndOf(const TTextExtent& extent, TTextPoint pos) {
+  return {pos.Line + extent.lineBreaks, (extent.lineBreaks > 0 ? 1 : pos.Col) + extent.lastLineChars};
 }
 
 struct TextBuilder {
@@ -255,7 +239,7 @@ struct TextBuilder {
       int lineBreaks = node->StartPos.Line - line;
       int spaces = node->StartPos.Col - col;
       if (lineBreaks > 0 || firstOfRoot) spaces += indent;
-      const TextEnd after = EndOf(start, node->StartPos);
+      const TextEnd after = EndOf(node->Term->FormattedStartExtent(), node->StartPos);
       text.AppendCopy(node, true, spaces, lineBreaks, start);
       line = after.line;
       col = after.col;
@@ -265,7 +249,7 @@ struct TextBuilder {
       if (!node->Term->HasEndText()) continue;
       const std::string& end = node->Term->FormattedEndText();
       if (node->EndWordPos.Line != line) col = 1;
-      const TextEnd afterEnd = EndOf(end, node->EndWordPos);
+      const TextEnd afterEnd = EndOf(node->Term->FormattedEndExtent(), node->EndWordPos);
       lineBreaks = node->EndWordPos.Line - line;
       spaces = node->EndWordPos.Col - col;
       // Only a word that begins a line is indented; the closing word of a

@@ -12,6 +12,24 @@ TTermWords::TTermWords(std::vector<std::string> words) : size_(words.size()) {
   for (std::size_t i = 1; i < words.size(); ++i) rest_.push_back(std::move(words[i]));
 }
 
+TTextExtent ExtentOf(std::string_view text) {
+  // One pass: the characters of the last line are counted while the line
+  // ends are looked for.
+  TTextExtent extent;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c != '\r' && c != '\n') {
+      extent.lastLineChars += (c & 0xC0) != 0x80;
+      continue;
+    }
+    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+    ++extent.lineBreaks;
+    extent.lastLineChars = 0;
+  }
+  return extent;
+}
+
 struct TTerm::Parts {
   TTermWords startWords;
   TTermWords endWords;
@@ -126,6 +144,8 @@ TTerm::TTerm(Parts&& parts)
   startKey_ = CaseFoldKey(StartText());
   firstWordKey_ = CaseFoldKey(StartWords.front());
   typeKey_ = CaseFoldKey(TypeName);
+  startExtent_ = ExtentOf(FormattedStartText());
+  endExtent_ = ExtentOf(FormattedEndText());
 }
 
 namespace {
@@ -148,6 +168,7 @@ TTerm::TTerm(PlainText, std::string_view text)
   static const std::uint32_t keywordKey = CaseFoldKey("#KEYWORD#");
   startKey_ = firstWordKey_ = CaseFoldKey(StartWords.front());
   typeKey_ = keywordKey;
+  startExtent_ = ExtentOf(StartWords.front());
 }
 
 std::unique_ptr<TTerm> TTerm::MakeText(std::string_view text) { return std::make_unique<TTerm>(PlainText{}, text); }

@@ -110,6 +110,17 @@ class TTermWords {
 /// the single character with code 0.
 inline constexpr std::string_view kEndOfLine{"\0", 1};
 
+/// How far a printed text reaches: the line breaks it holds (CR LF, CR or LF
+/// each count once) and the characters after the last of them.
+struct TTextExtent {
+  int lineBreaks = 0;
+  int lastLineChars = 0;
+};
+
+/// The extent of `text` (every byte but a UTF-8 continuation byte starts a
+/// character).
+TTextExtent ExtentOf(std::string_view text);
+
 /// One reserved word or delimiter of the source dialect, or a plain word or
 /// list item made by the parser. Immutable once created.
 class TTerm {
@@ -154,6 +165,10 @@ class TTerm {
   /// The texts with `CaseStyle` applied; empty and `kEndOfLine` print empty.
   const std::string& FormattedStartText() const;
   const std::string& FormattedEndText() const;
+  /// The extents of the formatted texts, measured once: every printed word
+  /// of a parse result needs them.
+  const TTextExtent& FormattedStartExtent() const { return startExtent_; }
+  const TTextExtent& FormattedEndExtent() const { return endExtent_; }
 
   /// True when the term has an end sequence that is not the end of the line.
   bool HasEndText() const { return !EndText().empty() && EndText() != kEndOfLine; }
@@ -195,6 +210,8 @@ class TTerm {
   std::string formattedStart_;
   std::string formattedEnd_;
   bool plain_ = false;  // made by the PlainText constructor: prints as written
+  TTextExtent startExtent_;
+  TTextExtent endExtent_;
   std::uint32_t startKey_ = 0;
   std::uint32_t firstWordKey_ = 0;
   std::uint32_t typeKey_ = 0;

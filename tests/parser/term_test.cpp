@@ -1,6 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "parser/term.h"
 #include "parser/term_list.h"
 #include "../support/error_message.h"
@@ -33,6 +37,38 @@ TEST(Term, KeepsPlainTextAsWritten) {
   auto item = TTerm::MakeListItem();
   EXPECT_EQ(item->TypeName, "#LIST#");
   EXPECT_EQ(item->StartText(), "ITEM");
+}
+
+// A printed text's extent: line breaks (CR LF, CR, LF each once) and the
+// characters after the last one; the terms measure their formatted texts.
+TEST(Term, MeasuresTheExtentOfItsPrintedTexts) {
+  struct Case {
+    std::string_view text;
+    int lineBreaks, lastLineChars;
+  };
+  for (const Case& c : std::vector<Case>{{"", 0, 0},
+                                         {"abc", 0, 3},
+                                         {"ёжик", 0, 4},
+                                         {"a\r\nbc", 1, 2},
+                                         {"a\rb\nc\r\n", 3, 0},
+                                         {"\n\nдва ", 2, 4},
+                                         {"x\r", 1, 0}}) {
+    SCOPED_TRACE(std::string(c.text));
+    const TTextExtent extent = ExtentOf(c.text);
+    EXPECT_EQ(extent.lineBreaks, c.lineBreaks);
+    EXPECT_EQ(extent.lastLineChars, c.lastLineChars);
+  }
+  TTerm comment(tkDefined, "#COMMENT#", "/*", "*/", false, false, 0, csAsIs);
+  EXPECT_EQ(comment.FormattedStartExtent().lastLineChars, 2);
+  EXPECT_EQ(comment.FormattedEndExtent().lastLineChars, 2);
+  TTerm word(TTerm::PlainText{}, "строка\r\n  два");
+  EXPECT_EQ(word.FormattedStartExtent().lineBreaks, 1);
+  EXPECT_EQ(word.FormattedStartExtent().lastLineChars, 5);
+  EXPECT_EQ(word.FormattedEndExtent().lineBreaks, 0);
+  EXPECT_EQ(word.FormattedEndExtent().lastLineChars, 0);
+  TTerm keyword(tkDefined, "KEYWORD", "create  table", "", true, false, 0, csLower);
+  EXPECT_EQ(keyword.FormattedStartText(), "create table");
+  EXPECT_EQ(keyword.FormattedStartExtent().lastLineChars, 12);
 }
 
 TEST(Term, RejectsBadParameters) {
