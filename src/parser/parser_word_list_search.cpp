@@ -348,7 +348,9 @@ void TParserWordList::FindAllByType(TParserWordList& out, const std::vector<std:
 
 void TParserWordList::AddItem(TParserWordList& out, int fromIndex, int toIndex) const {
   auto children = std::make_unique<TParserWordList>(false);
-  for (int i = fromIndex; i <= toIndex; ++i) children->Add(items_[static_cast<std::size_t>(i)]);
+  // The stretch's nodes are given, none created: Add for each, at once.
+  children->given_ = true;
+  children->items_.assign(items_.begin() + fromIndex, items_.begin() + toIndex + 1);
   TParserWordList* stretch = children.get();
   const TParserWord* first = items_[static_cast<std::size_t>(fromIndex)];
   const TParserWord* last = items_[static_cast<std::size_t>(toIndex)];
