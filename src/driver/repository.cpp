@@ -122,18 +122,30 @@ std::unique_ptr<Repository> Repository::Open(const RepositoryLocation& location)
 }
 
 Repository::Prepared& Repository::Prepare(const QString& text) {
+  for (const Recent& recent : recent_)
+    if (recent.data == text.constData() && recent.size == text.size() && recent.prepared) return *recent.prepared;
   auto it = prepared_.find(text);
-  if (it != prepared_.end()) return *it->second;
-  // Run-time statements differ by project and type list; keep the cache small.
-  if (prepared_.size() >= 256) prepared_.clear();
-  auto prepared = std::make_unique<Prepared>(db_);
-  prepared->query.setForwardOnly(true);
-  if (!prepared->query.prepare(text)) Fail(QStringLiteral("Repository statement failed"), prepared->query.lastError().text());
-  prepared->placeholders = PlaceholderNames(text);
-  for (const std::string& name : prepared->placeholders)
-    prepared->bindNames.push_back(QStringLiteral(":") + QString::fromStdString(name));
-  ++prepared_count_;
-  return *prepared_.emplace(text, std::move(prepared)).first->second;
+  if (it == prepared_.end()) {
+    // Run-time statements differ by project and type list; keep the cache small.
+    if (prepared_.size() >= 256) {
+      prepared_.clear();
+      recent_.fill(Recent{});
+    }
+    auto prepared = std::make_unique<Prepared>(db_);
+    prepared->query.setForwardOnly(true);
+    if (!prepared->query.prepare(text))
+      Fail(QStringLiteral("Repository statement failed"), prepared->query.lastError().text());
+    prepared->placeholders = PlaceholderNames(text);
+    for (const std::string& name : prepared->placeholders)
+      prepared->bindNames.push_back(QStringLiteral(":") + QString::fromStdString(name));
+    ++prepared_count_;
+    it = prepared_.emplace(text, std::move(prepared)).first;
+  }
+  // Remembered by the key's data, which the map keeps; a caller's text that
+  // is another copy of the same data is found by it just as well.
+  recent_[nextRecent_] = Recent{it->first.constData(), it->first.size(), it->second.get()};
+  nextRecent_ = (nextRecent_ + 1) % recent_.size();
+  return *it->second;
 }
 
 QSqlQuery& Repository::Exec(const QString& text, const ParamValues& params) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -123,6 +124,17 @@ class Repository {
   QSqlDatabase db_;
   // By statement text: hashed, as the texts are long and looked up per run.
   std::unordered_map<QString, std::unique_ptr<Prepared>> prepared_;
+  // The statements used last, found by the address of their text: a key of
+  // `prepared_` shares its text's data, which so stays allocated and
+  // unchanged, and an address equal to a key's is that same text. Spares
+  // hashing a statement's whole text at each run.
+  struct Recent {
+    const QChar* data = nullptr;
+    qsizetype size = 0;
+    Prepared* prepared = nullptr;
+  };
+  std::array<Recent, 8> recent_{};
+  std::size_t nextRecent_ = 0;
   int prepared_count_ = 0;
 };
 

@@ -577,6 +577,29 @@ TEST_P(Installation, PreparedStatementsAreReused) {
   EXPECT_EQ(repo().PreparedCount(), before);
 }
 
+// Statements met again are found by their text's address; after more
+// statements than the cache keeps, the same texts must still run as
+// themselves (and never as a statement that is gone).
+TEST_P(Installation, StatementsRunAsThemselvesAcrossACacheThatFilledUp) {
+  const QString first = QStringLiteral("select 1 + 0 as v");
+  const QString second = QStringLiteral("select 2 + 0 as v");
+  auto value = [&](const QString& text) { return repo().Run(text).rows.at(0).at(0).toInt(); };
+  EXPECT_EQ(value(first), 1);
+  EXPECT_EQ(value(second), 2);
+  // `first` runs between all the others: it is among the statements used
+  // last when the cache is emptied, and runs again right after.
+  for (int i = 0; i < 300; ++i) {
+    EXPECT_EQ(value(QStringLiteral("select %1 as v").arg(i + 10)), i + 10);
+    EXPECT_EQ(value(first), 1);
+  }
+  EXPECT_EQ(value(second), 2);
+  // A copy with the same text but its own data is the same statement.
+  const QString copy = QString::fromUtf8(first.toUtf8());
+  EXPECT_NE(copy.constData(), first.constData());
+  EXPECT_EQ(value(copy), 1);
+  EXPECT_EQ(value(first), 1);
+}
+
 TEST_P(Installation, ReportsTheDriversTextOnFailure) {
   try {
     repo().Run(QStringLiteral("select * from NoSuchTable"));
