@@ -213,17 +213,21 @@ void TConvertDataModule::CloseTypeObjects() { CloseDataSet(dsTypeObject); }
 
 bool TConvertDataModule::LocateTypeObject(const std::string& typeName) {
   if (!dsTypeObject.IsOpen() || dsTypeObject.IsEmpty()) return false;
-  if (SameText(dsTypeObject.Text("Name"), typeName)) return true;
+  // A row found before is trusted while it still holds the very name it was
+  // found by (the view may have been read again since).
   const auto known = typeObjectRows_.find(typeName);
-  if (known != typeObjectRows_.end() && known->second < dsTypeObject.RowCount()) {
-    const int was = dsTypeObject.CurrentRow();
-    if (dsTypeObject.MoveTo(known->second) && SameText(dsTypeObject.Text("Name"), typeName)) return true;
-    dsTypeObject.MoveTo(was);
+  if (known != typeObjectRows_.end()) {
+    const TypeObjectRow& remembered = known->second;
+    if (remembered.row < dsTypeObject.RowCount() &&
+        dsTypeObject.Value(remembered.row, "Name").toString() == remembered.name &&
+        (dsTypeObject.CurrentRow() == remembered.row || dsTypeObject.MoveTo(remembered.row)))
+      return true;
   }
-  const bool found = dsTypeObject.Locate("Name", [&](const QVariant& name) {
-    return !name.isNull() && SameText(name.toString().toStdString(), typeName);
-  });
-  if (found) typeObjectRows_[typeName] = dsTypeObject.CurrentRow();
+  const bool found = SameText(dsTypeObject.Text("Name"), typeName) ||
+                     dsTypeObject.Locate("Name", [&](const QVariant& name) {
+                       return !name.isNull() && SameText(name.toString().toStdString(), typeName);
+                     });
+  if (found) typeObjectRows_[typeName] = {dsTypeObject.CurrentRow(), dsTypeObject.Value("Name").toString()};
   return found;
 }
 

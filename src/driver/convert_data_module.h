@@ -287,8 +287,13 @@ class TConvertDataModule : public IObjectSourceLookup {
   bool project_loaded_ = false;
   // The row of dsTypeObject where LocateTypeObject last found each name
   // asked for: reading a script asks for a few types again and again. A
-  // row is checked before it is trusted, so a reload cannot mislead it.
-  std::unordered_map<std::string, int> typeObjectRows_;
+  // row is trusted only while it holds the same name, so a reload cannot
+  // mislead it.
+  struct TypeObjectRow {
+    int row;
+    QString name;  ///< the row's name when it was found there
+  };
+  std::unordered_map<std::string, TypeObjectRow> typeObjectRows_;
 };
 
 }  // namespace ambrix
