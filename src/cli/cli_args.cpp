@@ -25,7 +25,8 @@ const std::vector<OptionSpec> kCommonOptions = {
     {"quiet", 'q', "", "no log lines and no progress bar; diagnostics and errors still go to stderr"},
     {"jobs", 'j', "N",
      "threads that share the work: one reads and writes the repository (and parses too rather than wait "
-     "idle), the others parse and convert (default: one per core; 1: one thread does everything); the result is the same"},
+     "idle), the others parse and convert, and sort the generated script's sections (default: one per core; 1: one "
+     "thread does everything); the result is the same"},
     {"help", 'h', "", "show the help of the command and exit"},
     {"version", 0, "", "show the version and exit"},
 };
