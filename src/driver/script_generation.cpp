@@ -60,18 +60,30 @@ class TScriptFile {
   int Line() const { return line_; }
 
   void Commit() {
+    Flush();
     if (!file_.commit()) Fail();
   }
 
  private:
+  // Items are gathered into large writes: a file device's write costs more
+  // than a copy of a short item.
+  static constexpr std::size_t kFlushSize = std::size_t{1} << 20;
+
   void Write(std::string_view bytes) {
-    if (file_.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) Fail();
+    pending_.append(bytes);
+    if (pending_.size() >= kFlushSize) Flush();
+  }
+  void Flush() {
+    const auto size = static_cast<qint64>(pending_.size());
+    if (size > 0 && file_.write(pending_.data(), size) != size) Fail();
+    pending_.clear();
   }
   [[noreturn]] void Fail() {
     throw Error("Не удалось записать файл скрипта \"" + fileName_ + "\": " + file_.errorString().toStdString());
   }
 
   QSaveFile file_;
+  std::string pending_;  // written, not yet handed to the file
   std::string fileName_;
   TextEncoding encoding_;
   int line_ = 1;  // the number of the next item's first line
