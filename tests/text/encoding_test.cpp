@@ -198,5 +198,36 @@ TEST(ScriptReader, AScriptChangedAfterItsFirstReadingIsAnErrorNotBrokenText) {
   }
 }
 
+// Lines are checked in blocks on the second reading; a change anywhere in a
+// large script, on a piece boundary too, still stops at its own line.
+TEST(ScriptReader, AChangeAnywhereInALargeScriptStopsAtItsOwnLine) {
+  std::string text;
+  std::vector<std::size_t> lineStarts;
+  for (int i = 0; text.size() < (std::size_t{5} << 19); ++i) {  // 2.5 MB: three pieces
+    lineStarts.push_back(text.size());
+    text += "line " + std::to_string(i) + " строка" + (i % 3 == 0 ? "\r\n" : "\n");
+  }
+  const std::size_t piece = std::size_t{1} << 20;
+  std::size_t atBoundary = 0;
+  while (lineStarts[atBoundary + 1] <= piece) ++atBoundary;  // the line the first piece ends in
+  for (const std::size_t bad : {std::size_t{0}, atBoundary, lineStarts.size() / 2, lineStarts.size() - 1}) {
+    SCOPED_TRACE(bad);
+    std::stringstream in(text);
+    TScriptReader reader(in);
+    ASSERT_EQ(reader.Encoding(), TextEncoding::Utf8);
+    in.seekp(static_cast<std::streamoff>(lineStarts[bad] + 2));
+    in.write("\xFF", 1);
+    std::string_view line;
+    std::size_t read = 0;
+    try {
+      while (reader.Next(line)) ++read;
+      FAIL() << "no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(read, bad);
+      EXPECT_THAT(e.what(), HasSubstr("строка " + std::to_string(bad + 1) + ", столбец 3"));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ambrix
