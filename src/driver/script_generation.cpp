@@ -70,13 +70,21 @@ class TScriptFile {
   static constexpr std::size_t kFlushSize = std::size_t{1} << 20;
 
   void Write(std::string_view bytes) {
+    if (pending_.size() + bytes.size() > kFlushSize) Flush();
+    if (bytes.size() >= kFlushSize) {
+      WriteOut(bytes);  // a large script goes out as it is
+      return;
+    }
+    if (pending_.capacity() < kFlushSize) pending_.reserve(kFlushSize);
     pending_.append(bytes);
-    if (pending_.size() >= kFlushSize) Flush();
   }
   void Flush() {
-    const auto size = static_cast<qint64>(pending_.size());
-    if (size > 0 && file_.write(pending_.data(), size) != size) Fail();
+    WriteOut(pending_);
     pending_.clear();
+  }
+  void WriteOut(std::string_view bytes) {
+    const auto size = static_cast<qint64>(bytes.size());
+    if (size > 0 && file_.write(bytes.data(), size) != size) Fail();
   }
   [[noreturn]] void Fail() {
     throw Error("Не удалось записать файл скрипта \"" + fileName_ + "\": " + file_.errorString().toStdString());
