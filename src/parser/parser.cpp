@@ -6,6 +6,7 @@
 
 #include "parser/parse_arena.h"
 #include "text/error.h"
+#include "text/quick_hash.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
 
@@ -20,51 +21,17 @@ constexpr std::size_t kMaxNesting = 1000;
 
 std::string PositionText(int line, int col) { return std::to_string(line) + ":" + std::to_string(col); }
 
-std::uint64_t Load64(const char* at) {
-  std::uint64_t w;
-  std::memcpy(&w, at, 8);
-  return w;
-}
-
-std::uint64_t Load32(const char* at) {
-  std::uint32_t w;
-  std::memcpy(&w, at, 4);
-  return w;
-}
-
-// A quick hash of a short text. It reads whole words only: a byte-wise copy
-// into a word would stall on the load that follows it.
-[[gnu::always_inline]] inline std::uint64_t HashText(std::string_view text) {
-  constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
-  const char* p = text.data();
-  const std::size_t n = text.size();
-  std::uint64_t h = (n + 1) * kMul;
-  if (n >= 8) {
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-      h = (h ^ Load64(p + i)) * kMul;
-      h ^= h >> 29;
-    }
-    if (i < n) h = (h ^ Load64(p + n - 8)) * kMul;  // the last eight bytes, overlapping
-  } else if (n >= 4) {
-    h = (h ^ (Load32(p) << 32 | Load32(p + n - 4))) * kMul;
-  } else if (n > 0) {
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])); };
-    h = (h ^ (byte(0) << 16 | byte(n / 2) << 8 | byte(n - 1))) * kMul;
-  }
-  return h ^ (h >> 32);
-}
-
 // Equality of two texts, without a library call for the short ones.
 [[gnu::always_inline]] inline bool SameBytes(std::string_view a, std::string_view b) {
   const std::size_t n = a.size();
   if (n != b.size()) return false;
   if (n > 16) return std::memcmp(a.data(), b.data(), n) == 0;
   if (n >= 8) {
-    return Load64(a.data()) == Load64(b.data()) && Load64(a.data() + n - 8) == Load64(b.data() + n - 8);
+    return LoadWord64(a.data()) == LoadWord64(b.data()) &&
+           LoadWord64(a.data() + n - 8) == LoadWord64(b.data() + n - 8);
   }
   if (n >= 4) {
-    return Load32(a.data()) == Load32(b.data()) && Load32(a.data() + n - 4) == Load32(b.data() + n - 4);
+    return LoadWord32(a.data()) == LoadWord32(b.data()) && LoadWord32(a.data() + n - 4) == LoadWord32(b.data() + n - 4);
   }
   for (std::size_t i = 0; i < n; ++i) {
     if (a[i] != b[i]) return false;
@@ -138,7 +105,7 @@ int TParser::AddEntry(std::string_view text, std::uint64_t hash, std::size_t slo
 }
 
 [[gnu::always_inline]] inline int TParser::EntryOf(std::string_view text) {
-  const std::uint64_t hash = HashText(text);
+  const std::uint64_t hash = QuickHash(text);
   std::size_t slot;
   const int found = FindEntry(text, hash, slot);
   return found >= 0 ? found : AddEntry(text, hash, slot);
@@ -151,7 +118,7 @@ TTerm* TParser::PlainTermOf(int entry) {
 }
 
 TTerm* TParser::PlainTermOf(std::string_view text) {
-  const std::uint64_t hash = HashText(text);
+  const std::uint64_t hash = QuickHash(text);
   std::size_t slot;
   int entry = FindEntry(text, hash, slot);
   if (entry >= 0) return PlainTermOf(entry);

@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <forward_list>
 #include <iterator>
 
 #include "parser/parser_word_list.h"
+#include "text/quick_hash.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
 
@@ -34,29 +34,9 @@ template <class Range>
 std::uint64_t MemoTag(const Range& values) {
   constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
   std::uint64_t h = (std::size(values) + 1) * kMul;
-  const auto mix = [&h](std::uint64_t w) {
-    h = (h ^ w) * kMul;
-    h ^= h >> 29;
-  };
   for (const auto& value : values) {
-    const std::string_view view(value);
-    const std::size_t n = view.size();
-    mix(n);
-    std::uint64_t w = 0;
-    if (n >= 8) {
-      std::size_t i = 0;
-      for (; i + 8 <= n; i += 8) {
-        std::memcpy(&w, view.data() + i, 8);
-        mix(w);
-      }
-      if (i < n) {
-        std::memcpy(&w, view.data() + n - 8, 8);  // the last eight bytes, overlapping
-        mix(w);
-      }
-    } else if (n > 0) {
-      std::memcpy(&w, view.data(), n);
-      mix(w);
-    }
+    h = (h ^ QuickHash(std::string_view(value))) * kMul;
+    h ^= h >> 29;
   }
   return h | 1;  // never the empty tag
 }
