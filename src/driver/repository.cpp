@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cctype>
+#include <chrono>
+#include <thread>
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,6 +29,12 @@ namespace {
 std::atomic<int> connection_counter{0};
 
 QString Location(const RepositoryLocation& location) { return QString::fromStdString(location.ToString()); }
+
+// How long a statement waits for a repository file another program holds.
+constexpr std::chrono::milliseconds kBusyTimeout{10000};
+
+// SQLite's "database is locked" (SQLITE_BUSY, in any of its extended forms).
+bool IsBusy(const QSqlError& error) { return (error.nativeErrorCode().toInt() & 0xff) == 5; }
 
 }  // namespace
 
@@ -64,7 +72,7 @@ std::unique_ptr<Repository> Repository::Connect(const RepositoryLocation& locati
     }
     r.db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), r.connection_name_);
     r.db_.setDatabaseName(QString::fromStdString(location.path));
-    r.db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    r.db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeout.count()));
   } else if (location.backend == Backend::PostgreSQL) {
     r.db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), r.connection_name_);
     r.db_.setHostName(QString::fromStdString(location.host));
@@ -88,7 +96,7 @@ std::unique_ptr<Repository> Repository::Connect(const RepositoryLocation& locati
     r.Execute(QStringLiteral("pragma foreign_keys = on"));
     if (!location.InMemory()) {
       // Write-ahead logging makes the commit of each statement cheap.
-      r.Execute(QStringLiteral("pragma journal_mode = wal"));
+      r.ExecuteWhenFree(QStringLiteral("pragma journal_mode = wal"));
       r.Execute(QStringLiteral("pragma synchronous = normal"));
     }
   } else {
@@ -224,6 +232,22 @@ void Repository::RunScript(std::string_view script) {
 void Repository::Execute(const QString& text) {
   QSqlQuery query(db_);
   if (!query.exec(text)) Fail(QStringLiteral("Repository statement failed"), query.lastError().text());
+}
+
+void Repository::ExecuteWhenFree(const QString& text) {
+  // Changing the journal mode needs the file to itself for a moment, and
+  // SQLite reports a busy file at once there instead of waiting as other
+  // statements do: a program opening a repository that another one is
+  // creating just then tries again, as long as other statements would wait.
+  const auto deadline = std::chrono::steady_clock::now() + kBusyTimeout;
+  for (;;) {
+    QSqlQuery query(db_);
+    if (query.exec(text)) return;
+    const QSqlError error = query.lastError();
+    if (!IsBusy(error) || std::chrono::steady_clock::now() >= deadline)
+      Fail(QStringLiteral("Repository statement failed"), error.text());
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 std::vector<std::string> Repository::TableNames() {

@@ -70,6 +70,10 @@ class Repository {
   /// Runs one statement once, unprepared (settings, schema changes: servers
   /// prepare only queries and data changes).
   void Execute(const QString& text);
+  /// `Execute` of a statement that SQLite refuses at once while another
+  /// connection holds the file (a journal mode change): tried again until
+  /// the busy timeout has passed.
+  void ExecuteWhenFree(const QString& text);
 
   /// Whether the database holds every table of the repository.
   bool IsInstalled();

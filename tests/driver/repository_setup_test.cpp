@@ -229,6 +229,30 @@ TEST(SQLiteRepository, TwoProgramsCreatingTheSameFileAtOnceBothGetIt) {
   EXPECT_EQ(Repository::Open(location)->Run(QStringLiteral("select count(*) from Dialect")).rows[0][0].toInt(), 1);
 }
 
+// Setting the journal mode of a new file while another program installs the
+// repository in it can meet "database is locked" at once (SQLite does not
+// wait there, so that two connections never wait for each other): opening
+// tries again. Many rounds of four openers make the meeting all but certain.
+TEST(SQLiteRepository, ManyProgramsOpeningANewFileAtOnceAllGetIt) {
+  QTemporaryDir dir;
+  for (int round = 0; round < 12; ++round) {
+    const RepositoryLocation location = ParseRepositoryLocation(
+        "sqlite:" + dir.filePath(QStringLiteral("repository%1.sqlite3").arg(round)).toStdString());
+    std::string errors[4];
+    std::thread openers[4];
+    for (int i = 0; i < 4; ++i)
+      openers[i] = std::thread([&, i] {
+        try {
+          Repository::Open(location);
+        } catch (const std::exception& error) {
+          errors[i] = error.what();
+        }
+      });
+    for (auto& opener : openers) opener.join();
+    for (const std::string& error : errors) EXPECT_EQ(error, "") << "round " << round;
+  }
+}
+
 TEST(SQLiteRepository, InMemoryRepositoriesAreSeparate) {
   auto first = Repository::Open(InMemoryRepositoryLocation());
   auto second = Repository::Open(InMemoryRepositoryLocation());
