@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <set>
 #include <thread>
+#include <vector>
 
 #include <QDir>
 #include <QFileInfo>
@@ -209,21 +210,28 @@ TEST(SQLiteRepository, IsCreatedOnFirstUseAndKeptAfterwards) {
   EXPECT_EQ(again->Run(QStringLiteral("select count(*) from Dialect")).rows[0][0].toInt(), 1);
 }
 
+// What each of `programs` threads opening `location` at the same time met:
+// empty when the open succeeded.
+std::vector<std::string> OpenAtOnce(const RepositoryLocation& location, int programs) {
+  std::vector<std::string> errors(static_cast<std::size_t>(programs));
+  std::vector<std::thread> openers;
+  for (std::string& error : errors)
+    openers.emplace_back([&location, &error] {
+      try {
+        Repository::Open(location);
+      } catch (const std::exception& e) {
+        error = e.what();
+      }
+    });
+  for (auto& opener : openers) opener.join();
+  return errors;
+}
+
 TEST(SQLiteRepository, TwoProgramsCreatingTheSameFileAtOnceBothGetIt) {
   QTemporaryDir dir;
   const RepositoryLocation location =
       ParseRepositoryLocation("sqlite:" + dir.filePath("repository.sqlite3").toStdString());
-  std::string errors[2];
-  std::thread openers[2];
-  for (int i = 0; i < 2; ++i)
-    openers[i] = std::thread([&, i] {
-      try {
-        Repository::Open(location);
-      } catch (const std::exception& error) {
-        errors[i] = error.what();
-      }
-    });
-  for (auto& opener : openers) opener.join();
+  const std::vector<std::string> errors = OpenAtOnce(location, 2);
   EXPECT_EQ(errors[0], "");
   EXPECT_EQ(errors[1], "");
   EXPECT_EQ(Repository::Open(location)->Run(QStringLiteral("select count(*) from Dialect")).rows[0][0].toInt(), 1);
@@ -238,18 +246,7 @@ TEST(SQLiteRepository, ManyProgramsOpeningANewFileAtOnceAllGetIt) {
   for (int round = 0; round < 12; ++round) {
     const RepositoryLocation location = ParseRepositoryLocation(
         "sqlite:" + dir.filePath(QStringLiteral("repository%1.sqlite3").arg(round)).toStdString());
-    std::string errors[4];
-    std::thread openers[4];
-    for (int i = 0; i < 4; ++i)
-      openers[i] = std::thread([&, i] {
-        try {
-          Repository::Open(location);
-        } catch (const std::exception& error) {
-          errors[i] = error.what();
-        }
-      });
-    for (auto& opener : openers) opener.join();
-    for (const std::string& error : errors) EXPECT_EQ(error, "") << "round " << round;
+    for (const std::string& error : OpenAtOnce(location, 4)) EXPECT_EQ(error, "") << "round " << round;
   }
 }
 
