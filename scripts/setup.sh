@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need (when missing), then configures and
 # builds incrementally.  Used by both commands of the README.
-#   scripts/setup.sh                 release build in build/
+#   scripts/setup.sh                 release build in build/, optimised with the profile
+#                                    scripts/pgo-profile.sh records once (AMBRIX_PGO=0: without)
 #   scripts/setup.sh --asan          core-only AddressSanitizer+UBSan build in build-asan/
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -27,6 +28,13 @@ if [ "${1:-}" = "--asan" ]; then
         -DAMBRIX_CORE_ONLY=ON -DAMBRIX_BUILD_BENCH=OFF >/dev/null
   cmake --build "$root/build-asan" -j "$jobs"
 else
-  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  pgo=()
+  if [ "${AMBRIX_PGO:-1}" != 0 ]; then
+    "$root/scripts/pgo-profile.sh"
+    pgo=(-DAMBRIX_PGO=use "-DAMBRIX_PGO_DIR=$root/build-pgo/profile")
+  else
+    pgo=(-DAMBRIX_PGO=)
+  fi
+  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${pgo[@]}" >/dev/null
   cmake --build "$root/build" -j "$jobs"
 fi
