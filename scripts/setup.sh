@@ -8,7 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libjemalloc-dev postgresql time)
+          qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libqt6sql6-psql libjemalloc-dev postgresql time)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -112,6 +112,9 @@ class Repository {
   explicit Repository(const RepositoryLocation& location);
   struct Prepared;
   Prepared& Prepare(const QString& text);
+  /// Runs a SQLite data change of `prepared` on its statement; false, with
+  /// nothing done, when a value is of a type left to QtSql.
+  bool RunDirect(Prepared& prepared, const ParamValues& params, QueryResult& result);
   /// Binds `params` and executes; the query is ready for reading its rows.
   QSqlQuery& Exec(const QString& text, const ParamValues& params);
   /// Reads the rows of an executed query into `row`, then finishes it.
