@@ -59,7 +59,7 @@ bool LongestFirstLess(std::string_view a, std::string_view b);
 std::string JoinWithSpaces(const std::vector<std::string>& list);
 /// The lines with `lineEnd` after every one (an empty list gives an empty text).
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
-/// How many times `c` occurs in `text` (found with memchr: for long texts).
+/// How many times `c` occurs in `text`.
 std::size_t CountChar(std::string_view text, char c);
 /// How many line ends `text` holds: CR LF, LF and a CR without an LF after it
 /// each count once.

@@ -136,6 +136,42 @@ TEST(CountLineEnds, CountsCrLfOnceAndALoneCrOrLfEach) {
   for (const auto& c : cases) EXPECT_EQ(CountLineEnds(c.text), c.count) << c.text;
 }
 
+// The counts go through the text in blocks: every place of a CR, an LF and a
+// CR LF, across block ends and in the bytes after the last block, against a
+// count byte by byte.
+TEST(CountLineEnds, CountsAlikeWhereverTheLineEndsFallInALongText) {
+  std::uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) & 0x7fffu;
+  };
+  const char alphabet[] = {'\r', '\n', 'a', '\xD0'};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(next() % 70, 'a');
+    for (char& c : text) c = alphabet[next() % 4];
+    std::size_t ends = 0, crs = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) ++ends;
+      if (text[i] == '\r') ++crs;
+    }
+    ASSERT_EQ(CountLineEnds(text), ends) << ::testing::PrintToString(text);
+    ASSERT_EQ(CountChar(text, '\r'), crs) << ::testing::PrintToString(text);
+  }
+  // Texts long enough for the byte counters to be summed on the way: every
+  // byte a line end, so that each counter fills up as fast as it can.
+  for (const std::size_t size : {4079u, 4080u, 4081u, 10000u}) {
+    EXPECT_EQ(CountLineEnds(std::string(size, '\n')), size);
+    EXPECT_EQ(CountLineEnds(std::string(size, '\r')), size);
+    EXPECT_EQ(CountChar(std::string(size, '\n'), '\n'), size);
+    std::string crLfs;
+    for (std::size_t k = 0; k < size; ++k) crLfs += "\r\n";
+    EXPECT_EQ(CountLineEnds(crLfs), size);
+  }
+  // A CR LF split by the end of the first block of sixteen bytes.
+  EXPECT_EQ(CountLineEnds(std::string(15, 'a') + "\r\n" + std::string(20, 'a')), 1u);
+  EXPECT_EQ(CountLineEnds(std::string(15, 'a') + "\r" + std::string(20, 'a')), 1u);
+}
+
 TEST(CharClasses, ReportsLettersAndDigits) {
   EXPECT_EQ(CharClasses(""), 0);
   EXPECT_EQ(CharClasses("1.5"), ccDigit);
