@@ -123,15 +123,16 @@ int RequireColumn(const QSqlQuery& row, const char* name) {
   return column;
 }
 
-// A value of the row as UTF-8 text; empty for null. A script read as a blob
-// is its stored UTF-8 bytes.
-std::string RowText(const QSqlQuery& row, int column) {
+// A value of the row as UTF-8 bytes; empty for null. A script read as a
+// blob is its stored UTF-8 bytes, handed on as the row holds them.
+QByteArray RowBytes(const QSqlQuery& row, int column) {
   const QVariant value = row.value(column);
-  if (value.typeId() == QMetaType::QByteArray) {
-    const QByteArray bytes = value.toByteArray();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  }
-  return value.toString().toStdString();
+  if (value.typeId() == QMetaType::QByteArray) return value.toByteArray();
+  return value.toString().toUtf8();
+}
+
+std::string_view View(const QByteArray& bytes) {
+  return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 // An object name inside a string literal: each quote doubled.
@@ -321,7 +322,7 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
         int dropColumn = -1;
         dsObjects.ForEachRow([&](const QSqlQuery& row) {
           if (dropColumn < 0) dropColumn = RequireColumn(row, "DropScript");
-          file.Add(RowText(row, dropColumn));
+          file.Add(View(RowBytes(row, dropColumn)));
           file.Add("GO");
           file.Add("");
         });
@@ -345,11 +346,11 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
             destColumn = RequireColumn(row, "DestScript");
             idColumn = row.record().indexOf(QStringLiteral("Object_id"));
           }
-          file.Add("/* -------------- */ print " + QuotedName(RowText(row, objectColumn)));
+          file.Add("/* -------------- */ print " + QuotedName(std::string(View(RowBytes(row, objectColumn)))));
           file.Add("GO");
           file.Add("");
           if (OnScriptPlaced && idColumn >= 0) OnScriptPlaced(row.value(idColumn).toInt(), file.Line());
-          file.Add(RowText(row, destColumn));
+          file.Add(View(RowBytes(row, destColumn)));
           file.Add("GO");
           file.Add("");
         });
