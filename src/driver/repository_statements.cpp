@@ -294,6 +294,16 @@ QString ScriptColumn(Backend backend, const char* name) {
 }
 }  // namespace
 
+QString StatementSet::ObjectSourcesStatement(int count) const {
+  const QString n = Eol(backend_);
+  QString keys;
+  for (int i = 0; i < count; ++i) keys += (i > 0 ? QStringLiteral(", :Object_id") : QStringLiteral(":Object_id")) + Num(i);
+  return QStringLiteral("select o.Object_id, upper( t.Name ) as TypeObjectName, o.Object,") + n +
+         QStringLiteral("  ( select p.Object from MetaObject p where p.Object_id = o.ParentObject_id ) as ParentObject,") +
+         n + QStringLiteral("  ") + ScriptColumn(backend_, "SourceScript") + n + QStringLiteral("from MetaObject o") + n +
+         JoinType(backend_, "  ") + n + QStringLiteral("where o.Object_id in ( ") + keys + QStringLiteral(" )");
+}
+
 QString StatementSet::DropScriptsStatement(int projectId, const std::string& typeList) const {
   return TypeListQuery(ScriptColumn(backend_, "DropScript"), QStringLiteral("o.DropScript is not null"), projectId, typeList,
                        QStringLiteral("t.Num desc, o.ParentObject_id") + NullsFirst(backend_) + QStringLiteral(", ") +

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include <QSaveFile>
 #include <QSqlQuery>
@@ -154,7 +155,7 @@ namespace {
 struct TCompileItem {
   QVariant ObjectId;
   std::string TypeName, ParentName, ObjectName;
-  QString Source;  ///< the stored source text
+  std::string Source;  ///< the stored source text, UTF-8
   // The result: Converted is false when the type has no analyzer.
   bool Converted = false;
   QString DestScript, DropScript;
@@ -163,7 +164,7 @@ struct TCompileItem {
   std::exception_ptr Failure;     ///< what its conversion threw
 
   void Run(TConvertCore& core) {
-    std::vector<std::string> destLines = SplitLines(Source.toStdString());
+    std::vector<std::string> destLines = SplitLines(Source);
     std::vector<std::string> dropLines;
     RunGuarded(
         [&] {
@@ -246,20 +247,37 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
                   [&] { return item->ObjectName; }, [&] { return item->TypeName; });
             }
           });
-          for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
-            if (OnProgress) OnProgress(++step);
-            OpenObjectScript(static_cast<int>(dsObjects.Int("Object_id")));
-            if (dsObjectScript.IsOpen() && !dsObjectScript.IsEmpty()) {
+          // The objects are read a chunk at a time by one statement that takes
+          // their keys: not a query per object, and never every source at once.
+          constexpr int kChunk = 128;
+          const QString sources = statements.ObjectSourcesStatement(kChunk);
+          std::vector<QVariant> ids;
+          ids.reserve(static_cast<std::size_t>(count));
+          for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) ids.push_back(dsObjects.Value("Object_id"));
+          for (std::size_t first = 0; first < ids.size(); first += kChunk) {
+            const std::size_t end = std::min(ids.size(), first + static_cast<std::size_t>(kChunk));
+            ParamValues keys;
+            for (std::size_t i = first; i < end; ++i) keys["Object_id" + std::to_string(i - first)] = ids[i];
+            std::unordered_map<qlonglong, std::unique_ptr<TCompileItem>> read;
+            repository().ForEachRow(sources, keys, [&](const QSqlQuery& row) {
               auto item = std::make_unique<TCompileItem>();
-              item->ObjectId = dsObjectScript.Value("Object_id");
-              item->TypeName = dsObjectScript.Text("TypeObjectName");
-              item->ParentName = dsObjectScript.Text("ParentObject");
-              item->ObjectName = dsObjectScript.Text("Object");
-              item->Source = dsObjectScript.Value("SourceScript").toString();
-              const auto weight = static_cast<std::size_t>(item->Source.size());
-              feeder.Add(std::move(item), weight);
+              item->ObjectId = row.value(0);
+              item->TypeName = row.value(1).toString().toStdString();
+              item->ObjectName = row.value(2).toString().toStdString();
+              item->ParentName = row.value(3).toString().toStdString();
+              const QByteArray source = RowBytes(row, 4);
+              item->Source.assign(source.constData(), static_cast<std::size_t>(source.size()));
+              read[item->ObjectId.toLongLong()] = std::move(item);
+            });
+            // Handed out in the order of the run; an object gone since the
+            // list was read is passed over.
+            for (std::size_t i = first; i < end; ++i) {
+              if (OnProgress) OnProgress(++step);
+              auto it = read.find(ids[i].toLongLong());
+              if (it == read.end()) continue;
+              const std::size_t weight = it->second->Source.size();
+              feeder.Add(std::move(it->second), weight);
             }
-            CloseObjectScript();
           }
           feeder.Finish();
         }
