@@ -29,11 +29,13 @@ if [ "${1:-}" = "--asan" ]; then
   cmake --build "$root/build-asan" -j "$jobs"
 else
   pgo=()
+  pgo=(-DAMBRIX_PGO=)
   if [ "${AMBRIX_PGO:-1}" != 0 ]; then
-    "$root/scripts/pgo-profile.sh"
-    pgo=(-DAMBRIX_PGO=use "-DAMBRIX_PGO_DIR=$root/build-pgo/profile")
-  else
-    pgo=(-DAMBRIX_PGO=)
+    if "$root/scripts/pgo-profile.sh"; then
+      pgo=(-DAMBRIX_PGO=use "-DAMBRIX_PGO_DIR=$root/build-pgo/profile")
+    else
+      echo "setup: the optimisation profile could not be recorded; building without it" >&2
+    fi
   fi
   cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${pgo[@]}" >/dev/null
   cmake --build "$root/build" -j "$jobs"
