@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlDriver>
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <sqlite3.h>
@@ -31,6 +30,8 @@ struct Repository::Prepared {
   sqlite3_stmt* direct = nullptr;
   /// With `direct`: the placeholder name of each of its parameters, by number.
   std::vector<std::string> directNames;
+  /// With `direct`: room for the values of one run, kept between runs.
+  std::vector<const QVariant*> directValues;
 };
 
 namespace {
@@ -45,19 +46,14 @@ constexpr std::chrono::milliseconds kBusyTimeout{10000};
 // SQLite's "database is locked" (SQLITE_BUSY, in any of its extended forms).
 bool IsBusy(const QSqlError& error) { return (error.nativeErrorCode().toInt() & 0xff) == 5; }
 
-// The SQLite handle a driver's handle() holds, or null.
-template <class Handle>
-Handle* SQLiteHandle(const QVariant& handle, const char* typeName) {
-  if (!handle.isValid() || std::strcmp(handle.typeName(), typeName) != 0) return nullptr;
-  return *static_cast<Handle* const*>(handle.constData());
-}
-
 // The statement QtSql prepared for `query`, when it is a SQLite statement
 // that returns no rows (an insert, an update, a delete) whose parameters are
 // all named; their names go to `names`, by parameter number. Null otherwise.
 sqlite3_stmt* DirectStatement(const QSqlQuery& query, std::vector<std::string>& names) {
   const QSqlResult* result = query.result();
-  sqlite3_stmt* statement = result ? SQLiteHandle<sqlite3_stmt>(result->handle(), "sqlite3_stmt*") : nullptr;
+  const QVariant handle = result ? result->handle() : QVariant();
+  if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3_stmt*") != 0) return nullptr;
+  sqlite3_stmt* statement = *static_cast<sqlite3_stmt* const*>(handle.constData());
   if (statement == nullptr || sqlite3_column_count(statement) != 0) return nullptr;
   names.clear();
   const int count = sqlite3_bind_parameter_count(statement);
@@ -237,8 +233,7 @@ Repository::Prepared& Repository::Prepare(const QString& text) {
   return *it->second;
 }
 
-QSqlQuery& Repository::Exec(const QString& text, const ParamValues& params) {
-  Prepared& prepared = Prepare(text);
+QSqlQuery& Repository::Exec(Prepared& prepared, const ParamValues& params) {
   QSqlQuery& query = prepared.query;
   for (std::size_t i = 0; i < prepared.placeholders.size(); ++i) {
     auto it = params.find(prepared.placeholders[i]);
@@ -273,8 +268,8 @@ void Repository::ReadRows(QSqlQuery& query, const std::function<void(const QSqlQ
 // work on small rows. The values are bound as QtSql binds them, and a
 // failure reads as QtSql's would.
 bool Repository::RunDirect(Prepared& prepared, const ParamValues& params, QueryResult& result) {
-  std::vector<const QVariant*> values;
-  values.reserve(prepared.directNames.size());
+  std::vector<const QVariant*>& values = prepared.directValues;
+  values.clear();
   for (const std::string& name : prepared.directNames) {
     auto it = params.find(name);
     const QVariant* value = it == params.end() ? nullptr : &it->second;
@@ -300,13 +295,10 @@ bool Repository::RunDirect(Prepared& prepared, const ParamValues& params, QueryR
 }
 
 QueryResult Repository::Run(const QString& text, const ParamValues& params) {
-  if (location_.backend == Backend::SQLite) {
-    Prepared& prepared = Prepare(text);
-    QueryResult result;
-    if (prepared.direct != nullptr && RunDirect(prepared, params, result)) return result;
-  }
-  QSqlQuery& query = Exec(text, params);
+  Prepared& prepared = Prepare(text);
   QueryResult result;
+  if (prepared.direct != nullptr && RunDirect(prepared, params, result)) return result;
+  QSqlQuery& query = Exec(prepared, params);
   if (!query.isSelect()) {
     // SQLite keeps the key of the last inserted row on the connection. The
     // PostgreSQL driver would ask the server for lastval(), which fails in a
@@ -331,7 +323,7 @@ QueryResult Repository::Run(const QString& text, const ParamValues& params) {
 
 void Repository::ForEachRow(const QString& text, const ParamValues& params,
                             const std::function<void(const QSqlQuery&)>& row) {
-  QSqlQuery& query = Exec(text, params);
+  QSqlQuery& query = Exec(Prepare(text), params);
   if (!query.isSelect()) {
     query.finish();
     return;

@@ -116,7 +116,7 @@ class Repository {
   /// nothing done, when a value is of a type left to QtSql.
   bool RunDirect(Prepared& prepared, const ParamValues& params, QueryResult& result);
   /// Binds `params` and executes; the query is ready for reading its rows.
-  QSqlQuery& Exec(const QString& text, const ParamValues& params);
+  QSqlQuery& Exec(Prepared& prepared, const ParamValues& params);
   /// Reads the rows of an executed query into `row`, then finishes it.
   void ReadRows(QSqlQuery& query, const std::function<void(const QSqlQuery&)>& row);
   bool InstallIfEmpty(bool withDialectRows);

@@ -297,7 +297,7 @@ QString ScriptColumn(Backend backend, const char* name) {
 QString StatementSet::ObjectSourcesStatement(int count) const {
   const QString n = Eol(backend_);
   QString keys;
-  for (int i = 0; i < count; ++i) keys += (i > 0 ? QStringLiteral(", :Object_id") : QStringLiteral(":Object_id")) + Num(i);
+  for (int i = 0; i < count; ++i) keys += (i > 0 ? QStringLiteral(", :") : QStringLiteral(":")) + Str(ObjectSourceKey(i));
   return QStringLiteral("select o.Object_id, upper( t.Name ) as TypeObjectName, o.Object,") + n +
          QStringLiteral("  ( select p.Object from MetaObject p where p.Object_id = o.ParentObject_id ) as ParentObject,") +
          n + QStringLiteral("  ") + ScriptColumn(backend_, "SourceScript") + n + QStringLiteral("from MetaObject o") + n +

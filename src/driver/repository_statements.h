@@ -48,10 +48,12 @@ class StatementSet {
   QString ObjectsToCompileStatement(int projectId, const std::string& typeList) const;
   /// 3b: what compiling one of statement 3's objects needs (`Object_id`,
   /// `TypeObjectName` in upper case, `Object`, `ParentObject`, `SourceScript`),
-  /// for the objects whose keys the placeholders `:Object_id0` up to
-  /// `:Object_id<count - 1>` give; a placeholder left null stands for none.
+  /// for the objects whose keys its `count` placeholders (ObjectSourceKey)
+  /// give; a placeholder left null stands for none.
   /// SQLite hands the source over as the UTF-8 bytes it stores.
   QString ObjectSourcesStatement(int count) const;
+  /// The name of 3b's placeholder for the key of object `index` (from 0).
+  static std::string ObjectSourceKey(int index) { return "Object_id" + std::to_string(index); }
   /// 4: the drop scripts of the listed types, in decreasing type order.
   QString DropScriptsStatement(int projectId, const std::string& typeList) const;
   /// 5: the creation scripts (`Object`, `DestScript`), in increasing type order.

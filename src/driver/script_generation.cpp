@@ -257,7 +257,7 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
           for (std::size_t first = 0; first < ids.size(); first += kChunk) {
             const std::size_t end = std::min(ids.size(), first + static_cast<std::size_t>(kChunk));
             ParamValues keys;
-            for (std::size_t i = first; i < end; ++i) keys["Object_id" + std::to_string(i - first)] = ids[i];
+            for (std::size_t i = first; i < end; ++i) keys[StatementSet::ObjectSourceKey(static_cast<int>(i - first))] = ids[i];
             std::unordered_map<qlonglong, std::unique_ptr<TCompileItem>> read;
             repository().ForEachRow(sources, keys, [&](const QSqlQuery& row) {
               auto item = std::make_unique<TCompileItem>();

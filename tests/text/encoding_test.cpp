@@ -198,8 +198,8 @@ TEST(ScriptReader, AScriptChangedAfterItsFirstReadingIsAnErrorNotBrokenText) {
   }
 }
 
-// Lines are checked in blocks on the second reading; a change anywhere in a
-// large script, on a piece boundary too, still stops at its own line.
+// Every line is checked again on the second reading: a change anywhere in a
+// large script, on a piece boundary too, stops at its own line.
 TEST(ScriptReader, AChangeAnywhereInALargeScriptStopsAtItsOwnLine) {
   std::string text;
   std::vector<std::size_t> lineStarts;
