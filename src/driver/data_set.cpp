@@ -72,7 +72,7 @@ QueryResult RepositoryStatement::Run() {
   return repository_.Run(text_, params_);
 }
 
-void RepositoryStatement::ForEachRow(const std::function<void(const QSqlQuery&)>& row) {
+void RepositoryStatement::ForEachRow(const std::function<void(const QueryRow&)>& row) {
   if (text_.isEmpty()) throw Error(name_ + " has no statement text");
   repository_.ForEachRow(text_, params_, row);
 }

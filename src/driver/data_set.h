@@ -64,7 +64,7 @@ class RepositoryStatement {
 
   /// Runs the statement with its current parameters and hands each row to
   /// `row` as it is read, holding none: for reading large texts once.
-  void ForEachRow(const std::function<void(const QSqlQuery&)>& row);
+  void ForEachRow(const std::function<void(const QueryRow&)>& row);
 
  protected:
   QueryResult Run();

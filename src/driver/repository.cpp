@@ -25,9 +25,11 @@ struct Repository::Prepared {
   QSqlQuery query;
   std::vector<std::string> placeholders;
   std::vector<QString> bindNames;  ///< ":name" of each placeholder
-  /// SQLite, a statement that returns no rows: the statement `query` holds,
-  /// run by RunDirect. Null: run through `query`.
+  /// SQLite: the statement `query` holds, run by RunDirect (a data change)
+  /// or read by ForEachRowDirect (a query). Null: run through `query`.
   sqlite3_stmt* direct = nullptr;
+  /// With `direct`: whether the statement returns rows.
+  bool directRows = false;
   /// With `direct`: the placeholder name of each of its parameters, by number.
   std::vector<std::string> directNames;
   /// With `direct`: room for the values of one run, kept between runs.
@@ -47,14 +49,14 @@ constexpr std::chrono::milliseconds kBusyTimeout{10000};
 bool IsBusy(const QSqlError& error) { return (error.nativeErrorCode().toInt() & 0xff) == 5; }
 
 // The statement QtSql prepared for `query`, when it is a SQLite statement
-// that returns no rows (an insert, an update, a delete) whose parameters are
-// all named; their names go to `names`, by parameter number. Null otherwise.
+// whose parameters are all named; their names go to `names`, by parameter
+// number. Null otherwise.
 sqlite3_stmt* DirectStatement(const QSqlQuery& query, std::vector<std::string>& names) {
   const QSqlResult* result = query.result();
   const QVariant handle = result ? result->handle() : QVariant();
   if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3_stmt*") != 0) return nullptr;
   sqlite3_stmt* statement = *static_cast<sqlite3_stmt* const*>(handle.constData());
-  if (statement == nullptr || sqlite3_column_count(statement) != 0) return nullptr;
+  if (statement == nullptr) return nullptr;
   names.clear();
   const int count = sqlite3_bind_parameter_count(statement);
   for (int i = 1; i <= count; ++i) {
@@ -111,6 +113,72 @@ int BindValue(sqlite3_stmt* statement, int number, const QVariant* value) {
     default: return sqlite3_bind_int64(statement, number, value->toLongLong());
   }
 }
+
+// A row read through QtSql. A column's bytes are kept until the next row,
+// as the row read from SQLite itself keeps them.
+class QtRow final : public QueryRow {
+ public:
+  explicit QtRow(const QSqlQuery& query) : query_(query) {}
+  void Next() { held_.clear(); }
+  int IndexOf(std::string_view name) const override {
+    return query_.record().indexOf(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+  }
+  QVariant Value(int column) const override { return query_.value(column); }
+  std::string_view Bytes(int column) const override {
+    const QVariant value = query_.value(column);
+    QByteArray& bytes = held_[column];
+    bytes = value.typeId() == QMetaType::QByteArray ? value.toByteArray() : value.toString().toUtf8();
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  }
+
+ private:
+  const QSqlQuery& query_;
+  mutable std::map<int, QByteArray> held_;
+};
+
+// A row of a SQLite statement read without QtSql: a script comes as the
+// bytes SQLite holds, with no copy and no round trip through UTF-16.
+class SQLiteRow final : public QueryRow {
+ public:
+  explicit SQLiteRow(sqlite3_stmt* statement) : statement_(statement) {}
+  int IndexOf(std::string_view name) const override {
+    const int count = sqlite3_column_count(statement_);
+    for (int i = 0; i < count; ++i) {
+      const char* column = sqlite3_column_name(statement_, i);
+      if (column != nullptr && std::strlen(column) == name.size() &&
+          sqlite3_strnicmp(column, name.data(), static_cast<int>(name.size())) == 0)
+        return i;
+    }
+    return -1;
+  }
+  // As QtSql's SQLite driver reads a value with its default precision.
+  QVariant Value(int column) const override {
+    switch (sqlite3_column_type(statement_, column)) {
+      case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(statement_, column)));
+      case SQLITE_FLOAT: return QVariant(sqlite3_column_double(statement_, column));
+      case SQLITE_BLOB: {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(statement_, column));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(statement_, column)));
+      }
+      case SQLITE_NULL: return QVariant();
+      default: {
+        const auto* text = static_cast<const QChar*>(sqlite3_column_text16(statement_, column));
+        return QVariant(QString(text, sqlite3_column_bytes16(statement_, column) / 2));
+      }
+    }
+  }
+  std::string_view Bytes(int column) const override {
+    const int type = sqlite3_column_type(statement_, column);
+    if (type == SQLITE_NULL) return {};
+    const char* data = type == SQLITE_BLOB ? static_cast<const char*>(sqlite3_column_blob(statement_, column))
+                                           : reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+    const int size = sqlite3_column_bytes(statement_, column);
+    return data == nullptr ? std::string_view() : std::string_view(data, static_cast<std::size_t>(size));
+  }
+
+ private:
+  sqlite3_stmt* statement_;
+};
 
 }  // namespace
 
@@ -220,7 +288,10 @@ Repository::Prepared& Repository::Prepare(const QString& text) {
     if (!prepared->query.prepare(text))
       Fail(QStringLiteral("Repository statement failed"), prepared->query.lastError().text());
     prepared->placeholders = PlaceholderNames(text);
-    if (location_.backend == Backend::SQLite) prepared->direct = DirectStatement(prepared->query, prepared->directNames);
+    if (location_.backend == Backend::SQLite) {
+      prepared->direct = DirectStatement(prepared->query, prepared->directNames);
+      prepared->directRows = prepared->direct != nullptr && sqlite3_column_count(prepared->direct) > 0;
+    }
     for (const std::string& name : prepared->placeholders)
       prepared->bindNames.push_back(QStringLiteral(":") + QString::fromStdString(name));
     ++prepared_count_;
@@ -267,7 +338,7 @@ void Repository::ReadRows(QSqlQuery& query, const std::function<void(const QSqlQ
 // strings, which cost a repository's many inserts more than SQLite's own
 // work on small rows. The values are bound as QtSql binds them, and a
 // failure reads as QtSql's would.
-bool Repository::RunDirect(Prepared& prepared, const ParamValues& params, QueryResult& result) {
+bool Repository::BindDirect(Prepared& prepared, const ParamValues& params) {
   std::vector<const QVariant*>& values = prepared.directValues;
   values.clear();
   for (const std::string& name : prepared.directNames) {
@@ -277,11 +348,23 @@ bool Repository::RunDirect(Prepared& prepared, const ParamValues& params, QueryR
     values.push_back(value);
   }
   sqlite3_stmt* statement = prepared.direct;
-  sqlite3* db = sqlite3_db_handle(statement);
   int rc = sqlite3_reset(statement);
   for (std::size_t i = 0; i < values.size() && rc == SQLITE_OK; ++i)
     rc = BindValue(statement, static_cast<int>(i + 1), values[i]);
-  if (rc == SQLITE_OK) rc = sqlite3_step(statement);
+  if (rc != SQLITE_OK) {
+    const QString error = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    Fail(QStringLiteral("Repository statement failed"), error + QStringLiteral(" Unable to fetch row"));
+  }
+  return true;
+}
+
+bool Repository::RunDirect(Prepared& prepared, const ParamValues& params, QueryResult& result) {
+  if (!BindDirect(prepared, params)) return false;
+  sqlite3_stmt* statement = prepared.direct;
+  sqlite3* db = sqlite3_db_handle(statement);
+  const int rc = sqlite3_step(statement);
   const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
   if (rc == SQLITE_DONE) {
     const sqlite3_int64 id = sqlite3_last_insert_rowid(db);
@@ -294,10 +377,32 @@ bool Repository::RunDirect(Prepared& prepared, const ParamValues& params, QueryR
   return true;
 }
 
+bool Repository::ForEachRowDirect(Prepared& prepared, const ParamValues& params,
+                                  const std::function<void(const QueryRow&)>& row) {
+  if (!BindDirect(prepared, params)) return false;
+  sqlite3_stmt* statement = prepared.direct;
+  // However the reading ends, the statement lets go of the caller's values
+  // and of its read lock.
+  struct Release {
+    sqlite3_stmt* statement;
+    ~Release() {
+      sqlite3_reset(statement);
+      sqlite3_clear_bindings(statement);
+    }
+  } release{statement};
+  const SQLiteRow current(statement);
+  int rc;
+  while ((rc = sqlite3_step(statement)) == SQLITE_ROW) row(current);
+  if (rc != SQLITE_DONE)
+    Fail(QStringLiteral("Repository statement failed"),
+         QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement))) + QStringLiteral(" Unable to fetch row"));
+  return true;
+}
+
 QueryResult Repository::Run(const QString& text, const ParamValues& params) {
   Prepared& prepared = Prepare(text);
   QueryResult result;
-  if (prepared.direct != nullptr && RunDirect(prepared, params, result)) return result;
+  if (prepared.direct != nullptr && !prepared.directRows && RunDirect(prepared, params, result)) return result;
   QSqlQuery& query = Exec(prepared, params);
   if (!query.isSelect()) {
     // SQLite keeps the key of the last inserted row on the connection. The
@@ -322,13 +427,19 @@ QueryResult Repository::Run(const QString& text, const ParamValues& params) {
 }
 
 void Repository::ForEachRow(const QString& text, const ParamValues& params,
-                            const std::function<void(const QSqlQuery&)>& row) {
-  QSqlQuery& query = Exec(Prepare(text), params);
+                            const std::function<void(const QueryRow&)>& row) {
+  Prepared& prepared = Prepare(text);
+  if (prepared.directRows && ForEachRowDirect(prepared, params, row)) return;
+  QSqlQuery& query = Exec(prepared, params);
   if (!query.isSelect()) {
     query.finish();
     return;
   }
-  ReadRows(query, row);
+  QtRow current(query);
+  ReadRows(query, [&](const QSqlQuery&) {
+    current.Next();
+    row(current);
+  });
 }
 
 QueryResult Repository::RunNamed(const std::string& name, const ParamValues& params) {

@@ -34,6 +34,22 @@ struct QueryResult {
 /// Parameter values by placeholder name (without the colon).
 using ParamValues = std::map<std::string, QVariant>;
 
+/// The row a query being read by Repository::ForEachRow stands on. What it
+/// gives is valid until the next row.
+class QueryRow {
+ public:
+  /// The number of the column named `name` (any letter case); -1: none.
+  virtual int IndexOf(std::string_view name) const = 0;
+  /// The value of a column, as QtSql gives it.
+  virtual QVariant Value(int column) const = 0;
+  /// The bytes of a column: a blob as stored, a text in UTF-8, a number as
+  /// its text; empty for null.
+  virtual std::string_view Bytes(int column) const = 0;
+
+ protected:
+  ~QueryRow() = default;
+};
+
 /// One connection to a repository database, with the statement set of its
 /// backend. Every statement commits on its own (no transaction is held open);
 /// prepared statements are kept and reused by text. Failures of the server or
@@ -61,7 +77,7 @@ class Repository {
   QueryResult Run(const QString& text, const ParamValues& params = {});
   /// Runs a query and hands each row to `row` as it is read: a large result
   /// is never held whole. `row` must not run another statement.
-  void ForEachRow(const QString& text, const ParamValues& params, const std::function<void(const QSqlQuery&)>& row);
+  void ForEachRow(const QString& text, const ParamValues& params, const std::function<void(const QueryRow&)>& row);
   /// Runs the named statement of the backend's set.
   QueryResult RunNamed(const std::string& name, const ParamValues& params = {});
 
@@ -112,9 +128,15 @@ class Repository {
   explicit Repository(const RepositoryLocation& location);
   struct Prepared;
   Prepared& Prepare(const QString& text);
+  /// Resets the SQLite statement of `prepared` and binds `params` to it;
+  /// false, with nothing bound, when a value is of a type left to QtSql.
+  bool BindDirect(Prepared& prepared, const ParamValues& params);
   /// Runs a SQLite data change of `prepared` on its statement; false, with
   /// nothing done, when a value is of a type left to QtSql.
   bool RunDirect(Prepared& prepared, const ParamValues& params, QueryResult& result);
+  /// Reads the rows of a SQLite query of `prepared` from its statement into
+  /// `row`; false, with nothing done, when a value is of a type left to QtSql.
+  bool ForEachRowDirect(Prepared& prepared, const ParamValues& params, const std::function<void(const QueryRow&)>& row);
   /// Binds `params` and executes; the query is ready for reading its rows.
   QSqlQuery& Exec(Prepared& prepared, const ParamValues& params);
   /// Reads the rows of an executed query into `row`, then finishes it.

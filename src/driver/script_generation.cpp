@@ -118,22 +118,10 @@ std::string GenerationTime() {
 }
 
 // The column of a generation query's row by name (any letter case).
-int RequireColumn(const QSqlQuery& row, const char* name) {
-  const int column = row.record().indexOf(QString::fromLatin1(name));
+int RequireColumn(const QueryRow& row, const char* name) {
+  const int column = row.IndexOf(name);
   if (column < 0) throw Error(std::string("dsObjects: the statement returns no column ") + name);
   return column;
-}
-
-// A value of the row as UTF-8 bytes; empty for null. A script read as a
-// blob is its stored UTF-8 bytes, handed on as the row holds them.
-QByteArray RowBytes(const QSqlQuery& row, int column) {
-  const QVariant value = row.value(column);
-  if (value.typeId() == QMetaType::QByteArray) return value.toByteArray();
-  return value.toString().toUtf8();
-}
-
-std::string_view View(const QByteArray& bytes) {
-  return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 // An object name inside a string literal: each quote doubled.
@@ -259,14 +247,13 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
             ParamValues keys;
             for (std::size_t i = first; i < end; ++i) keys[StatementSet::ObjectSourceKey(static_cast<int>(i - first))] = ids[i];
             std::unordered_map<qlonglong, std::unique_ptr<TCompileItem>> read;
-            repository().ForEachRow(sources, keys, [&](const QSqlQuery& row) {
+            repository().ForEachRow(sources, keys, [&](const QueryRow& row) {
               auto item = std::make_unique<TCompileItem>();
-              item->ObjectId = row.value(0);
-              item->TypeName = row.value(1).toString().toStdString();
-              item->ObjectName = row.value(2).toString().toStdString();
-              item->ParentName = row.value(3).toString().toStdString();
-              const QByteArray source = RowBytes(row, 4);
-              item->Source.assign(source.constData(), static_cast<std::size_t>(source.size()));
+              item->ObjectId = row.Value(0);
+              item->TypeName = row.Bytes(1);
+              item->ObjectName = row.Bytes(2);
+              item->ParentName = row.Bytes(3);
+              item->Source = row.Bytes(4);
               read[item->ObjectId.toLongLong()] = std::move(item);
             });
             // Handed out in the order of the run; an object gone since the
@@ -309,9 +296,13 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   CompilePending(options);
   // A private in-memory repository has just been filled with one script:
   // with statistics the planner reads the objects in the order of their types
-  // instead of seeking every row from the name index (a file repository
-  // keeps the plans it always had).
-  if (repository().location().InMemory()) repository().Execute(QStringLiteral("analyze MetaObject"));
+  // instead of seeking every row from the name index, and the alarms report
+  // reads the few alarms first instead of looking for them under every
+  // object of the project (a file repository keeps the plans it always had).
+  if (repository().location().InMemory()) {
+    repository().Execute(QStringLiteral("analyze MetaObject"));
+    repository().Execute(QStringLiteral("analyze AlarmObject"));
+  }
   // Both sections are sorted with their scripts; SQLite's sorter may sort in
   // parallel on the threads the conversion's workers had (none with one).
   if (repository().backend() == Backend::SQLite)
@@ -338,9 +329,9 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
         // The scripts are written as they are read: the file's text is
         // never held in memory whole.
         int dropColumn = -1;
-        dsObjects.ForEachRow([&](const QSqlQuery& row) {
+        dsObjects.ForEachRow([&](const QueryRow& row) {
           if (dropColumn < 0) dropColumn = RequireColumn(row, "DropScript");
-          file.Add(View(RowBytes(row, dropColumn)));
+          file.Add(row.Bytes(dropColumn));
           file.Add("GO");
           file.Add("");
         });
@@ -358,17 +349,17 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   RunGuarded(
       [&] {
         int objectColumn = -1, destColumn = -1, idColumn = -1;
-        dsObjects.ForEachRow([&](const QSqlQuery& row) {
+        dsObjects.ForEachRow([&](const QueryRow& row) {
           if (objectColumn < 0) {
             objectColumn = RequireColumn(row, "Object");
             destColumn = RequireColumn(row, "DestScript");
-            idColumn = row.record().indexOf(QStringLiteral("Object_id"));
+            idColumn = row.IndexOf("Object_id");
           }
-          file.Add("/* -------------- */ print " + QuotedName(std::string(View(RowBytes(row, objectColumn)))));
+          file.Add("/* -------------- */ print " + QuotedName(std::string(row.Bytes(objectColumn))));
           file.Add("GO");
           file.Add("");
-          if (OnScriptPlaced && idColumn >= 0) OnScriptPlaced(row.value(idColumn).toInt(), file.Line());
-          file.Add(View(RowBytes(row, destColumn)));
+          if (OnScriptPlaced && idColumn >= 0) OnScriptPlaced(row.Value(idColumn).toInt(), file.Line());
+          file.Add(row.Bytes(destColumn));
           file.Add("GO");
           file.Add("");
         });

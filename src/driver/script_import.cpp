@@ -331,10 +331,10 @@ void LoadObjectKeys(TConvertDataModule& m, bool withNames) {
   m.ObjectKeysLoaded = false;
   if (m.repository().backend() != Backend::SQLite) return;
   const StatementSet& statements = m.repository().statements();
-  m.repository().ForEachRow(statements.Text("dsObjectKeys"), {{"Project_id", m.ProjectId}}, [&](const QSqlQuery& row) {
-    const long long id = row.value(0).toLongLong();
-    std::string name = row.value(2).toString().toStdString();
-    m.ObjectKeys.emplace(ObjectKey(row.value(1), name), id);
+  m.repository().ForEachRow(statements.Text("dsObjectKeys"), {{"Project_id", m.ProjectId}}, [&](const QueryRow& row) {
+    const long long id = row.Value(0).toLongLong();
+    std::string name(row.Bytes(2));
+    m.ObjectKeys.emplace(ObjectKey(row.Value(1), name), id);
     if (withNames) m.StoredObjectNames.emplace(id, std::move(name));
   });
   m.ObjectKeysLoaded = true;
