@@ -300,6 +300,9 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   // reads the few alarms first instead of looking for them under every
   // object of the project (a file repository keeps the plans it always had).
   if (repository().location().InMemory()) {
+    // Rough figures choose the same plans: a sample of each index is read,
+    // not all of it.
+    repository().Execute(QStringLiteral("pragma analysis_limit = 1000"));
     repository().Execute(QStringLiteral("analyze MetaObject"));
     repository().Execute(QStringLiteral("analyze AlarmObject"));
   }
