@@ -120,9 +120,10 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// the first stored object of each type.
   std::vector<std::pair<std::string, int>> TypeCounts;
   bool BatchCompile = false;
-  /// The stored names of objects by key: those the running reverse-engineering
-  /// stored or found (with TOptAddScript::CompileOnImport), and all of the
-  /// project's with ObjectKeysLoaded.
+  /// The stored names of tables (the parents of other objects) by key: those
+  /// the running reverse-engineering stored or found (with
+  /// TOptAddScript::CompileOnImport), and all of the project's with
+  /// ObjectKeysLoaded.
   std::unordered_map<long long, std::string> StoredObjectNames;
   /// While reverse-engineering runs on a backend with the dsObjectKeys
   /// statement: every object of the project by type and name folded to ASCII

@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <ctime>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+#include <unistd.h>
 
 #include <QSaveFile>
 #include <QSqlQuery>
@@ -60,7 +63,17 @@ class TScriptFile {
   /// The number of the next item's first line.
   int Line() const { return line_; }
 
+  /// Hands what is written to the file and has its data reach the disk, the
+  /// slow part of Commit, on a thread of its own while the caller goes on.
+  void StartSync() {
+    Flush();
+    if (!file_.flush()) Fail();
+    const int handle = file_.handle();
+    if (handle >= 0) sync_ = std::async(std::launch::async, [handle] { ::fdatasync(handle); });
+  }
+
   void Commit() {
+    if (sync_.valid()) sync_.get();
     Flush();
     if (!file_.commit()) Fail();
   }
@@ -96,6 +109,8 @@ class TScriptFile {
   std::string fileName_;
   TextEncoding encoding_;
   int line_ = 1;  // the number of the next item's first line
+  // StartSync's work; waited for (destroyed) before the file is closed.
+  std::future<void> sync_;
 };
 
 // The encoding of the target script: UTF-8 unless Windows-1251 is named.
@@ -300,9 +315,6 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   // reads the few alarms first instead of looking for them under every
   // object of the project (a file repository keeps the plans it always had).
   if (repository().location().InMemory()) {
-    // Rough figures choose the same plans: a sample of each index is read,
-    // not all of it.
-    repository().Execute(QStringLiteral("pragma analysis_limit = 1000"));
     repository().Execute(QStringLiteral("analyze MetaObject"));
     repository().Execute(QStringLiteral("analyze AlarmObject"));
   }
@@ -370,10 +382,12 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
       [&] { CloseDataSet(dsObjects); });
 
   Log("Запись скрипта в файл \"" + options.FileName + "\" ...");
+  // The alarms are read while the file reaches the disk.
+  file.StartSync();
+  RefreshAlarmObjects();
   file.Commit();
   Log("");
   Log("Скрипт успешно сгенерирован");
-  RefreshAlarmObjects();
 }
 
 }  // namespace ambrix

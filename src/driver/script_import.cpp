@@ -30,6 +30,9 @@ namespace ambrix {
 
 namespace {
 
+// The type of the objects others name as their parent.
+constexpr const char* kParentTypeName = "table";
+
 // Opens the script for reading; a file that cannot be opened is an error that
 // names it.
 std::ifstream OpenScriptFile(const std::string& fileName) {
@@ -331,14 +334,20 @@ void LoadObjectKeys(TConvertDataModule& m, bool withNames) {
   m.ObjectKeysLoaded = false;
   if (m.repository().backend() != Backend::SQLite) return;
   const StatementSet& statements = m.repository().statements();
+  long long tableType = -1;  // the names of the tables are kept (see StoredObjectNames)
+  if (withNames && m.LocateTypeObject(kParentTypeName)) tableType = m.dsTypeObject.Value("TypeObject_id").toLongLong();
   m.repository().ForEachRow(statements.Text("dsObjectKeys"), {{"Project_id", m.ProjectId}}, [&](const QueryRow& row) {
     const long long id = row.Value(0).toLongLong();
+    const QVariant type = row.Value(1);
     std::string name(row.Bytes(2));
-    m.ObjectKeys.emplace(ObjectKey(row.Value(1), name), id);
-    if (withNames) m.StoredObjectNames.emplace(id, std::move(name));
+    m.ObjectKeys.emplace(ObjectKey(type, name), id);
+    if (type.toLongLong() == tableType) m.StoredObjectNames.emplace(id, std::move(name));
   });
   m.ObjectKeysLoaded = true;
 }
+
+// Whether objects of the type may be the parent of others (only tables are).
+bool IsParentType(const std::string& typeName) { return SameText(typeName, kParentTypeName); }
 
 // FindObject into dsScript or dsParentScript, passed over for an object the
 // project's keys (when loaded) do not have.
@@ -355,12 +364,12 @@ bool FindStoredObject(TConvertDataModule& m, DataSet& query, const std::string& 
 // loaded. Raises "Родительский обьект не обнаружен" when there is none.
 QVariant FindParent(TConvertDataModule& m, const std::string& parentName) {
   if (m.ObjectKeysLoaded) {
-    if (!m.LocateTypeObject("table")) throw Error("Тип не обнаружен");
+    if (!m.LocateTypeObject(kParentTypeName)) throw Error("Тип не обнаружен");
     const auto found = m.ObjectKeys.find(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), parentName));
     if (found == m.ObjectKeys.end()) throw Error("Родительский обьект не обнаружен");
     return found->second;
   }
-  if (!m.FindObject(m.dsParentScript, "table", parentName)) throw Error("Родительский обьект не обнаружен");
+  if (!m.FindObject(m.dsParentScript, kParentTypeName, parentName)) throw Error("Родительский обьект не обнаружен");
   return m.dsParentScript.Value("Object_id");
 }
 
@@ -412,7 +421,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
     if (exists) {
       objectId = m.dsScript.Value("Object_id");
       const std::string storedName = m.dsScript.Text("Object");
-      if (result != nullptr) m.StoredObjectNames[objectId.toLongLong()] = storedName;
+      if (result != nullptr && IsParentType(object.TypeName)) m.StoredObjectNames[objectId.toLongLong()] = storedName;
       StoreObject(m, object, [&] {
         m.cmdScriptUpdate.SetParam("SourceScript", QString::fromUtf8(text));
         m.cmdScriptUpdate.SetParam("Object_id", objectId);
@@ -456,7 +465,8 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         if (objectId.isNull()) m.ObjectKeysLoaded = false;
         else m.ObjectKeys.emplace(ObjectKey(typeId, object.ObjectName), objectId.toLongLong());
       }
-      if (result != nullptr && !objectId.isNull()) m.StoredObjectNames[objectId.toLongLong()] = object.ObjectName;
+      if (result != nullptr && !objectId.isNull() && IsParentType(object.TypeName))
+        m.StoredObjectNames[objectId.toLongLong()] = object.ObjectName;
       m.Log("Добавлен обьект " + ObjectLabel(object));
       if (withResult)
         for (const std::string& line : result->Logs) m.Log(line);
