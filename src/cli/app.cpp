@@ -138,20 +138,37 @@ TConvertDataModule& App::Converter(bool inMemory) {
     // converter as the failure itself would.
     if (!inv_.Has("keep-going")) throw Error(skipped.Message);
   };
-  converter_->OnScriptPlaced = [this](int objectId, int line) { placed_[objectId] = line; };
+  converter_->OnScriptPlaced = [this](int objectId, int line) { placed_.emplace_back(objectId, line); };
   converter_->OnObjectRead = [this](const std::string& type, const std::string& name, int line) {
     // Objects are read while ImportFile reads their script, the last one listed.
-    if (!readFiles_.empty()) read_[ReadKey(type, name)] = {readFiles_.size() - 1, line};
+    if (!readFiles_.empty()) read_.Assign(ReadKey(type, name), ReadPlace{readFiles_.size() - 1, line});
   };
   return *converter_;
 }
 
-std::string App::ReadKey(const std::string& typeName, const std::string& objectName) {
+std::string_view App::ReadKey(const std::string& typeName, const std::string& objectName) {
   // A line break stands in no type name: the key cannot be made two ways.
-  std::string key = UpperCase(typeName);
-  key += '\n';
-  key += objectName;
-  return key;
+  readKey_.assign(typeName);
+  UpperCaseInPlace(readKey_);
+  readKey_ += '\n';
+  readKey_ += objectName;
+  return readKey_;
+}
+
+void App::SortPlaced() {
+  // Stable: of the lines given for one key, the last stays last.
+  std::stable_sort(placed_.begin(), placed_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::pair<int, int>> kept;
+  kept.reserve(placed_.size());
+  for (std::size_t i = 0; i < placed_.size(); ++i)
+    if (i + 1 == placed_.size() || placed_[i + 1].first != placed_[i].first) kept.push_back(placed_[i]);
+  placed_ = std::move(kept);
+}
+
+const int* App::PlacedLine(int objectId) const {
+  const auto at = std::lower_bound(placed_.begin(), placed_.end(), objectId,
+                                   [](const std::pair<int, int>& placed, int key) { return placed.first < key; });
+  return at != placed_.end() && at->first == objectId ? &at->second : nullptr;
 }
 
 int App::FindProject(const std::string& name) {

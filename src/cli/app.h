@@ -10,6 +10,7 @@
 #include "cli/cli_args.h"
 #include "cli/progress_bar.h"
 #include "driver/convert_data_module.h"
+#include "text/text_key_map.h"
 
 namespace ambrix::cli {
 
@@ -97,15 +98,28 @@ class App {
   std::vector<Failure> failures_;
   std::size_t reported_ = 0;         ///< failures_ reported so far
   std::vector<std::string> inputs_;  ///< convert: the scripts read
-  std::unordered_map<int, int> placed_;  ///< object key -> first line of its creation script in the output
+  /// (object key, first line of its creation script in the output), in the
+  /// order the objects were written; sorted by key by SortPlaced.
+  std::vector<std::pair<int, int>> placed_;
+  /// Orders placed_ by key, keeping the last line given for a key.
+  void SortPlaced();
+  /// The line placed_ gives for an object; null when it is not in the output.
+  const int* PlacedLine(int objectId) const;
   /// The scripts read in this run, in order; the last is the one being read,
   /// which failures of its batches name.
   std::vector<std::string> readFiles_;
-  /// ReadKey(type, name) -> the script (index in readFiles_) and line its text
-  /// was read from in this run. Filled for every object read, so a hash map
-  /// holding no copy of the script's name.
-  std::unordered_map<std::string, std::pair<std::size_t, int>> read_;
-  static std::string ReadKey(const std::string& typeName, const std::string& objectName);
+  /// Where an object's text was read in this run: the script (index in
+  /// readFiles_) and line.
+  struct ReadPlace {
+    std::size_t file;
+    int line;
+  };
+  /// ReadKey(type, name) -> where it was read. Filled for every object read,
+  /// so a table holding no copy of the script's name.
+  TTextKeyMap<ReadPlace> read_;
+  /// The key of an object in read_, made in readKey_ (valid until the next).
+  std::string_view ReadKey(const std::string& typeName, const std::string& objectName);
+  std::string readKey_;
 
 };
 

@@ -196,10 +196,10 @@ void App::ReportFailures(const std::vector<std::string>& inputs) {
     Failure& failure = failures_[reported_];
     if (failure.file.empty() && !failure.objectName.empty()) {
       // An object read in this run: its line is known from the reading.
-      const auto at = read_.find(ReadKey(failure.typeName, failure.objectName));
-      if (at != read_.end() && at->second.second > 0) {
-        failure.file = readFiles_[at->second.first];
-        failure.line = at->second.second;
+      const ReadPlace* at = read_.Find(ReadKey(failure.typeName, failure.objectName));
+      if (at != nullptr && at->line > 0) {
+        failure.file = readFiles_[at->file];
+        failure.line = at->line;
       }
     }
     if (failure.file.empty() && !failure.objectName.empty() && !inputs.empty()) {
@@ -268,10 +268,11 @@ int App::CompileAndGenerate(TOptAddScript options, const std::string* output) {
     std::string text;
   };
   std::vector<Placed> warnings;
+  SortPlaced();
   for (const AlarmRow& alarm : AlarmRows(cv.dsAlarmObject)) {
-    const auto at = placed_.find(alarm.objectId);
-    if (at == placed_.end()) continue;  // not in this file
-    const int line = at->second + std::max(alarm.line, 1) - 1;
+    const int* at = PlacedLine(alarm.objectId);
+    if (at == nullptr) continue;  // not in this file
+    const int line = *at + std::max(alarm.line, 1) - 1;
     warnings.push_back({line, alarm.column,
                         FormatWarning(*output, line, alarm.column, alarm.text, alarm.word, alarm.type, alarm.object)});
   }

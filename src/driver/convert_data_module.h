@@ -12,6 +12,7 @@
 #include "driver/opt_add_script.h"
 #include "driver/repository.h"
 #include "recognition/convert_context.h"
+#include "text/text_key_map.h"
 
 namespace ambrix {
 
@@ -128,7 +129,7 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// While reverse-engineering runs on a backend with the dsObjectKeys
   /// statement: every object of the project by type and name folded to ASCII
   /// lower case, so that objects the project lacks are not looked for.
-  std::unordered_map<std::string, long long> ObjectKeys;
+  TTextKeyMap<long long> ObjectKeys;
   bool ObjectKeysLoaded = false;
 
   // --- Result sets and commands (see the repository's statement sets). -----

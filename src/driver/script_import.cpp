@@ -318,9 +318,11 @@ struct TReadBatch {
 };
 
 // The key of an object in TConvertDataModule::ObjectKeys: its type's key and
-// its name with ASCII letters in lower case (SQLite's NOCASE).
-std::string ObjectKey(const QVariant& typeId, std::string_view name) {
-  std::string key = std::to_string(typeId.toLongLong());
+// its name with ASCII letters in lower case (SQLite's NOCASE). The text is
+// made in a buffer kept for the next key, valid until then.
+std::string_view ObjectKey(const QVariant& typeId, std::string_view name) {
+  thread_local std::string key;
+  key = std::to_string(typeId.toLongLong());
   key += ':';
   for (char c : name) key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   return key;
@@ -330,7 +332,7 @@ std::string ObjectKey(const QVariant& typeId, std::string_view name) {
 // NOCASE collation ObjectKey folds as well (PostgreSQL's lower() follows the
 // server's locale).
 void LoadObjectKeys(TConvertDataModule& m, bool withNames) {
-  m.ObjectKeys.clear();
+  m.ObjectKeys.Clear();
   m.ObjectKeysLoaded = false;
   if (m.repository().backend() != Backend::SQLite) return;
   const StatementSet& statements = m.repository().statements();
@@ -340,7 +342,7 @@ void LoadObjectKeys(TConvertDataModule& m, bool withNames) {
     const long long id = row.Value(0).toLongLong();
     const QVariant type = row.Value(1);
     std::string name(row.Bytes(2));
-    m.ObjectKeys.emplace(ObjectKey(type, name), id);
+    m.ObjectKeys.Insert(ObjectKey(type, name), id);
     if (type.toLongLong() == tableType) m.StoredObjectNames.emplace(id, std::move(name));
   });
   m.ObjectKeysLoaded = true;
@@ -355,7 +357,7 @@ bool FindStoredObject(TConvertDataModule& m, DataSet& query, const std::string& 
                       const std::string& objectName) {
   if (m.ObjectKeysLoaded) {
     if (!m.LocateTypeObject(typeName)) throw Error("Тип не обнаружен");
-    if (m.ObjectKeys.count(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), objectName)) == 0) return false;
+    if (!m.ObjectKeys.Contains(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), objectName))) return false;
   }
   return m.FindObject(query, typeName, objectName);
 }
@@ -365,9 +367,9 @@ bool FindStoredObject(TConvertDataModule& m, DataSet& query, const std::string& 
 QVariant FindParent(TConvertDataModule& m, const std::string& parentName) {
   if (m.ObjectKeysLoaded) {
     if (!m.LocateTypeObject(kParentTypeName)) throw Error("Тип не обнаружен");
-    const auto found = m.ObjectKeys.find(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), parentName));
-    if (found == m.ObjectKeys.end()) throw Error("Родительский обьект не обнаружен");
-    return found->second;
+    const long long* found = m.ObjectKeys.Find(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), parentName));
+    if (found == nullptr) throw Error("Родительский обьект не обнаружен");
+    return *found;
   }
   if (!m.FindObject(m.dsParentScript, kParentTypeName, parentName)) throw Error("Родительский обьект не обнаружен");
   return m.dsParentScript.Value("Object_id");
@@ -463,7 +465,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
       if (m.ObjectKeysLoaded) {
         // Without the new key the keys no longer tell every object.
         if (objectId.isNull()) m.ObjectKeysLoaded = false;
-        else m.ObjectKeys.emplace(ObjectKey(typeId, object.ObjectName), objectId.toLongLong());
+        else m.ObjectKeys.Insert(ObjectKey(typeId, object.ObjectName), objectId.toLongLong());
       }
       if (result != nullptr && !objectId.isNull() && IsParentType(object.TypeName))
         m.StoredObjectNames[objectId.toLongLong()] = object.ObjectName;
@@ -605,7 +607,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         BatchLineNumbers.clear();
         TypeCounts.clear();
         StoredObjectNames.clear();
-        ObjectKeys.clear();
+        ObjectKeys.Clear();
         ObjectKeysLoaded = false;
         CloseDataSet(dsScript);
         CloseDataSet(dsParentScript);
