@@ -123,8 +123,10 @@ TConvertDataModule& App::Converter(bool inMemory) {
     location = inMemory ? InMemoryRepositoryLocation() : DefaultRepositoryLocation();
   converter_ = std::make_unique<TConvertDataModule>(location);
   if (const auto jobs = inv_.Value("jobs")) converter_->Workers = std::stoi(*jobs);
-  // The object tree is read only where a command lists objects.
+  // The object tree is read only where a command lists objects, the alarms
+  // only where a command reports them.
   converter_->KeepObjectTree = false;
+  converter_->KeepAlarmObjects = false;
   converter_->OnLog = [this](const std::string& line) { console_.Log(line); };
   converter_->OnProgressStart = [this](int max) { console_.Start(max); };
   converter_->OnProgress = [this](int position) { console_.Step(position); };
@@ -297,10 +299,9 @@ int App::ProjectShow() {
     ++perType[CliTypeName(object.type)].first;
     ++objects;
   }
-  DataSet& alarms = cv.dsAlarmObject;
-  for (int row = 0; row < alarms.RowCount(); ++row)
-    ++perType[CliTypeName(alarms.Value(row, "TypeObjectName").toString().toStdString())].second;
-  out += "Objects:  " + std::to_string(objects) + ", warnings: " + std::to_string(alarms.RowCount()) + "\n";
+  const std::vector<AlarmRow> alarms = ReadAlarms();
+  for (const AlarmRow& alarm : alarms) ++perType[CliTypeName(alarm.type)].second;
+  out += "Objects:  " + std::to_string(objects) + ", warnings: " + std::to_string(alarms.size()) + "\n";
   for (const auto& [type, counts] : perType)
     out += "  " + Padded(type, 20) + std::to_string(counts.first) + " objects, " + std::to_string(counts.second) +
            " warnings\n";

@@ -98,6 +98,14 @@ class App {
   std::vector<Failure> failures_;
   std::size_t reported_ = 0;         ///< failures_ reported so far
   std::vector<std::string> inputs_;  ///< convert: the scripts read
+  /// One alarm of the open project.
+  struct AlarmRow {
+    int objectId = 0;
+    std::string type, object, text, word;
+    int line = 0, column = 0;
+  };
+  /// The alarms of the open project, in the order of the alarm view.
+  std::vector<AlarmRow> ReadAlarms();
   /// (object key, first line of its creation script in the output), in the
   /// order the objects were written; sorted by key by SortPlaced.
   std::vector<std::pair<int, int>> placed_;

@@ -2,6 +2,7 @@
 // compile, reset, generate, alarms and show.
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -87,31 +88,35 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
-// One alarm of the alarm view.
-struct AlarmRow {
-  int objectId = 0;
-  std::string type, object, text, word;
-  int line = 0, column = 0;
-};
+}  // namespace
 
-std::vector<AlarmRow> AlarmRows(DataSet& alarms) {
+std::vector<App::AlarmRow> App::ReadAlarms() {
+  TConvertDataModule& cv = Converter();
   std::vector<AlarmRow> rows;
-  rows.reserve(static_cast<std::size_t>(alarms.RowCount()));
-  for (int row = 0; row < alarms.RowCount(); ++row) {
-    AlarmRow alarm;
-    alarm.objectId = alarms.Value(row, "Object_id").toInt();
-    alarm.type = alarms.Value(row, "TypeObjectName").toString().toStdString();
-    alarm.object = alarms.Value(row, "ObjectName").toString().toStdString();
-    alarm.text = alarms.Value(row, "AlarmName").toString().toStdString();
-    alarm.word = alarms.Value(row, "Word").toString().toStdString();
-    alarm.line = alarms.Value(row, "NumLine").toInt();
-    alarm.column = alarms.Value(row, "NumPos").toInt();
-    rows.push_back(std::move(alarm));
-  }
+  // The statement of the alarm view, read row by row: the command line keeps
+  // no alarm view open (KeepAlarmObjects).
+  std::array<int, 7> columns{};
+  cv.repository().ForEachRow(
+      cv.repository().statements().Text("dsAlarmObject"), {{"Project_id", cv.ProjectId}}, [&](const QueryRow& row) {
+        if (rows.empty()) {
+          const char* names[] = {"Object_id", "TypeObjectName", "ObjectName", "AlarmName", "Word", "NumLine", "NumPos"};
+          for (std::size_t i = 0; i < columns.size(); ++i) {
+            columns[i] = row.IndexOf(names[i]);
+            if (columns[i] < 0) throw Error(std::string("dsAlarmObject: the statement returns no column ") + names[i]);
+          }
+        }
+        AlarmRow alarm;
+        alarm.objectId = row.Value(columns[0]).toInt();
+        alarm.type = row.Bytes(columns[1]);
+        alarm.object = row.Bytes(columns[2]);
+        alarm.text = row.Bytes(columns[3]);
+        alarm.word = row.Bytes(columns[4]);
+        alarm.line = row.Value(columns[5]).toInt();
+        alarm.column = row.Value(columns[6]).toInt();
+        rows.push_back(std::move(alarm));
+      });
   return rows;
 }
-
-}  // namespace
 
 TOptAddScript App::BaseOptions() {
   TOptAddScript options;
@@ -269,7 +274,7 @@ int App::CompileAndGenerate(TOptAddScript options, const std::string* output) {
   };
   std::vector<Placed> warnings;
   SortPlaced();
-  for (const AlarmRow& alarm : AlarmRows(cv.dsAlarmObject)) {
+  for (const AlarmRow& alarm : ReadAlarms()) {
     const int* at = PlacedLine(alarm.objectId);
     if (at == nullptr) continue;  // not in this file
     const int line = *at + std::max(alarm.line, 1) - 1;
@@ -385,7 +390,7 @@ int App::Generate() {
 
 int App::Alarms() {
   OpenProject(inv_.args[0]);
-  const std::vector<AlarmRow> rows = AlarmRows(Converter().dsAlarmObject);
+  const std::vector<AlarmRow> rows = ReadAlarms();
   const std::string format = inv_.Value("format").value_or("text");
   std::string out;
   if (format == "csv") {

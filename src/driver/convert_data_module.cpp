@@ -260,6 +260,10 @@ void TConvertDataModule::OpenAlarmObjects(int projectId) {
 }
 
 void TConvertDataModule::RefreshAlarmObjects() {
+  if (!KeepAlarmObjects) {
+    CloseDataSet(dsAlarmObject);
+    return;
+  }
   OpenDataSet(dsAlarmObject);
   if (OnAlarmsChanged) OnAlarmsChanged(*this);
 }

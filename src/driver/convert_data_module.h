@@ -107,6 +107,10 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// close it instead, sparing a large project's tree in memory. It is
   /// opened again by whoever reads it (OpenObjectTree).
   bool KeepObjectTree = true;
+  /// False for a caller that shows no alarm view (the command line):
+  /// RefreshAlarmObjects closes dsAlarmObject instead of reading every alarm
+  /// of the project into it; such a caller reads the alarms when it needs them.
+  bool KeepAlarmObjects = true;
   /// The reserved-word rows of the open dialect, as LoadTerms loaded them
   /// (the workers' cores are made from them).
   std::vector<TReservedWordRow> DialectRows;
@@ -200,9 +204,11 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// list's order. False at the first kind the dialect has no row for: `ids`
   /// then holds the keys of the alarms before it.
   bool FindAlarmIds(const TAlarmList& alarms, std::vector<QVariant>& ids);
-  /// Opens the alarm view of a project, then calls OnAlarmsChanged.
+  /// Opens the alarm view of a project, then calls OnAlarmsChanged (with
+  /// KeepAlarmObjects false: closes it).
   void OpenAlarmObjects(int projectId);
-  /// Re-opens the alarm view with its current project, then calls OnAlarmsChanged.
+  /// Re-opens the alarm view with its current project, then calls
+  /// OnAlarmsChanged (with KeepAlarmObjects false: closes it).
   void RefreshAlarmObjects();
   void CloseAlarmObjects();
   /// Opens the object view on an object; does nothing when it is open on
