@@ -205,10 +205,29 @@ void Repository::Fail(const QString& what, const QString& driverText) const {
   throw RepositoryError(message.toStdString());
 }
 
+namespace {
+
+// Settings of the SQLite library itself, made once before its first
+// connection (the library takes them only before it starts). Each connection
+// is used by one thread at a time (QtSql's rule as well), so the library
+// need not lock a connection at each call; and it keeps no count of its
+// memory, which would take a lock shared by all threads at each allocation.
+void ConfigureSQLite() {
+  static const bool configured = [] {
+    sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    return true;
+  }();
+  (void)configured;
+}
+
+}  // namespace
+
 std::unique_ptr<Repository> Repository::Connect(const RepositoryLocation& location) {
   std::unique_ptr<Repository> repository(new Repository(location));
   Repository& r = *repository;
   if (location.backend == Backend::SQLite) {
+    ConfigureSQLite();
     if (!location.InMemory()) {
       const QFileInfo file(QString::fromStdString(location.path));
       if (!QDir().mkpath(file.absolutePath()))
