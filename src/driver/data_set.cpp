@@ -51,11 +51,19 @@ RepositoryStatement::RepositoryStatement(Repository& repository, std::string nam
 void RepositoryStatement::SetStatement(const QString& text) {
   text_ = text;
   placeholders_ = PlaceholderNames(text);
+  // The values kept are those of the statement's own parameters only.
+  std::erase_if(params_, [&](const auto& param) { return !HasParam(param.first); });
 }
 
 void RepositoryStatement::SetParam(const std::string& name, const QVariant& value) {
+  // A parameter set before is checked already: it is found, not looked for
+  // among the placeholders again (a statement run per object sets several).
+  if (const auto it = params_.find(name); it != params_.end()) {
+    it->second = value;
+    return;
+  }
   if (!HasParam(name)) throw Error(name_ + " has no parameter " + name);
-  params_[name] = value;
+  params_.emplace(name, value);
 }
 
 QVariant RepositoryStatement::Param(const std::string& name) const {

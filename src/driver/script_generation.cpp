@@ -330,7 +330,7 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   // reads the few alarms first instead of looking for them under every
   // object of the project (a file repository keeps the plans it always had).
   if (repository().location().InMemory()) {
-    repository().Execute(QStringLiteral("analyze MetaObject"));
+    repository().Execute(QStringLiteral("analyze MetaObject_Name"));
     repository().Execute(QStringLiteral("analyze AlarmObject"));
   }
   // Both sections are sorted with their scripts; SQLite's sorter may sort in

@@ -2,6 +2,7 @@
 // GO lines, each batch is parsed and recognised, and the objects of the chosen
 // types are stored in the open project.
 
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -322,9 +323,15 @@ struct TReadBatch {
 // made in a buffer kept for the next key, valid until then.
 std::string_view ObjectKey(const QVariant& typeId, std::string_view name) {
   thread_local std::string key;
-  key = std::to_string(typeId.toLongLong());
-  key += ':';
-  for (char c : name) key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  char number[24];
+  const char* numberEnd = std::to_chars(number, number + sizeof number, typeId.toLongLong()).ptr;
+  const auto numberSize = static_cast<std::size_t>(numberEnd - number);
+  key.resize(numberSize + 1 + name.size());
+  char* out = key.data();
+  std::memcpy(out, number, numberSize);
+  out += numberSize;
+  *out++ = ':';
+  for (char c : name) *out++ = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   return key;
 }
 
