@@ -130,6 +130,26 @@ TOptAddScript App::BaseOptions() {
   return options;
 }
 
+namespace {
+
+// The line (from 1) of the byte at `offset` of the open file: the line ends
+// before it, counted only when a check has something to report there.
+int LineOfOffset(std::FILE* in, long long offset) {
+  if (std::fseek(in, 0, SEEK_SET) != 0) return 0;
+  std::vector<char> buffer(1 << 16);
+  int line = 1;
+  while (offset > 0) {
+    const std::size_t want = static_cast<std::size_t>(std::min<long long>(offset, static_cast<long long>(buffer.size())));
+    const std::size_t n = std::fread(buffer.data(), 1, want, in);
+    if (n == 0) break;
+    line += static_cast<int>(CountChar(std::string_view(buffer.data(), n), '\n'));
+    offset -= static_cast<long long>(n);
+  }
+  return line;
+}
+
+}  // namespace
+
 bool App::CheckInput(const std::string& file) {
   std::error_code error;
   const fs::file_status status = fs::status(file, error);
@@ -147,7 +167,6 @@ bool App::CheckInput(const std::string& file) {
     std::vector<char> buffer(1 << 16);
     bool first = true;
     long long offset = 0;
-    int line = 1;
     std::size_t n;
     while (problem.empty() && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
       if (first && n >= 2 &&
@@ -155,12 +174,10 @@ bool App::CheckInput(const std::string& file) {
         break;  // UTF-16 with its byte-order mark
       first = false;
       if (utf16Named) break;
-      const char* nul = static_cast<const char*>(std::memchr(buffer.data(), 0, n));
-      const std::size_t upto = nul ? static_cast<std::size_t>(nul - buffer.data()) : n;
-      line += static_cast<int>(CountChar(std::string_view(buffer.data(), upto), '\n'));
-      if (nul) {
-        problem = "binary data (a NUL byte at offset " + std::to_string(offset + static_cast<long long>(upto)) +
-                  ", line " + std::to_string(line) + "): not a text script";
+      if (const char* nul = static_cast<const char*>(std::memchr(buffer.data(), 0, n))) {
+        const long long at = offset + (nul - buffer.data());
+        problem = "binary data (a NUL byte at offset " + std::to_string(at) + ", line " +
+                  std::to_string(LineOfOffset(in, at)) + "): not a text script";
       }
       offset += static_cast<long long>(n);
     }

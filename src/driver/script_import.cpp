@@ -508,6 +508,26 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         Log("Обработка файла \"" + options.FileName + "\"");
         Log("");
 
+        // With workers, they parse and recognise the batches while this
+        // thread stores the objects of each, in the order of the file. They
+        // are started first: each makes its core while the script's first
+        // reading runs here.
+        const int workers = WorkerThreads();
+        std::unique_ptr<TCoreWorkers> pool;
+        if (workers >= 1) {
+          const std::vector<TReservedWordRow>& rows = DialectRows;
+          pool = std::make_unique<TCoreWorkers>(
+              workers,
+              [&rows, compile = options.CompileOnImport](TConvertCore& core) {
+                core.LoadTerms(rows);
+                core.RegisterCommands();
+                if (!compile) return;
+                core.RegisterAnalizers();
+                core.Analizers.BeginCompileAll();
+              },
+              *this);
+        }
+
         // The script is read a piece at a time: a large one is never held
         // whole beside the objects it fills the repository with.
         std::ifstream file = OpenScriptFile(options.FileName);
@@ -527,23 +547,6 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
           });
         };
 
-        // With workers, they parse and recognise the batches while this
-        // thread stores the objects of each, in the order of the file.
-        const int workers = WorkerThreads();
-        std::unique_ptr<TCoreWorkers> pool;
-        if (workers >= 1) {
-          const std::vector<TReservedWordRow>& rows = DialectRows;
-          pool = std::make_unique<TCoreWorkers>(
-              workers,
-              [&rows, compile = options.CompileOnImport](TConvertCore& core) {
-                core.LoadTerms(rows);
-                core.RegisterCommands();
-                if (!compile) return;
-                core.RegisterAnalizers();
-                core.Analizers.BeginCompileAll();
-              },
-              *this);
-        }
         std::unique_ptr<TItemsFeeder<TReadBatch>> feeder;
         if (pool) feeder = std::make_unique<TItemsFeeder<TReadBatch>>(*pool, [&](TItemsJob<TReadBatch>& job) {
           for (auto& batch : job.Items) {

@@ -189,6 +189,10 @@ TEST_F(Convert, TypesChooseWhatIsConverted) {
 
 TEST_F(Convert, BadInputsGiveAClearErrorAndExitThree) {
   Write("binary.sql", std::string("CREATE TABLE\0\x01\x02 t", 18));
+  // A NUL byte past the first pieces the check reads: its line counts them all.
+  std::string late;
+  for (int i = 0; i < 10000; ++i) late += "-- line\n";
+  Write("late-binary.sql", late + std::string("x\0", 2));
   Write("unclosed.sql", "CREATE TABLE T1 (a int)\nGO\n\nCREATE VIEW v AS SELECT (a FROM T1\nGO\n");
   std::filesystem::create_directory(dir_ / "folder.sql");
   struct Case {
@@ -198,6 +202,7 @@ TEST_F(Convert, BadInputsGiveAClearErrorAndExitThree) {
   const std::vector<Case> cases = {
       {"missing.sql", "missing.sql: error: no such file"},
       {"binary.sql", "binary.sql: error: binary data (a NUL byte at offset 12, line 1): not a text script"},
+      {"late-binary.sql", "late-binary.sql: error: binary data (a NUL byte at offset 80001, line 10001): not a text script"},
       {"folder.sql", "folder.sql: error: is a directory"},
       {"unclosed.sql", "unclosed.sql:4: error: Ошибка вложений разделителя: "},
   };
