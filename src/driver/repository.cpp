@@ -567,10 +567,11 @@ bool Repository::InstallIfEmpty(bool withDialectRows) {
       for (std::size_t at; (at = script.find(kAutoIncrement)) != std::string::npos;)
         script.erase(at, kAutoIncrement.size());
       RunScript(script);
-      // Nor is any object of it looked for by its type alone (the index
-      // serves a type's deletion in a repository kept for years), while
-      // every insert would add to it.
+      // Nor is any object of it looked for by its type or parent alone (the
+      // indexes serve deleting a type or a parent in a repository kept for
+      // years), while every insert would add to them.
       Execute(QStringLiteral("drop index MetaObject_Type"));
+      Execute(QStringLiteral("drop index MetaObject_Parent"));
     } else {
       RunScript(schema);
     }
