@@ -124,6 +124,7 @@ class QtRow final : public QueryRow {
     return query_.record().indexOf(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
   }
   QVariant Value(int column) const override { return query_.value(column); }
+  long long Integer(int column) const override { return query_.value(column).toLongLong(); }
   std::string_view Bytes(int column) const override {
     const QVariant value = query_.value(column);
     QByteArray& bytes = held_[column];
@@ -167,6 +168,7 @@ class SQLiteRow final : public QueryRow {
       }
     }
   }
+  long long Integer(int column) const override { return sqlite3_column_int64(statement_, column); }
   std::string_view Bytes(int column) const override {
     const int type = sqlite3_column_type(statement_, column);
     if (type == SQLITE_NULL) return {};

@@ -42,6 +42,8 @@ class QueryRow {
   virtual int IndexOf(std::string_view name) const = 0;
   /// The value of a column, as QtSql gives it.
   virtual QVariant Value(int column) const = 0;
+  /// The value of a column as an integer (0 for null).
+  virtual long long Integer(int column) const = 0;
   /// The bytes of a column: a blob as stored, a text in UTF-8, a number as
   /// its text; empty for null.
   virtual std::string_view Bytes(int column) const = 0;

@@ -61,6 +61,13 @@ class TScriptFile {
     ++line_;
   }
 
+  /// The "GO" that ends a batch, and a blank line: the same bytes in every
+  /// encoding the file is written in.
+  void AddGo() {
+    Write("GO\r\n\r\n");
+    line_ += 2;
+  }
+
   /// The number of the next item's first line.
   int Line() const { return line_; }
 
@@ -154,14 +161,14 @@ int RequireColumn(const QueryRow& row, const char* name) {
   return column;
 }
 
-// An object name inside a string literal: each quote doubled.
-std::string QuotedName(const std::string& name) {
-  std::string quoted = "'";
+// Appends an object name inside a string literal: each quote doubled.
+void AppendQuotedName(std::string& out, std::string_view name) {
+  out += '\'';
   for (char c : name) {
-    quoted += c;
-    if (c == '\'') quoted += '\'';
+    out += c;
+    if (c == '\'') out += '\'';
   }
-  return quoted + "'";
+  out += '\'';
 }
 
 }  // namespace
@@ -362,8 +369,7 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
         dsObjects.ForEachRow([&](const QueryRow& row) {
           if (dropColumn < 0) dropColumn = RequireColumn(row, "DropScript");
           file.Add(row.Bytes(dropColumn));
-          file.Add("GO");
-          file.Add("");
+          file.AddGo();
         });
       },
       [&] { CloseDataSet(dsObjects); });
@@ -379,19 +385,20 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   RunGuarded(
       [&] {
         int objectColumn = -1, destColumn = -1, idColumn = -1;
+        std::string print;  // each object's print line, made in the same room
         dsObjects.ForEachRow([&](const QueryRow& row) {
           if (objectColumn < 0) {
             objectColumn = RequireColumn(row, "Object");
             destColumn = RequireColumn(row, "DestScript");
             idColumn = row.IndexOf("Object_id");
           }
-          file.Add("/* -------------- */ print " + QuotedName(std::string(row.Bytes(objectColumn))));
-          file.Add("GO");
-          file.Add("");
-          if (OnScriptPlaced && idColumn >= 0) OnScriptPlaced(row.Value(idColumn).toInt(), file.Line());
+          print.assign("/* -------------- */ print ");
+          AppendQuotedName(print, row.Bytes(objectColumn));
+          file.Add(print);
+          file.AddGo();
+          if (OnScriptPlaced && idColumn >= 0) OnScriptPlaced(static_cast<int>(row.Integer(idColumn)), file.Line());
           file.Add(row.Bytes(destColumn));
-          file.Add("GO");
-          file.Add("");
+          file.AddGo();
         });
       },
       [&] { CloseDataSet(dsObjects); });
