@@ -217,13 +217,19 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
   cmdSQL.SetStatement(statements.AlarmPurgeStatement(ProjectId, typeList));
   cmdSQL.Execute();
 
+  // The keys of the objects to compile, all read before any is compiled.
   dsObjects.SetStatement(statements.ObjectsToCompileStatement(ProjectId, typeList));
-  OpenDataSet(dsObjects);
+  std::vector<QVariant> ids;
+  int idColumn = -1;
+  dsObjects.ForEachRow([&](const QueryRow& row) {
+    if (idColumn < 0) idColumn = RequireColumn(row, "Object_id");
+    ids.push_back(row.Value(idColumn));
+  });
   BatchCompile = true;
   Analizers.BeginCompileAll();
   RunGuarded(
       [&] {
-        const int count = dsObjects.RowCount();
+        const int count = static_cast<int>(ids.size());
         if (count > 0) Log("Подготовка обьектов к генерации скрипта ...");
         if (OnProgressStart) OnProgressStart(count);
         int step = 0;
@@ -241,9 +247,9 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
 
         const int workers = WorkerThreads();
         if (workers < 1 || count < 2) {
-          for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) {
+          for (const QVariant& id : ids) {
             if (OnProgress) OnProgress(++step);
-            OpenObjectScript(static_cast<int>(dsObjects.Int("Object_id")));
+            OpenObjectScript(static_cast<int>(id.toLongLong()));
             compiled([&] { CompileObject(); }, [&] { return dsObjectScript.Text("Object"); },
                      [&] { return dsObjectScript.Text("TypeObjectName"); });
             CloseObjectScript();
@@ -276,9 +282,6 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
           // their keys: not a query per object, and never every source at once.
           constexpr int kChunk = 128;
           const QString sources = statements.ObjectSourcesStatement(kChunk);
-          std::vector<QVariant> ids;
-          ids.reserve(static_cast<std::size_t>(count));
-          for (dsObjects.First(); !dsObjects.Eof(); dsObjects.Next()) ids.push_back(dsObjects.Value("Object_id"));
           for (std::size_t first = 0; first < ids.size(); first += kChunk) {
             const std::size_t end = std::min(ids.size(), first + static_cast<std::size_t>(kChunk));
             ParamValues keys;
