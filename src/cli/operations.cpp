@@ -100,10 +100,7 @@ std::vector<App::AlarmRow> App::ReadAlarms() {
       cv.repository().statements().Text("dsAlarmObject"), {{"Project_id", cv.ProjectId}}, [&](const QueryRow& row) {
         if (rows.empty()) {
           const char* names[] = {"Object_id", "TypeObjectName", "ObjectName", "AlarmName", "Word", "NumLine", "NumPos"};
-          for (std::size_t i = 0; i < columns.size(); ++i) {
-            columns[i] = row.IndexOf(names[i]);
-            if (columns[i] < 0) throw Error(std::string("dsAlarmObject: the statement returns no column ") + names[i]);
-          }
+          for (std::size_t i = 0; i < columns.size(); ++i) columns[i] = row.RequireColumn(names[i], "dsAlarmObject");
         }
         AlarmRow alarm;
         alarm.objectId = row.Value(columns[0]).toInt();

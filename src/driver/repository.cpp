@@ -184,6 +184,13 @@ class SQLiteRow final : public QueryRow {
 
 }  // namespace
 
+int QueryRow::RequireColumn(std::string_view name, std::string_view statement) const {
+  const int column = IndexOf(name);
+  if (column < 0)
+    throw Error(std::string(statement) + ": the statement returns no column " + std::string(name));
+  return column;
+}
+
 const std::vector<std::string>& RepositoryTables() {
   static const std::vector<std::string> tables{"Dialect", "TypeObject", "TypeObjectDialect", "ReservedWord",
                                                "Alarm",   "Project",    "MetaObject",        "AlarmObject"};
@@ -365,6 +372,26 @@ void Repository::ReadRows(QSqlQuery& query, const std::function<void(const QSqlQ
 // strings, which cost a repository's many inserts more than SQLite's own
 // work on small rows. The values are bound as QtSql binds them, and a
 // failure reads as QtSql's would.
+namespace {
+
+// While a SQLite statement run directly is in use; however the use ends,
+// the statement lets go of the caller's values and of its read lock.
+struct DirectUse {
+  sqlite3_stmt* statement;
+  ~DirectUse() {
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+  }
+};
+
+// SQLite's message for the last failure on the connection of `statement`,
+// followed by what QtSql would say of that step.
+QString DirectError(sqlite3_stmt* statement, const char* what) {
+  return QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement))) + QLatin1Char(' ') + QLatin1String(what);
+}
+
+}  // namespace
+
 bool Repository::BindDirect(Prepared& prepared, const ParamValues& params) {
   std::vector<const QVariant*>& values = prepared.directValues;
   values.clear();
@@ -379,50 +406,31 @@ bool Repository::BindDirect(Prepared& prepared, const ParamValues& params) {
   for (std::size_t i = 0; i < values.size() && rc == SQLITE_OK; ++i)
     rc = BindValue(statement, static_cast<int>(i + 1), values[i]);
   if (rc != SQLITE_OK) {
-    const QString error = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
-    Fail(QStringLiteral("Repository statement failed"), error + QStringLiteral(" Unable to fetch row"));
+    const QString error = DirectError(statement, "Unable to bind parameters");
+    DirectUse{statement};
+    Fail(QStringLiteral("Repository statement failed"), error);
   }
   return true;
 }
 
 bool Repository::RunDirect(Prepared& prepared, const ParamValues& params, QueryResult& result) {
   if (!BindDirect(prepared, params)) return false;
-  sqlite3_stmt* statement = prepared.direct;
-  sqlite3* db = sqlite3_db_handle(statement);
-  const int rc = sqlite3_step(statement);
-  const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
-  if (rc == SQLITE_DONE) {
-    const sqlite3_int64 id = sqlite3_last_insert_rowid(db);
-    if (id != 0) result.insertedId = QVariant(static_cast<qlonglong>(id));
-  }
-  // The bound values are the caller's: the statement lets go of them.
-  sqlite3_reset(statement);
-  sqlite3_clear_bindings(statement);
-  if (rc != SQLITE_DONE) Fail(QStringLiteral("Repository statement failed"), error + QStringLiteral(" Unable to fetch row"));
+  const DirectUse use{prepared.direct};
+  if (sqlite3_step(use.statement) != SQLITE_DONE)
+    Fail(QStringLiteral("Repository statement failed"), DirectError(use.statement, "Unable to fetch row"));
+  const sqlite3_int64 id = sqlite3_last_insert_rowid(sqlite3_db_handle(use.statement));
+  if (id != 0) result.insertedId = QVariant(static_cast<qlonglong>(id));
   return true;
 }
 
 bool Repository::ForEachRowDirect(Prepared& prepared, const ParamValues& params,
                                   const std::function<void(const QueryRow&)>& row) {
   if (!BindDirect(prepared, params)) return false;
-  sqlite3_stmt* statement = prepared.direct;
-  // However the reading ends, the statement lets go of the caller's values
-  // and of its read lock.
-  struct Release {
-    sqlite3_stmt* statement;
-    ~Release() {
-      sqlite3_reset(statement);
-      sqlite3_clear_bindings(statement);
-    }
-  } release{statement};
-  const SQLiteRow current(statement);
+  const DirectUse use{prepared.direct};
+  const SQLiteRow current(use.statement);
   int rc;
-  while ((rc = sqlite3_step(statement)) == SQLITE_ROW) row(current);
-  if (rc != SQLITE_DONE)
-    Fail(QStringLiteral("Repository statement failed"),
-         QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement))) + QStringLiteral(" Unable to fetch row"));
+  while ((rc = sqlite3_step(use.statement)) == SQLITE_ROW) row(current);
+  if (rc != SQLITE_DONE) Fail(QStringLiteral("Repository statement failed"), DirectError(use.statement, "Unable to fetch row"));
   return true;
 }
 

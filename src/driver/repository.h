@@ -40,6 +40,8 @@ class QueryRow {
  public:
   /// The number of the column named `name` (any letter case); -1: none.
   virtual int IndexOf(std::string_view name) const = 0;
+  /// IndexOf that throws, naming `statement`, when the row has no such column.
+  int RequireColumn(std::string_view name, std::string_view statement) const;
   /// The value of a column, as QtSql gives it.
   virtual QVariant Value(int column) const = 0;
   /// The value of a column as an integer (0 for null).

@@ -154,13 +154,6 @@ std::string GenerationTime() {
   return text;
 }
 
-// The column of a generation query's row by name (any letter case).
-int RequireColumn(const QueryRow& row, const char* name) {
-  const int column = row.IndexOf(name);
-  if (column < 0) throw Error(std::string("dsObjects: the statement returns no column ") + name);
-  return column;
-}
-
 // Appends an object name inside a string literal: each quote doubled.
 void AppendQuotedName(std::string& out, std::string_view name) {
   out += '\'';
@@ -222,7 +215,7 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
   std::vector<QVariant> ids;
   int idColumn = -1;
   dsObjects.ForEachRow([&](const QueryRow& row) {
-    if (idColumn < 0) idColumn = RequireColumn(row, "Object_id");
+    if (idColumn < 0) idColumn = row.RequireColumn("Object_id", "dsObjects");
     ids.push_back(row.Value(idColumn));
   });
   BatchCompile = true;
@@ -370,7 +363,7 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
         // never held in memory whole.
         int dropColumn = -1;
         dsObjects.ForEachRow([&](const QueryRow& row) {
-          if (dropColumn < 0) dropColumn = RequireColumn(row, "DropScript");
+          if (dropColumn < 0) dropColumn = row.RequireColumn("DropScript", "dsObjects");
           file.Add(row.Bytes(dropColumn));
           file.AddGo();
         });
@@ -391,8 +384,8 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
         std::string print;  // each object's print line, made in the same room
         dsObjects.ForEachRow([&](const QueryRow& row) {
           if (objectColumn < 0) {
-            objectColumn = RequireColumn(row, "Object");
-            destColumn = RequireColumn(row, "DestScript");
+            objectColumn = row.RequireColumn("Object", "dsObjects");
+            destColumn = row.RequireColumn("DestScript", "dsObjects");
             idColumn = row.IndexOf("Object_id");
           }
           print.assign("/* -------------- */ print ");
