@@ -1,5 +1,7 @@
 #include "conversion/convert_object.h"
 
+#include <algorithm>
+
 #include "conversion/alarm_object.h"
 #include "conversion/analizer_object.h"
 #include "parser/parser_text_word_list.h"
@@ -26,6 +28,7 @@ bool ConvertObject(TAnalizerObjectList& Analizers, const std::string& TypeName,
     analizer.Convert(ParentName, ObjectName, Words);
     Words.RootTextList()->PrintAll(DestLines);
     analizer.CheckAlarms(ParentName, ObjectName, Words, Alarms);
+    ReportAlarmMarks(Words, Alarms);
     analizer.GetDropScript(ParentName, ObjectName, DropLines);
   } catch (...) {
     // A failed conversion leaves no half results for the caller to store.
@@ -39,6 +42,28 @@ bool ConvertObject(TAnalizerObjectList& Analizers, const std::string& TypeName,
 
   if (Log) Log("Скомпилирован обьект [" + ObjectName + "]");
   return true;
+}
+
+void ReportAlarmMarks(TParserWordList& Words, TAlarmList& Alarms) {
+  TParserTextWordList* text = Words.RootTextList();
+  if (text == nullptr || text->AlarmMarks.empty()) return;
+  struct Placed {
+    TTextPoint Pos;
+    const TAlarmMark* Mark;
+  };
+  std::vector<Placed> placed;
+  placed.reserve(text->AlarmMarks.size());
+  const TParserTextWord* last = text->Last();
+  for (const TAlarmMark& mark : text->AlarmMarks) {
+    const TParserTextWord* at = mark.At ? mark.At : last;
+    TTextPoint pos{1, 1};
+    if (at) pos = {at->OutLine, at->OutCol};
+    placed.push_back({pos, &mark});
+  }
+  std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+    return a.Pos.Line != b.Pos.Line ? a.Pos.Line < b.Pos.Line : a.Pos.Col < b.Pos.Col;
+  });
+  for (const Placed& p : placed) Alarms.AddAlarm(p.Mark->VarName, p.Mark->Word, p.Pos);
 }
 
 }  // namespace ambrix

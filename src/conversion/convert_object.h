@@ -24,7 +24,8 @@ enum class TCompileFrame { SingleObject, WholeRun };
 ///  3. creates or empties the editable text of `Words`;
 ///  4. BeginCompile (single object only);
 ///  5. Convert, then prints the editable text into DestLines, then
-///     CheckAlarms, then GetDropScript;
+///     CheckAlarms, then the warnings the rules tied to words of the text
+///     (ReportAlarmMarks), then GetDropScript;
 ///  6. EndCompile (single object only), also when step 5 raised; the
 ///     exception then goes on to the caller, with the three outputs emptied;
 ///  7. logs "Скомпилирован обьект [" + ObjectName + "]" through `Log`, when given.
@@ -36,5 +37,11 @@ bool ConvertObject(TAnalizerObjectList& Analizers, const std::string& TypeName,
                    std::vector<std::string>& DropLines, TAlarmList& Alarms,
                    TCompileFrame Frame = TCompileFrame::SingleObject,
                    const std::function<void(const std::string&)>& Log = {});
+
+/// Appends an alarm for every mark the rules tied to the editable text of
+/// `Words` (TParserTextWordList::AlarmMarks), at the place where its word was
+/// last printed, in the order of those places (a mark whose word is gone
+/// stands after the last word). Nothing when the text has no marks.
+void ReportAlarmMarks(TParserWordList& Words, TAlarmList& Alarms);
 
 }  // namespace ambrix

@@ -1,5 +1,7 @@
 #include "driver/repository.h"
 
+#include <algorithm>
+
 #include <atomic>
 #include <cctype>
 #include <cstring>
@@ -289,7 +291,10 @@ std::unique_ptr<Repository> Repository::Connect(const RepositoryLocation& locati
 
 std::unique_ptr<Repository> Repository::Open(const RepositoryLocation& location) {
   auto repository = Connect(location);
-  if (repository->IsInstalled()) return repository;
+  if (repository->IsInstalled()) {
+    repository->Upgrade();
+    return repository;
+  }
   if (location.backend == Backend::SQLite && repository->IsEmpty()) {
     // Another program may have created the same new file a moment before.
     if (!repository->InstallIfEmpty(true) && !repository->IsInstalled())
@@ -590,6 +595,116 @@ bool Repository::InstallIfEmpty(bool withDialectRows) {
     installed = true;
   });
   return installed;
+}
+
+namespace {
+
+// The shipped dialect's key in every repository.
+constexpr int kShippedDialect = 1;
+
+bool SameField(const QVariant& stored, const std::optional<std::string>& shipped) {
+  if (!shipped) return stored.isNull();
+  return !stored.isNull() && stored.toString() == QString::fromStdString(*shipped);
+}
+
+QString ColumnList(const std::vector<std::string>& columns) {
+  QString list;
+  for (const std::string& column : columns) {
+    if (!list.isEmpty()) list += QStringLiteral(", ");
+    list += QString::fromStdString(column);
+  }
+  return list;
+}
+
+}  // namespace
+
+void Repository::Upgrade() {
+  const std::vector<DialectTable> tables = DialectTables();
+  // Reads what the repository holds of each table and, with `apply`, changes
+  // it into the shipped rows; returns whether anything differed.
+  auto sync = [&](bool apply) {
+    bool differs = false;
+    for (const DialectTable& table : tables) {
+      const QString name = QString::fromStdString(table.table);
+      const QString columns = ColumnList(table.columns);
+      if (table.table == "ReservedWord") {
+        // No key of their own in the data: the dialect's rows are compared
+        // in order and replaced as a whole.
+        const QueryResult stored = Run(QStringLiteral("select %1 from ReservedWord where Dialect_id = %2 "
+                                                      "order by ReservedWord_id")
+                                           .arg(columns)
+                                           .arg(kShippedDialect));
+        std::vector<std::vector<std::optional<std::string>>> shipped;
+        const auto dialectColumn = std::find(table.columns.begin(), table.columns.end(), "Dialect_id");
+        const std::size_t dialectIndex = static_cast<std::size_t>(dialectColumn - table.columns.begin());
+        for (const auto& row : table.rows)
+          if (dialectIndex < row.size() && row[dialectIndex] == std::to_string(kShippedDialect)) shipped.push_back(row);
+        bool same = stored.rows.size() == shipped.size();
+        for (std::size_t r = 0; same && r < shipped.size(); ++r)
+          for (std::size_t c = 0; same && c < shipped[r].size(); ++c) same = SameField(stored.rows[r][c], shipped[r][c]);
+        if (same) continue;
+        differs = true;
+        if (!apply) return true;
+        Run(QStringLiteral("delete from ReservedWord where Dialect_id = %1").arg(kShippedDialect));
+        LoadTable(table.table, table.columns, shipped);
+        continue;
+      }
+      // The other tables are keyed by their first column (Dialect_id,
+      // TypeObject_id, Alarm_id), TypeObjectDialect by both of its columns:
+      // a shipped row missing is added, one that differs is updated, and
+      // rows of the repository's own stay.
+      const std::size_t keyColumns = table.table == "TypeObjectDialect" ? 2 : 1;
+      const QueryResult stored = Run(QStringLiteral("select %1 from %2").arg(columns, name));
+      for (const auto& row : table.rows) {
+        const std::vector<QVariant>* match = nullptr;
+        for (const auto& storedRow : stored.rows) {
+          bool keyed = true;
+          for (std::size_t c = 0; keyed && c < keyColumns; ++c) keyed = SameField(storedRow[c], row[c]);
+          if (keyed) {
+            match = &storedRow;
+            break;
+          }
+        }
+        // A key another dialect of the repository holds stays its own.
+        const auto dialect = std::find(table.columns.begin(), table.columns.end(), "Dialect_id");
+        const std::size_t dialectIndex = static_cast<std::size_t>(dialect - table.columns.begin());
+        if (match != nullptr && dialectIndex >= keyColumns && dialectIndex < row.size() &&
+            !SameField((*match)[dialectIndex], row[dialectIndex]))
+          continue;
+        bool same = match != nullptr;
+        for (std::size_t c = keyColumns; same && c < row.size(); ++c) same = SameField((*match)[c], row[c]);
+        if (same) continue;
+        differs = true;
+        if (!apply) return true;
+        if (match == nullptr) {
+          LoadTable(table.table, table.columns, {row});
+          continue;
+        }
+        QString assignments;
+        QString keys;
+        ParamValues params;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+          const QString column = QString::fromStdString(table.columns[c]);
+          const QString placeholder = QStringLiteral(":p%1").arg(c);
+          params["p" + std::to_string(c)] = row[c] ? QVariant(QString::fromStdString(*row[c])) : QVariant();
+          QString& part = c < keyColumns ? keys : assignments;
+          if (!part.isEmpty()) part += c < keyColumns ? QStringLiteral(" and ") : QStringLiteral(", ");
+          part += column + QStringLiteral(" = ") + placeholder;
+        }
+        Run(QStringLiteral("update %1 set %2 where %3").arg(name, assignments, keys), params);
+      }
+    }
+    return differs;
+  };
+  // A repository made without the program's dialect keeps its own alone.
+  if (Run(QStringLiteral("select count(*) from Dialect where Dialect_id = %1").arg(kShippedDialect)).rows[0][0].toInt() == 0)
+    return;
+  if (!sync(false)) return;
+  InTransaction([&] {
+    // Two programs may upgrade at once: the second finds the work done.
+    if (backend() == Backend::PostgreSQL) Execute(QStringLiteral("lock table ReservedWord, Alarm in exclusive mode"));
+    sync(true);
+  });
 }
 
 void Repository::LoadTable(const std::string& table, const std::vector<std::string>& columns,

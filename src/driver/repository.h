@@ -105,6 +105,14 @@ class Repository {
   /// when it is not empty. (Without dialect rows: for a dialect of one's own.)
   void Install(bool withDialectRows = true);
 
+  /// Brings a repository an earlier version of the program made up to this
+  /// one: the rows of the dialect the program carries (dialect 1: its
+  /// reserved words, alarm kinds and type objects) become the ones it carries
+  /// now, in one transaction, when they differ. Rows of other dialects and
+  /// every project stay as they are. Open runs it on every repository it
+  /// opens.
+  void Upgrade();
+
   /// Inserts rows into one table; `columns` names each row's fields in
   /// order; nullopt is stored as null.
   void LoadTable(const std::string& table, const std::vector<std::string>& columns,

@@ -79,7 +79,22 @@ TParserTextWord* TParserTextWordList::NewWord(TParserWord* node, bool isStart, i
   return word;
 }
 
-void TParserTextWordList::FreeWord(TParserTextWord* word) {
+void TParserTextWordList::MarkAlarm(TParserTextWord* at, std::string varName, std::string word) {
+  if (at == Head || at == Tail) at = nullptr;
+  if (at) at->Marked = true;
+  AlarmMarks.push_back(TAlarmMark{at, std::move(varName), std::move(word)});
+}
+
+void TParserTextWordList::FreeWord(TParserTextWord* word, TParserTextWord* successor) {
+  if (word->Marked) {
+    // The warning stays where the word stood: at the word that followed it
+    // (the words of a deleted run are freed first to last, so the marks end
+    // after the run).
+    TParserTextWord* next = successor == Tail ? nullptr : successor;
+    for (TAlarmMark& mark : AlarmMarks)
+      if (mark.At == word) mark.At = next;
+    if (next) next->Marked = true;
+  }
   if (TParserWord* node = word->ParserWord) {
     --node->tiedTextWords_;
     if (node->StartTextWord == word) node->StartTextWord = nullptr;
@@ -178,7 +193,7 @@ void TParserTextWordList::Delete(TParserTextWord* word, bool keepLayout) {
     next->LineBreaks = word->LineBreaks;
     next->Spaces = word->Spaces;
   }
-  FreeWord(word);
+  FreeWord(word, next);
 }
 
 void TParserTextWordList::DeleteRange(TParserTextWord* firstWord, TParserTextWord* lastWord, bool keepLayout) {
@@ -197,7 +212,7 @@ void TParserTextWordList::DeleteRange(TParserTextWord* firstWord, TParserTextWor
   }
   for (w = firstWord; w;) {
     TParserTextWord* following = w->Next;
-    FreeWord(w);
+    FreeWord(w, following ? following : next);
     w = following;
   }
 }
@@ -252,6 +267,7 @@ void TParserTextWordList::MoveRangeBefore(TParserTextWord* target, TParserTextWo
 }
 
 void TParserTextWordList::Clear() {
+  AlarmMarks.clear();
   TParserTextWord* w = Head->Next;
   while (w != Tail) {
     TParserTextWord* next = w->Next;

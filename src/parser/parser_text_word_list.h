@@ -27,6 +27,7 @@ class TParserTextWord {
   TParserTextWordList* Owner = nullptr;
   int OutLine = 0;      ///< 1-based line where `Print` last printed the word
   int OutCol = 0;       ///< 1-based column (characters) where `Print` last printed the word
+  bool Marked = false;  ///< an alarm mark of the owner's `AlarmMarks` points at the word
 
   /// Neighbours; null at the ends (never a sentinel).
   TParserTextWord* NextWord() const;
@@ -36,6 +37,16 @@ class TParserTextWord {
   friend class TParserTextWordList;
   TParserTextWord() = default;
   ~TParserTextWord() = default;
+};
+
+/// A warning a rewrite rule tied to a word of the editable text while it
+/// changed that text: it is reported at the place where the word is printed.
+struct TAlarmMark {
+  /// The word the warning stands at; null: after the last word. When the word
+  /// is deleted, the mark passes to the word that followed it.
+  TParserTextWord* At = nullptr;
+  std::string VarName;  ///< the alarm kind
+  std::string Word;     ///< the source text the warning is about
 };
 
 /// The editable text of a root parse result: a chain of words between the two
@@ -115,8 +126,14 @@ class TParserTextWordList {
   /// Moves firstWord..lastWord, in order, just before `target`.
   void MoveRangeBefore(TParserTextWord* target, TParserTextWord* firstWord, TParserTextWord* lastWord);
 
-  /// Frees every word except the sentinels.
+  /// Frees every word except the sentinels, and drops the alarm marks.
   void Clear();
+
+  /// The warnings rules tied to words of the text, in the order they were
+  /// added (see TAlarmMark).
+  std::vector<TAlarmMark> AlarmMarks;
+  /// Ties a warning of kind `varName` about `word` to the text word `at`.
+  void MarkAlarm(TParserTextWord* at, std::string varName, std::string word);
 
   /// Prints fromWord..toWord (or to the end of the chain) into `lines`
   /// (emptied first) and records every printed word's `OutLine`/`OutCol`. The
@@ -131,7 +148,9 @@ class TParserTextWordList {
  private:
   TParserTextWord* NewWord(TParserWord* node, bool isStart, int spaces, int lineBreaks, std::string text);
   TParserTextWord* NewWord(TParserWord* node, bool isStart, int spaces, int lineBreaks, std::string_view text);
-  void FreeWord(TParserTextWord* word);
+  /// Frees a word taken out of the chain; an alarm mark at it passes to
+  /// `successor`, the word that followed it (null or Tail: the end).
+  void FreeWord(TParserTextWord* word, TParserTextWord* successor = nullptr);
 
   // Words come from chunks the list keeps until it is freed; a freed word's
   // memory goes to `free_` for the next new word. `Clear` frees every word, so

@@ -2,6 +2,7 @@
 
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
+#include "rewriting/word_span.h"
 #include "text/error.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
@@ -168,6 +169,35 @@ TParserTextWord& AppendText(TParserWordList& Words, const std::string& Text, int
 TParserTextWord* FirstTextWord(TParserWordList& Words) {
   TParserTextWordList* text = Words.RootTextList();
   return text == nullptr ? nullptr : text->First();
+}
+
+void MarkAlarm(TParserWordList& Words, TParserTextWord* At, const std::string& VarName, std::string_view Word) {
+  // One line of at most 128 characters, as an alarm's word is kept.
+  std::string word;
+  word.reserve(Word.size());
+  int characters = 0;
+  for (std::size_t i = 0; i < Word.size() && characters < 128;) {
+    const unsigned char c = static_cast<unsigned char>(Word[i]);
+    if (c <= ' ') {
+      if (!word.empty() && word.back() != ' ') {
+        word += ' ';
+        ++characters;
+      }
+      ++i;
+      continue;
+    }
+    std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    if (i + length > Word.size()) length = Word.size() - i;
+    word.append(Word, i, length);
+    i += length;
+    ++characters;
+  }
+  while (!word.empty() && word.back() == ' ') word.pop_back();
+  TextOf(Words).MarkAlarm(At, VarName, std::move(word));
+}
+
+void MarkAlarm(TParserWordList& Words, TParserWord& At, const std::string& VarName) {
+  MarkAlarm(Words, FirstTextWordOf(At), VarName, At.Text());
 }
 
 std::string QuotedString(const std::string& Name) { return "'" + Doubled(Name, '\'') + "'"; }

@@ -103,6 +103,18 @@ TParserTextWord& AppendText(TParserWordList& Words, const std::string& Text, int
 /// The first text word of the editable text of `Words`, or null when it is empty.
 TParserTextWord* FirstTextWord(TParserWordList& Words);
 
+// --- Warnings ----------------------------------------------------------------
+
+/// Ties a warning of kind `VarName` (an alarm row of the dialect) about the
+/// source text `Word` to the text word `At` of the editable text of `Words`
+/// (null: after the last word): the compilation reports it where `At` is
+/// printed. `Word` is made one line (line breaks and runs of blanks become one
+/// blank) and cut to the 128 characters an alarm keeps.
+void MarkAlarm(TParserWordList& Words, TParserTextWord* At, const std::string& VarName, std::string_view Word);
+/// The same at the first text word still standing of the parser word `At`
+/// (after the last word when none is left), about the word's own text.
+void MarkAlarm(TParserWordList& Words, TParserWord& At, const std::string& VarName);
+
 // --- Names in generated SQL -------------------------------------------------
 
 /// `Name` as a string literal: '...' with every quote inside doubled.

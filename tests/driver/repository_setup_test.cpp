@@ -189,6 +189,42 @@ TEST_P(Seeding, AFailedInstallLeavesTheDatabaseEmpty) {
   EXPECT_TRUE(repository->IsEmpty());
 }
 
+TEST_P(Seeding, OpeningAnOlderRepositoryBringsTheProgramsDialectRowsUpToDate) {
+  {
+    auto repository = Repository::Connect(location());
+    repository->Install();
+    // What an earlier version carried: an alarm kind fewer, an alarm text
+    // and a reserved word of another kind, and a dialect of the user's own.
+    repository->Run(QStringLiteral("delete from Alarm where Alarm_id = 8"));
+    repository->Run(QStringLiteral("update Alarm set Name = 'old text' where Alarm_id = 1"));
+    repository->Run(QStringLiteral("update ReservedWord set TypeReservedWord = 'KEYWORD' where StartWord = 'CREATE TABLE'"));
+    repository->Run(QStringLiteral("insert into Dialect( Dialect_id, Name ) values( 2, 'own' )"));
+    repository->Run(QStringLiteral("insert into ReservedWord( Dialect_id, StartWord, TypeReservedWord, IsWord, IsMain ) "
+                                   "values( 2, 'OWN', 'KEYWORD', 1, 0 )"));
+    repository->RunNamed("dsProject.Insert", {{"Name", "Kept"}, {"Dialect_id", 1}});
+  }
+  auto repository = Repository::Open(location());
+  for (const DialectTable& table : DialectTables()) {
+    const QString count = table.table == "ReservedWord"
+                              ? QStringLiteral("select count(*) from ReservedWord where Dialect_id = 1")
+                              : QString::fromStdString("select count(*) from " + table.table + " where 1 = 1");
+    const int expected = static_cast<int>(table.rows.size()) + (table.table == "Dialect" ? 1 : 0);
+    EXPECT_EQ(repository->Run(count).rows[0][0].toInt(), expected) << table.table;
+  }
+  EXPECT_EQ(repository->Run(QStringLiteral("select VarName from Alarm where Alarm_id = 8")).rows.at(0)[0].toString(),
+            "TriggerInsteadOf");
+  EXPECT_NE(repository->Run(QStringLiteral("select Name from Alarm where Alarm_id = 1")).rows.at(0)[0].toString(),
+            "old text");
+  EXPECT_EQ(repository
+                ->Run(QStringLiteral("select TypeReservedWord from ReservedWord "
+                                     "where Dialect_id = 1 and StartWord = 'CREATE TABLE'"))
+                .rows.at(0)[0]
+                .toString(),
+            "DML");
+  EXPECT_EQ(repository->Run(QStringLiteral("select count(*) from ReservedWord where Dialect_id = 2")).rows[0][0].toInt(), 1);
+  EXPECT_EQ(repository->RunNamed("dsProject").rows.size(), 1u);
+}
+
 AMBRIX_ALL_BACKENDS(Seeding);
 
 TEST(SQLiteRepository, IsCreatedOnFirstUseAndKeptAfterwards) {

@@ -182,6 +182,7 @@ TEST_P(GoldenCase, ConvertsAsWrittenByHand) {
       words.BuildText(0);
       it->second(dialect.Context(), words);
       words.RootTextList()->PrintAll(dest);
+      ReportAlarmMarks(words, alarms);
     } else {
       ASSERT_NE(analizers.IndexOfTypeName(0, type), -1) << "no analyzer for " << type;
       ConvertObject(analizers, type, Key(c, "parent"), Key(c, "name"), words, dest, drop, alarms,

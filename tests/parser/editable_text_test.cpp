@@ -245,3 +245,28 @@ TEST_F(EditableTextTest, EnsureTextListEmptiesTheRootsTextAndClearingFreesIt) {
 
 }  // namespace
 }  // namespace ambrix
+
+namespace ambrix {
+namespace {
+
+// A warning tied to a word stays where that word stood when rules delete it.
+TEST_F(EditableTextTest, AlarmMarksFollowTheWordThatTakesADeletedWordsPlace) {
+  TParserTextWordList& text = Build(table);
+  text.MarkAlarm(Find("a"), "kind", "a");
+  text.MarkAlarm(Find("t1"), "kind", "t1");
+  text.MarkAlarm(text.Last(), "kind", "last");
+  text.Delete(Find("a"), true);
+  EXPECT_EQ(text.AlarmMarks[0].At, Find("int"));
+  // A run deleted as a whole: the mark passes over every word of it.
+  text.DeleteRange(Find("t1"), Find("int"), false);
+  EXPECT_EQ(text.AlarmMarks[0].At, Find(","));
+  EXPECT_EQ(text.AlarmMarks[1].At, Find(","));
+  // The last word gone: the mark stands after the text.
+  text.Delete(text.Last(), false);
+  EXPECT_EQ(text.AlarmMarks[2].At, nullptr);
+  text.Clear();
+  EXPECT_TRUE(text.AlarmMarks.empty());
+}
+
+}  // namespace
+}  // namespace ambrix
