@@ -2,6 +2,7 @@
 
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
+#include "rewriting/target_names.h"
 #include "rewriting/word_span.h"
 #include "text/error.h"
 #include "text/string_helpers.h"
@@ -23,14 +24,6 @@ TParserTextWordList& TextOf(TParserWordList& Words) {
   TParserTextWordList* text = Words.RootTextList();
   if (text == nullptr) text = &Words.Root()->EnsureTextList();
   return *text;
-}
-
-bool IsIdentifierStart(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '@' || c == '#' || c >= 0x80;
-}
-
-bool IsIdentifierPart(unsigned char c) {
-  return IsIdentifierStart(c) || (c >= '0' && c <= '9') || c == '$';
 }
 
 std::string Doubled(const std::string& Name, char Quote) {
@@ -207,9 +200,7 @@ std::string BracketedName(const std::string& Name) { return "[" + Doubled(Name, 
 std::string DoubleQuotedName(const std::string& Name) { return "\"" + Doubled(Name, '"') + "\""; }
 
 std::string PlainOrBracketedName(const std::string& Name) {
-  bool plain = !Name.empty() && IsIdentifierStart(static_cast<unsigned char>(Name[0]));
-  for (size_t i = 1; plain && i < Name.size(); ++i) plain = IsIdentifierPart(static_cast<unsigned char>(Name[i]));
-  return plain ? Name : BracketedName(Name);
+  return IsRegularIdentifier(Name) ? Name : BracketedName(Name);
 }
 
 }  // namespace ambrix

@@ -39,12 +39,14 @@ bool IsTargetReservedWord(std::string_view Word) {
   return ReservedWords().count(UpperCase(Word)) != 0;
 }
 
-bool TargetNameNeedsQuotes(std::string_view Name) {
-  if (Name.empty() || !IsIdentifierStart(static_cast<unsigned char>(Name[0]))) return true;
+bool IsRegularIdentifier(std::string_view Name) {
+  if (Name.empty() || !IsIdentifierStart(static_cast<unsigned char>(Name[0]))) return false;
   for (std::size_t i = 1; i < Name.size(); ++i)
-    if (!IsIdentifierPart(static_cast<unsigned char>(Name[i]))) return true;
-  return IsTargetReservedWord(Name);
+    if (!IsIdentifierPart(static_cast<unsigned char>(Name[i]))) return false;
+  return true;
 }
+
+bool TargetNameNeedsQuotes(std::string_view Name) { return !IsRegularIdentifier(Name) || IsTargetReservedWord(Name); }
 
 std::string TargetName(const std::string& Name) {
   return TargetNameNeedsQuotes(Name) ? BracketedName(Name) : Name;

@@ -12,6 +12,10 @@ namespace ambrix {
 /// True when `Word` is a reserved word of the target, letter case ignored.
 bool IsTargetReservedWord(std::string_view Word);
 
+/// True for a regular identifier: letters (any non-ASCII character counts as
+/// one), digits, _, @, # and $, not starting with a digit or $.
+bool IsRegularIdentifier(std::string_view Name);
+
 /// True when `Name` cannot stand undelimited in the target: it is a reserved
 /// word, or not a regular identifier (letters, digits, _, @, #, $, not
 /// starting with a digit or $).
