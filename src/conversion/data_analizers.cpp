@@ -98,11 +98,6 @@ void TAnalizer_Default::Convert(const std::string&, const std::string&, TParserW
 
 // --- DOMAIN ----------------------------------------------------------------
 
-void TAnalizer_Domain::Convert(const std::string&, const std::string&, TParserWordList& Words) {
-  Words.BuildText(0);
-  RemoveNationalPrefixes(Context(), 0, Words.Count() - 1, Words);
-}
-
 void TAnalizer_Domain::GetDropScript(const std::string&, const std::string& ObjectName,
                                      std::vector<std::string>& DropLines) {
   DropLines.push_back("if exists( select * from SysUserType where Type_Name = " + QuotedString(ObjectName) + ")");

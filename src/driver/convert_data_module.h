@@ -174,7 +174,7 @@ class TConvertDataModule : public IObjectSourceLookup {
 
   /// Builds the terms of the dialect from its reserved-word rows.
   void LoadTerms(int dialectId);
-  /// Registers the sixteen commands, in their fixed order.
+  /// Registers the eighteen commands, in their fixed order.
   void RegisterCommands();
   /// Registers the analyzers, in their fixed order.
   void RegisterAnalizers();

@@ -2,6 +2,7 @@
 // GO lines, each batch is parsed and recognised, and the objects of the chosen
 // types are stored in the open project.
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +22,8 @@
 #include "driver/core_workers.h"
 #include "driver/operation_guard.h"
 #include "parser/parser_word_list.h"
+#include "recognition/batch_statements.h"
+#include "recognition/command.h"
 #include "recognition/sql_object.h"
 #include "text/encoding.h"
 #include "text/error.h"
@@ -31,8 +34,9 @@ namespace ambrix {
 
 namespace {
 
-// The type of the objects others name as their parent.
-constexpr const char* kParentTypeName = "table";
+// The types of the objects others name as their parent, in the order they
+// are looked for: a trigger or an index stands on a table or on a view.
+constexpr const char* kParentTypeNames[] = {"table", "view"};
 
 // Opens the script for reading; a file that cannot be opened is an error that
 // names it.
@@ -55,10 +59,6 @@ auto ReadingScript(const std::string& fileName, Read&& read) {
     throw Error("Файл скрипта \"" + fileName + "\" не прочитан: " + error.what());
   }
 }
-
-// A line that reads GO in any letter case, with blanks or control characters
-// around it, ends a batch.
-bool IsBatchEnd(std::string_view line) { return EqualsUpper(Trim(line), "GO"); }
 
 // `lines` joined as JoinLines joins them, made straight into the byte array
 // the repository is given (a std::string first would be copied once more).
@@ -96,13 +96,11 @@ std::string ObjectLabel(const TSQLObject& object) {
   return label + "[" + object.ParentName + "].[" + object.ObjectName + "]";
 }
 
-// False for a batch with nothing to handle: no line, or an option setting
-// (SET QUOTED_IDENTIFIER ON and the like; the line is not trimmed first).
+// False for a batch with nothing to handle: no line.
 bool HasStatements(const std::vector<std::string>& lines) {
-  std::size_t first = 0;
-  while (first < lines.size() && lines[first].empty()) ++first;
-  if (first == lines.size()) return false;
-  return !EqualsUpper(std::string_view(lines[first]).substr(0, 3), "SET");
+  for (const std::string& line : lines)
+    if (!line.empty()) return true;
+  return false;
 }
 
 // Runs the statement that stores `object`; its failure is logged with the
@@ -131,6 +129,12 @@ void CountStoredObject(TConvertDataModule& m, const std::string& typeName) {
 // 0 when the batch's lines were not read from a file.
 int ObjectLine(const TConvertDataModule& m, const TSQLObject& object) {
   if (m.BatchLineNumbers.size() != m.BatchLines.size() || m.BatchLines.empty()) return 0;
+  if (object.Line >= 0) {
+    // Recognition tells where the text starts; its blank lines are trimmed.
+    std::size_t line = static_cast<std::size_t>(object.Line);
+    for (std::size_t i = 0; i + 1 < object.Script.size() && Trim(object.Script[i]).empty(); ++i) ++line;
+    return m.BatchLineNumbers[std::min(line, m.BatchLineNumbers.size() - 1)];
+  }
   std::string_view first;
   for (const auto& line : object.Script) {
     first = Trim(line);
@@ -141,9 +145,10 @@ int ObjectLine(const TConvertDataModule& m, const TSQLObject& object) {
   return m.BatchLineNumbers.front();
 }
 
-// Parses the batch `lines` with `core` and finds its command; the objects it
-// yields go to `objects`. The log lines go to `log`. This is the part of a
-// batch's handling that reads no repository (it may run on a worker).
+// Parses the batch `lines` with `core` and recognises its statements; the
+// objects they yield go to `objects`, in order. The log lines go to `log`.
+// This is the part of a batch's handling that reads no repository (it may run
+// on a worker).
 void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObjectList& objects,
                     const std::function<void(const std::string&)>& log) {
   TParserWordList& words = core.Words;
@@ -152,37 +157,42 @@ void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObj
     log("Не понятная команда: \"" + (line < lines.size() ? lines[line] : std::string()) + "\"");
   };
   const auto isCommand = [](const TTerm* term) { return term->Kind == tkDefined && term->TypeName == "DML"; };
+  const auto isSettings = [](const TTerm* term) { return term != nullptr && term->StartText() == "SET"; };
   // A batch whose first word is neither a comment nor a command (the "if
   // exists ... drop" before each object of a generated script, a PRINT) is
-  // only checked: no parse result is made for it.
+  // only checked: no parse result is made for it, unless a statement that
+  // may be recognised (a command, a procedure call) starts further on.
   const std::string& comment = core.Context.CommentTermName;
+  const TCommandList& commands = core.Commands;
+  const std::function<bool(const TTerm*)> later = [&](const TTerm* term) {
+    return term->Kind == tkDefined &&
+           (commands.IndexOfKeyTerm(term) >= 0 || term->StartText() == "EXEC" || term->StartText() == "EXECUTE");
+  };
   TParser::TLead lead;
   bool parsed;
   try {
     parsed = core.Parser.ParseIfWanted(
         lines, core.Terms, words,
-        [&](const TTerm* term) { return term && (term->TypeName == comment || isCommand(term)); }, &lead);
+        [&](const TTerm* term) { return term && (term->TypeName == comment || isCommand(term)); }, &lead, &later);
   } catch (...) {
     log("Ошибка обработки скрипта:");
     log(JoinLines(lines));
     throw;
   }
   if (!parsed) {
-    incomprehensible(lead.line);
+    // Option settings (SET ...) pass without a word.
+    if (!isSettings(lead.term)) incomprehensible(lead.line);
     return;
   }
   if (words.Empty()) return;
 
-  const int first = words.IndexOfNotType(0, {comment});
-  if (first < 0) return;
-  const TParserWord& word = *words.Words(first);
-  if (!isCommand(word.Term)) {
-    incomprehensible(word.StartPos.Line);
-    return;
-  }
-  const int command = core.Commands.IndexOfKeyTerm(word.Term);
-  if (command < 0) return;
-  if (!core.Commands.Items(command).Execute(lines, words, objects)) objects.Clear();
+  RecogniseStatements(core.Context, commands, lines, words, objects, [&](const TBatchStatement& statement) {
+    // Statements of other kinds: the data changes, permissions and the like
+    // that reverse-engineering leaves out pass without a word, the others are
+    // named once per stretch.
+    const TParserWord& key = *words.Words(statement.Key);
+    if (!isCommand(key.Term) && !isSettings(key.Term)) incomprehensible(key.StartPos.Line);
+  });
 }
 
 // The stored source texts of the objects a batch yielded, in their order.
@@ -343,20 +353,28 @@ void LoadObjectKeys(TConvertDataModule& m, bool withNames) {
   m.ObjectKeysLoaded = false;
   if (m.repository().backend() != Backend::SQLite) return;
   const StatementSet& statements = m.repository().statements();
-  long long tableType = -1;  // the names of the tables are kept (see StoredObjectNames)
-  if (withNames && m.LocateTypeObject(kParentTypeName)) tableType = m.dsTypeObject.Value("TypeObject_id").toLongLong();
+  // The names of the parents are kept (see StoredObjectNames).
+  std::vector<long long> parentTypes;
+  if (withNames)
+    for (const char* typeName : kParentTypeNames)
+      if (m.LocateTypeObject(typeName)) parentTypes.push_back(m.dsTypeObject.Value("TypeObject_id").toLongLong());
   m.repository().ForEachRow(statements.Text("dsObjectKeys"), {{"Project_id", m.ProjectId}}, [&](const QueryRow& row) {
     const long long id = row.Value(0).toLongLong();
     const QVariant type = row.Value(1);
     std::string name(row.Bytes(2));
     m.ObjectKeys.Insert(ObjectKey(type, name), id);
-    if (type.toLongLong() == tableType) m.StoredObjectNames.emplace(id, std::move(name));
+    if (std::find(parentTypes.begin(), parentTypes.end(), type.toLongLong()) != parentTypes.end())
+      m.StoredObjectNames.emplace(id, std::move(name));
   });
   m.ObjectKeysLoaded = true;
 }
 
-// Whether objects of the type may be the parent of others (only tables are).
-bool IsParentType(const std::string& typeName) { return SameText(typeName, kParentTypeName); }
+// Whether objects of the type may be the parent of others.
+bool IsParentType(const std::string& typeName) {
+  for (const char* parentType : kParentTypeNames)
+    if (SameText(typeName, parentType)) return true;
+  return false;
+}
 
 // FindObject into dsScript or dsParentScript, passed over for an object the
 // project's keys (when loaded) do not have.
@@ -369,17 +387,19 @@ bool FindStoredObject(TConvertDataModule& m, DataSet& query, const std::string& 
   return m.FindObject(query, typeName, objectName);
 }
 
-// The key of the table named `parentName`, from the keys when they are
-// loaded. Raises "Родительский обьект не обнаружен" when there is none.
+// The key of the table or view named `parentName`, from the keys when they
+// are loaded. Raises "Родительский обьект не обнаружен" when there is none.
 QVariant FindParent(TConvertDataModule& m, const std::string& parentName) {
-  if (m.ObjectKeysLoaded) {
-    if (!m.LocateTypeObject(kParentTypeName)) throw Error("Тип не обнаружен");
-    const long long* found = m.ObjectKeys.Find(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), parentName));
-    if (found == nullptr) throw Error("Родительский обьект не обнаружен");
-    return *found;
+  for (const char* typeName : kParentTypeNames) {
+    if (m.ObjectKeysLoaded) {
+      if (!m.LocateTypeObject(typeName)) throw Error("Тип не обнаружен");
+      if (const long long* found = m.ObjectKeys.Find(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), parentName)))
+        return *found;
+    } else if (m.FindObject(m.dsParentScript, typeName, parentName)) {
+      return m.dsParentScript.Value("Object_id");
+    }
   }
-  if (!m.FindObject(m.dsParentScript, kParentTypeName, parentName)) throw Error("Родительский обьект не обнаружен");
-  return m.dsParentScript.Value("Object_id");
+  throw Error("Родительский обьект не обнаружен");
 }
 
 // Whether what compiling `object` at reading gave (null: not compiled) is
