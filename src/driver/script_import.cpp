@@ -328,13 +328,16 @@ struct TReadBatch {
   }
 };
 
-// The key of an object in TConvertDataModule::ObjectKeys: its type's key and
-// its name with ASCII letters in lower case (SQLite's NOCASE). The text is
-// made in a buffer kept for the next key, valid until then.
-std::string_view ObjectKey(const QVariant& typeId, std::string_view name) {
+// The key of an object in TConvertDataModule::ObjectKeys: its type's key, its
+// parent's key (0: none) and its name with ASCII letters in lower case
+// (SQLite's NOCASE). The text is made in a buffer kept for the next key,
+// valid until then.
+std::string_view ObjectKey(const QVariant& typeId, const QVariant& parentId, std::string_view name) {
   thread_local std::string key;
-  char number[24];
-  const char* numberEnd = std::to_chars(number, number + sizeof number, typeId.toLongLong()).ptr;
+  char number[48];
+  char* numberEnd = std::to_chars(number, number + 24, typeId.toLongLong()).ptr;
+  *numberEnd++ = ':';
+  numberEnd = std::to_chars(numberEnd, number + sizeof number, parentId.isNull() ? 0 : parentId.toLongLong()).ptr;
   const auto numberSize = static_cast<std::size_t>(numberEnd - number);
   key.resize(numberSize + 1 + name.size());
   char* out = key.data();
@@ -362,7 +365,7 @@ void LoadObjectKeys(TConvertDataModule& m, bool withNames) {
     const long long id = row.Value(0).toLongLong();
     const QVariant type = row.Value(1);
     std::string name(row.Bytes(2));
-    m.ObjectKeys.Insert(ObjectKey(type, name), id);
+    m.ObjectKeys.Insert(ObjectKey(type, row.Value(3), name), id);
     if (std::find(parentTypes.begin(), parentTypes.end(), type.toLongLong()) != parentTypes.end())
       m.StoredObjectNames.emplace(id, std::move(name));
   });
@@ -376,15 +379,16 @@ bool IsParentType(const std::string& typeName) {
   return false;
 }
 
-// FindObject into dsScript or dsParentScript, passed over for an object the
-// project's keys (when loaded) do not have.
-bool FindStoredObject(TConvertDataModule& m, DataSet& query, const std::string& typeName,
-                      const std::string& objectName) {
+// FindObject into dsScript, passed over for an object the project's keys
+// (when loaded) do not have. `parentId` is the key of its parent (null: none).
+bool FindStoredObject(TConvertDataModule& m, const std::string& typeName, const std::string& objectName,
+                      const QVariant& parentId) {
   if (m.ObjectKeysLoaded) {
     if (!m.LocateTypeObject(typeName)) throw Error("Тип не обнаружен");
-    if (!m.ObjectKeys.Contains(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), objectName))) return false;
+    if (!m.ObjectKeys.Contains(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), parentId, objectName))) return false;
   }
-  return m.FindObject(query, typeName, objectName);
+  m.dsScript.SetParam("ParentObject_id", parentId);
+  return m.FindObject(m.dsScript, typeName, objectName);
 }
 
 // The key of the table or view named `parentName`, from the keys when they
@@ -393,7 +397,8 @@ QVariant FindParent(TConvertDataModule& m, const std::string& parentName) {
   for (const char* typeName : kParentTypeNames) {
     if (m.ObjectKeysLoaded) {
       if (!m.LocateTypeObject(typeName)) throw Error("Тип не обнаружен");
-      if (const long long* found = m.ObjectKeys.Find(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), parentName)))
+      if (const long long* found =
+              m.ObjectKeys.Find(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), QVariant(), parentName)))
         return *found;
     } else if (m.FindObject(m.dsParentScript, typeName, parentName)) {
       return m.dsParentScript.Value("Object_id");
@@ -424,7 +429,11 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
     if (!IsSelected(m.SelectedTypes, UpperCase(object.TypeName))) continue;
 
     if (m.OnObjectRead) m.OnObjectRead(object.TypeName, object.ObjectName, ObjectLine(m, object));
-    const bool exists = FindStoredObject(m, m.dsScript, object.TypeName, object.ObjectName);
+    // An object is one of its parent: two indexes of one name on two tables
+    // are two objects.
+    QVariant parentId;  // null: no parent
+    if (!object.ParentName.empty()) parentId = FindParent(m, object.ParentName);
+    const bool exists = FindStoredObject(m, object.TypeName, object.ObjectName, parentId);
     const QVariant typeId = m.dsTypeObject.Value("TypeObject_id");
     const QByteArray& text = texts[static_cast<std::size_t>(i)];
     const TReadCompilation* result = compiled.empty() ? nullptr : &compiled[static_cast<std::size_t>(i)];
@@ -438,6 +447,14 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         break;
       default:
         break;
+    }
+
+    // An index whose name another index of the project has is renamed in
+    // the target, which the compilation run decides.
+    int* indexNames = nullptr;
+    if (result != nullptr && TConvertDataModule::IsIndexType(object.TypeName)) {
+      indexNames = &m.IndexNameCounts[UpperCase(object.ObjectName)];
+      if (*indexNames >= (exists ? 2 : 1)) result = nullptr;
     }
 
     QVariant objectId;
@@ -457,10 +474,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         m.cmdScriptUpdate.Execute();
       });
       m.Log("Заменен обьект " + ObjectLabel(object));
-      // A replaced object keeps the parent it was stored with, which is not
-      // known here.
-      withResult = object.ParentName.empty() && FitsStoredNames(m, object, storedName, QVariant(), result) &&
-                   m.FindAlarmIds(result->Alarms, alarmIds);
+      withResult = FitsStoredNames(m, object, storedName, parentId, result) && m.FindAlarmIds(result->Alarms, alarmIds);
       if (withResult) {
         for (const std::string& line : result->Logs) m.Log(line);
         // The object loses the alarms of its old source.
@@ -471,8 +485,6 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         });
       }
     } else {
-      QVariant parentId;  // null: no parent
-      if (!object.ParentName.empty()) parentId = FindParent(m, object.ParentName);
       withResult =
           FitsStoredNames(m, object, object.ObjectName, parentId, result) && m.FindAlarmIds(result->Alarms, alarmIds);
       StoreObject(m, object, [&] {
@@ -492,10 +504,11 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
       if (m.ObjectKeysLoaded) {
         // Without the new key the keys no longer tell every object.
         if (objectId.isNull()) m.ObjectKeysLoaded = false;
-        else m.ObjectKeys.Insert(ObjectKey(typeId, object.ObjectName), objectId.toLongLong());
+        else m.ObjectKeys.Insert(ObjectKey(typeId, parentId, object.ObjectName), objectId.toLongLong());
       }
       if (result != nullptr && !objectId.isNull() && IsParentType(object.TypeName))
         m.StoredObjectNames[objectId.toLongLong()] = object.ObjectName;
+      if (indexNames != nullptr) ++*indexNames;
       m.Log("Добавлен обьект " + ObjectLabel(object));
       if (withResult)
         for (const std::string& line : result->Logs) m.Log(line);
@@ -521,6 +534,9 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
   TypeCounts.clear();
   StoredObjectNames.clear();
   LoadObjectKeys(*this, options.CompileOnImport);
+  IndexNameCounts.clear();
+  if (options.CompileOnImport)
+    for (const TIndexName& index : ProjectIndexNames()) ++IndexNameCounts[UpperCase(index.Name)];
 
   RunGuarded(
       [&] {
@@ -637,6 +653,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         BatchLineNumbers.clear();
         TypeCounts.clear();
         StoredObjectNames.clear();
+        IndexNameCounts.clear();
         ObjectKeys.Clear();
         ObjectKeysLoaded = false;
         CloseDataSet(dsScript);

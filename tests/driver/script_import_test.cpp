@@ -204,16 +204,41 @@ TEST_P(ScriptImport, StoresOnlyTheChosenTypesAndCountsThemInOrderOfFirstUse) {
   EXPECT_EQ(Objects().size(), 3u);
 }
 
-// Two indexes of one name on different tables are one object: objects are
-// identified by project, type and name.
-TEST_P(ScriptImport, ObjectsOfOneTypeAndNameAreOneObject) {
+// Two indexes of one name on different tables are two objects, each of its
+// own table: an object is identified by project, type, name and parent. The
+// same index read again is the same object.
+TEST_P(ScriptImport, IndexesOfOneNameOnTwoTablesAreTwoObjects) {
   Import("CREATE TABLE A (a int)\nGO\nCREATE TABLE B (a int)\nGO\n"
          "CREATE INDEX IX ON A (a)\nGO\nCREATE INDEX IX ON B (a)\nGO\n",
          amUpdateAll);
-  EXPECT_THAT(log_, ::testing::Contains("Заменен обьект index [B].[IX]"));
-  const StoredObject ix = Object("IX");
-  EXPECT_EQ(ix.parent, "A");  // the parent stays
-  EXPECT_EQ(ix.source, "CREATE INDEX IX ON B (a)");
+  Import("CREATE INDEX IX ON b (a, b)\nGO\n", amUpdateChanged);
+  EXPECT_THAT(log_, ::testing::Contains("Заменен обьект index [b].[IX]"));
+  std::map<std::string, std::string> indexes;  // parent -> source
+  for (const StoredObject& object : Objects())
+    if (object.name == "IX") indexes[object.parent] = object.source;
+  EXPECT_EQ(indexes, (std::map<std::string, std::string>{{"A", "CREATE INDEX IX ON A (a)"},
+                                                         {"B", "CREATE INDEX IX ON b (a, b)"}}));
+}
+
+// In the target an index name is its owner's: of indexes of one name (case
+// ignored) the first keeps it and each later one is named after its table
+// too, never as another index of the project is named; a compilation run
+// compiles each under that name.
+TEST_P(ScriptImport, LaterIndexesOfOneNameGetTheirTablesNameInTheTarget) {
+  Import("CREATE TABLE A (a int)\nCREATE TABLE B (a int)\nCREATE TABLE C (a int)\nGO\n"
+         "CREATE INDEX IX ON A (a)\nCREATE INDEX IX ON B (a)\nCREATE INDEX IX_B ON C (a)\n"
+         "ALTER TABLE C ADD CONSTRAINT ix UNIQUE (a)\nGO\n");
+  std::map<std::string, std::string> names;  // parent and name -> target name
+  std::map<long long, std::string> keys;
+  for (const StoredObject& object : Objects())
+    if (object.type == "index" || object.type == "constraint unique") keys[object.id] = object.parent + "." + object.name;
+  for (const auto& [id, name] : m().IndexTargetNames()) names[keys.at(id)] = name;
+  EXPECT_EQ(names, (std::map<std::string, std::string>{{"B.IX", "IX_B_2"}, {"C.ix", "ix_C"}}));
+
+  TOptAddScript options = AllTypes(Path("out.sql"));
+  m().GenerateScript(options);
+  for (const StoredObject& object : Objects())
+    if (object.parent == "B" && object.name == "IX") EXPECT_THAT(object.drop.value_or(""), HasSubstr("drop index [B].IX_B_2"));
 }
 
 // What separates batches: a line reading GO in any case with blanks or tabs
