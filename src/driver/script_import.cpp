@@ -96,10 +96,16 @@ std::string ObjectLabel(const TSQLObject& object) {
   return label + "[" + object.ParentName + "].[" + object.ObjectName + "]";
 }
 
-// False for a batch with nothing to handle: no line.
+// False for a batch with nothing to handle: no line, or option settings
+// alone (every line SET ...: SET QUOTED_IDENTIFIER ON and the like), which
+// pass without a word. A batch with anything else is read.
 bool HasStatements(const std::vector<std::string>& lines) {
-  for (const std::string& line : lines)
-    if (!line.empty()) return true;
+  for (const std::string& line : lines) {
+    const std::string_view text = TrimLeft(line);
+    if (text.empty()) continue;
+    if (text.size() < 4 || !EqualsUpper(text.substr(0, 3), "SET") || static_cast<unsigned char>(text[3]) > ' ')
+      return true;
+  }
   return false;
 }
 

@@ -23,12 +23,13 @@ bool TextIs(const TParserWord& Word, std::string_view Text) { return Word.Text()
 class TSplitter {
  public:
   TSplitter(const TConvertContext& Context, const TCommandList& Commands, const TParserWordList& Words)
-      : context_(Context), commands_(Commands), words_(Words), comment_{Context.CommentTermName} {}
+      : context_(Context), commands_(Commands), words_(Words) {}
 
   std::vector<TBatchStatement> Split() {
     std::vector<TBatchStatement> statements;
     const int count = words_.Count();
-    int key = words_.IndexOfNotType(0, comment_);
+    if (count == 0) return statements;
+    int key = IsComment(0) ? NextSignificant(0) : 0;
     if (key < 0) return statements;
     while (key >= 0) {
       TBatchStatement statement;
@@ -61,7 +62,7 @@ class TSplitter {
         break;
       }
       TBatchStatement& following = statements[s + 1];
-      int last = words_.LastIndexOfNotType(following.Key - 1, comment_);
+      const int last = PrevSignificant(following.Key);
       const int line = words_.Words(last)->EndPos.Line;
       int first = last + 1;
       // A comment that starts on the line where the statement ends is its own.
@@ -73,8 +74,19 @@ class TSplitter {
   }
 
  private:
-  int NextSignificant(int index) const { return words_.NextNotType(index, 1, comment_); }
-  int PrevSignificant(int index) const { return words_.PrevNotType(index, 1, comment_); }
+  // Comments are passed over by their type name; a walk over the top level
+  // reads every word once.
+  bool IsComment(int index) const { return words_.Words(index)->TypeName() == context_.CommentTermName; }
+  int NextSignificant(int index) const {
+    for (++index; index < words_.Count(); ++index)
+      if (!IsComment(index)) return index;
+    return -1;
+  }
+  int PrevSignificant(int index) const {
+    for (--index; index >= 0; --index)
+      if (!IsComment(index)) return index;
+    return -1;
+  }
 
   // ON DELETE, ON UPDATE and ON DELETE SET NULL of a foreign key name
   // statements but belong to the statement they stand in.
@@ -96,7 +108,8 @@ class TSplitter {
   TCommandDML* CommandAt(int key, int& arguments) const {
     const TParserWord& word = *words_.Words(key);
     if (!IsStatementStart(word)) return nullptr;
-    const int bound = commands_.IndexOfKeyTerm(word.Term);
+    // Commands are bound to statements of type DML; the others are calls.
+    const int bound = word.TypeName() == "DML" ? commands_.IndexOfKeyTerm(word.Term) : -1;
     if (bound >= 0) {
       arguments = NextSignificant(key);
       return &commands_.Items(bound);
@@ -114,12 +127,15 @@ class TSplitter {
   const TConvertContext& context_;
   const TCommandList& commands_;
   const TParserWordList& words_;
-  const std::vector<std::string> comment_;
 };
 
 }  // namespace
 
 bool IsBatchEnd(std::string_view line) {
+  // Most lines are none: the first character that is no blank tells.
+  std::size_t first = 0;
+  while (first < line.size() && static_cast<unsigned char>(line[first]) <= ' ') ++first;
+  if (first == line.size() || (line[first] != 'G' && line[first] != 'g')) return false;
   line = Trim(line);
   if (line.size() < 2 || !EqualsUpper(line.substr(0, 2), "GO")) return false;
   std::string_view rest = line.substr(2);

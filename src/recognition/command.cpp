@@ -40,15 +40,21 @@ void TCommandDML::ExecuteStatement(const std::vector<std::string>& lines, const 
     if (Trim(std::string_view(line).substr(0, Utf8ByteOffset(line, from.Col - 1))).empty()) from.Col = 1;
     CopyTextRange(lines, from, last.EndPos, script);
   }
-  const std::unique_ptr<TParserWordList> part = words.SubList(false, statement.Key, statement.Last);
-  const int index = statement.Arguments < 0 ? -1 : statement.Arguments - statement.Key;
+  // The command reads its statement's words only; one that runs to the end
+  // of the batch (every procedure, view, trigger) reads the batch itself.
+  std::unique_ptr<TParserWordList> part;
+  int index = statement.Arguments;
+  if (statement.Last + 1 < words.Count()) {
+    part = words.SubList(false, statement.Key, statement.Last);
+    if (index >= 0) index -= statement.Key;
+  }
   const int before = objects.Count();
   struct Restore {
     const std::vector<std::string>*& lines;
     ~Restore() { lines = nullptr; }
   } restore{statementLines_};
   statementLines_ = wholeBatch ? &lines : &script;
-  ParseCommand(index, lines, *part, objects);
+  ParseCommand(index, lines, part ? *part : words, objects);
   const int line = wholeBatch ? 0 : words.Words(statement.First)->StartPos.Line;
   for (int i = before; i < objects.Count(); ++i)
     if (objects.Items(i).Line < 0) objects.Items(i).Line = line;
