@@ -99,8 +99,14 @@ TEST_F(DataAnalizersTest, BoundDefaultTakesTheWholeStoredExpression) {
   dialect.Sources.Add("df_one", {"CREATE DEFAULT df_one AS 1 -- one", "  "});
   EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "Orders", "X", {"exec sp_bindefault 'df_one', 'Orders.Qty'"}).Dest,
             (std::vector<std::string>{"alter table [Orders] modify [Qty] default (1 -- one", ")"}));
-  // " AS " must stand on one line with blanks on both sides: here it ends a line.
-  EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "Orders", "X", {"exec sp_bindefault 'df_now', 'Orders.At'"}).Error,
+  // AS may end its line; getdate() becomes the target's special value.
+  EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "Orders", "X", {"exec sp_bindefault 'df_now', 'Orders.At'"}).Dest,
+            std::vector<std::string>{"alter table [Orders] modify [At] default current timestamp"});
+  // A default without AS, or one that is not stored, is not found.
+  dialect.Sources.Add("df_bad", {"CREATE DEFAULT df_bad 0 -- as"});
+  EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "Orders", "X", {"exec sp_bindefault 'df_bad', 'Orders.At'"}).Error,
+            "Не найдено или неверное умолчание");
+  EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "Orders", "X", {"exec sp_bindefault 'df_none', 'Orders.At'"}).Error,
             "Не найдено или неверное умолчание");
 }
 
@@ -121,16 +127,16 @@ TEST_F(DataAnalizersTest, ForeignKeyToItselfChecksOnCommitAfterItsActions) {
   const TResult result = Convert(
       "CONSTRAINT FOREIGN KEY", "T", "FK",
       {"CONSTRAINT FK FOREIGN KEY (p) REFERENCES T (id) ON DELETE NO ACTION", "  ON UPDATE CASCADE -- note"});
+  // NO ACTION is the target's default and goes; so does NOT FOR REPLICATION.
   EXPECT_EQ(result.Dest, (std::vector<std::string>{
                              "alter table [T] add",
-                             "  constraint FK foreign key (p) references T (id) on delete NO ACTION",
+                             "  constraint FK foreign key (p) references T (id)",
                              "    on update cascade check on commit -- note"}));
   const TResult setNull = Convert("CONSTRAINT FOREIGN KEY", "T", "FK",
                                   {"FOREIGN KEY (p) REFERENCES T (id) ON DELETE SET NULL NOT FOR REPLICATION"});
   EXPECT_EQ(setNull.Dest,
             (std::vector<std::string>{"alter table [T] add",
-                                      "  foreign key (p) references T (id) on delete set null check on commit not "
-                                      "for replication"}));
+                                      "  foreign key (p) references T (id) on delete set null check on commit"}));
 }
 
 TEST_F(DataAnalizersTest, ForeignKeyToItselfWithoutColumnListStaysAsItIs) {
@@ -144,7 +150,8 @@ TEST_F(DataAnalizersTest, NamedDefaultOverSeveralLinesMovesOnlyForAndTheColumn) 
   const TResult result =
       Convert("CONSTRAINT DEFAULT", "T", "DF", {"CONSTRAINT DF", "  DEFAULT (getdate())", "  FOR [at] WITH VALUES"});
   EXPECT_EQ(result.Error, "");
-  EXPECT_EQ(result.Dest, (std::vector<std::string>{"alter table [T]", "    modify [at]", "    default (Getdate()) with values"}));
+  // getdate() is the target's current timestamp; WITH VALUES has no place in MODIFY.
+  EXPECT_EQ(result.Dest, (std::vector<std::string>{"alter table [T]", "    modify [at]", "    default current timestamp"}));
 }
 
 TEST_F(DataAnalizersTest, DropScriptsKeepEveryNameValidSql) {
