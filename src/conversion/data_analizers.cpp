@@ -9,6 +9,7 @@
 #include "recognition/object_name.h"
 #include "rewriting/column_rules.h"
 #include "rewriting/ddl_clauses.h"
+#include "rewriting/ddl_names.h"
 #include "rewriting/default_values.h"
 #include "rewriting/name_rules.h"
 #include "rewriting/rule_conventions.h"
@@ -111,6 +112,7 @@ void TAnalizer_Table::Convert(const std::string&, const std::string&, TParserWor
   ConvertCreateTables(Context(), Words);
   ConvertAlterTables(Context(), Words);
   ConvertNationalTypes(Context(), Words);
+  DelimitDdlNames(Context(), Words);
 }
 
 void TAnalizer_Table::GetDropScript(const std::string&, const std::string& ObjectName,
@@ -133,8 +135,11 @@ void TAnalizer_Index::Convert(const std::string&, const std::string&, TParserWor
     const std::size_t at = UpperCase(head).find(" NONCLUSTERED");
     if (at != std::string::npos) head.erase(at, 13);
   }
-  // Index options and the filegroup after the column list.
-  RemoveStorageClauses(Context(), Words, Words, block + 1);
+  // Index options and the filegroup after the column list, up to the next
+  // statement.
+  const int next = FirstStatementKeyword(Words, block + 1);
+  RemoveStorageClauses(Context(), Words, Words, block + 1, next < 0 ? -1 : next - 1);
+  DelimitDdlNames(Context(), Words);
 }
 
 void TAnalizer_Index::GetDropScript(const std::string& ParentName, const std::string& ObjectName,
@@ -160,6 +165,7 @@ void TAnalizer_ConstraintUnique::Convert(const std::string& ParentName, const st
   InsertTextBefore(Words, Words[block]->StartTextWord,
                    "index " + BracketedName(ObjectName) + " on " + BracketedName(ParentName), 1, 0);
   RemoveStorageClauses(Context(), Words, Words);
+  DelimitDdlNames(Context(), Words);
 }
 
 void TAnalizer_ConstraintUnique::GetDropScript(const std::string& ParentName, const std::string& ObjectName,
@@ -174,6 +180,7 @@ void TAnalizer_ConstraintForeignKey::Convert(const std::string& ParentName, cons
   Words.BuildText(2);
   ReplaceOwnerDbo(Context(), Words);
   ConvertTableConstraint(Context(), Words, Words);
+  DelimitDdlNames(Context(), Words);
   InsertAlterTableHead(Words, ParentName, " add");
 
   const int references = FindInList(Words, "REFERENCES");
@@ -203,6 +210,7 @@ void TAnalizer_ConstraintPrimaryKey::Convert(const std::string& ParentName, cons
   const int block = FindTerm(Words, Context().BlockTerm);
   if (block < 0) throw Error("Странное ключевое поле");
   ConvertTableConstraint(Context(), Words, Words);
+  DelimitDdlNames(Context(), Words);
 }
 
 // --- CONSTRAINT DEFAULT ----------------------------------------------------
@@ -247,6 +255,7 @@ void TAnalizer_ConstraintDefault::Convert(const std::string& ParentName, const s
     TParserTextWord* last = LastTextWordIn(Words, with, values);
     if (first && last) DeleteTextRange(*first, *last, false);
   }
+  DelimitDdlNames(context, Words);
   SetWordText(*Words[forWord], "modify");
   TParserTextWordList& text = *Words.RootTextList();
   text.MoveRangeBefore(text.First(), Words[forWord]->StartTextWord, Words[forWord + 1]->LastTextWord());

@@ -9,6 +9,7 @@
 #include "recognition/object_name.h"
 #include "rewriting/builtin_rules.h"
 #include "rewriting/column_rules.h"
+#include "rewriting/ddl_names.h"
 #include "rewriting/name_rules.h"
 #include "rewriting/rule_conventions.h"
 #include "text/error.h"
@@ -98,6 +99,7 @@ void TAnalizer_ConstraintRule::ConvertCheck(const std::string& ParentName, const
   ConvertNationalTypes(context, Words);
   ConvertReservedWords(context, Words);
   ConvertBuiltinFunctions(context, Words);
+  DelimitDdlNames(context, Words);
   // An unnamed check gets the object's name, so that it can be dropped.
   const int first = FirstSignificant(context, Words, 0);
   if (first >= 0 && !WordTextEquals(*Words[first], "CONSTRAINT"))

@@ -34,6 +34,11 @@ bool IsIdentifierPart(unsigned char c) { return IsIdentifierStart(c) || (c >= '0
 
 }  // namespace
 
+const std::vector<std::string>& TargetReservedWords() {
+  static const std::vector<std::string> words(ReservedWords().begin(), ReservedWords().end());
+  return words;
+}
+
 bool IsTargetReservedWord(std::string_view Word) {
   if (Word.empty() || Word.size() > 32) return false;
   return ReservedWords().count(UpperCase(Word)) != 0;

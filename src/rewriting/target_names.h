@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ambrix {
 
@@ -11,6 +12,9 @@ namespace ambrix {
 
 /// True when `Word` is a reserved word of the target, letter case ignored.
 bool IsTargetReservedWord(std::string_view Word);
+
+/// The target's reserved words, upper case (for a statement search).
+const std::vector<std::string>& TargetReservedWords();
 
 /// True for a regular identifier: letters (any non-ASCII character counts as
 /// one), digits, _, @, # and $, not starting with a digit or $.

@@ -1,0 +1,54 @@
+#include "rewriting/ddl_names.h"
+
+#include "parser/parser_text_word_list.h"
+#include "parser/parser_word_list.h"
+#include "rewriting/column_types.h"
+#include "rewriting/rule_conventions.h"
+#include "rewriting/target_names.h"
+
+namespace ambrix {
+
+namespace {
+
+// The first word of a column definition: it opens its item of a bracket
+// block and a type follows it.
+bool NamesAColumn(const TConvertContext& Context, TParserWord& Word) {
+  TParserWordList& list = *Word.Owner;
+  if (list.ParentWord == nullptr || list.ParentWord->Term != Context.BlockTerm) return false;
+  const int index = Word.IndexInOwner();
+  const int before = PrevSignificant(Context, list, index);
+  if (before >= 0 && list[before]->Term != Context.ListDivTerm) return false;
+  const int after = NextSignificant(Context, list, index);
+  return after >= 0 && list[after]->Term != Context.ListDivTerm && !WordTextEquals(*list[after], "AS") &&
+         list[after]->Term != Context.BlockTerm;
+}
+
+}  // namespace
+
+void DelimitDdlNames(const TConvertContext& Context, TParserWordList& Words) {
+  // "name" -> [name]
+  TParserWordList delimited(false);
+  Words.FindAllByType(delimited, {"OBJECT_NAME"});
+  for (TParserWord* name : delimited) {
+    if (name->StartTextWord == nullptr || name->EndTextWord == nullptr || name->StartTextWord->Text != "\"") continue;
+    if (FirstChildText(*name).find(']') != std::string::npos) continue;
+    name->StartTextWord->Text = "[";
+    name->EndTextWord->Text = "]";
+  }
+
+  TParserWordList reserved(false);
+  Words.FindAll(TargetReservedWords(), true, reserved, {Context.CommentTermName, Context.TextTermName, "OBJECT_NAME"});
+  for (TParserWord* word : reserved) {
+    if (word->StartTextWord == nullptr || word->StartTextWord->Text.starts_with("[")) continue;
+    // CONSTRAINT, CHECK, UNIQUE ... open a table constraint, not a column.
+    if (word->Term->Kind != tkText && word->Term->TypeName != "KEYWORD") continue;
+    if (WordTextEquals(*word, "CONSTRAINT") || WordTextEquals(*word, "CHECK") || WordTextEquals(*word, "UNIQUE") ||
+        WordTextEquals(*word, "INDEX") || WordTextEquals(*word, "FOREIGN") || WordTextEquals(*word, "PRIMARY"))
+      continue;
+    const bool column = NamesAColumn(Context, *word);
+    if (!column && (word->Term->Kind != tkText || FindColumnType(WordText(*word)) != nullptr)) continue;
+    word->StartTextWord->Text = "[" + word->StartTextWord->Text + "]";
+  }
+}
+
+}  // namespace ambrix
