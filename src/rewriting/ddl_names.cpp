@@ -36,10 +36,18 @@ void DelimitDdlNames(const TConvertContext& Context, TParserWordList& Words) {
     name->EndTextWord->Text = "]";
   }
 
-  TParserWordList reserved(false);
-  Words.FindAll(TargetReservedWords(), true, reserved, {Context.CommentTermName, Context.TextTermName, "OBJECT_NAME"});
-  for (TParserWord* word : reserved) {
+  // Plain words and keywords (names the source reads as its keywords): a
+  // search by their types, then the target's reserved words among them.
+  TParserWordList candidates(false);
+  Words.FindAllByType(candidates, {"#KEYWORD#", "KEYWORD"});
+  for (TParserWord* word : candidates) {
     if (word->StartTextWord == nullptr || word->StartTextWord->Text.starts_with("[")) continue;
+    // The raw text inside a delimited name, a string or a comment.
+    const TParserWord* parent = word->Owner->ParentWord;
+    if (parent != nullptr && (IsType(*parent, "OBJECT_NAME") || IsType(*parent, Context.TextTermName) ||
+                              IsComment(Context, *parent)))
+      continue;
+    if (!IsTargetReservedWord(WordText(*word))) continue;
     // CONSTRAINT, CHECK, UNIQUE ... open a table constraint, not a column.
     if (word->Term->Kind != tkText && word->Term->TypeName != "KEYWORD") continue;
     if (WordTextEquals(*word, "CONSTRAINT") || WordTextEquals(*word, "CHECK") || WordTextEquals(*word, "UNIQUE") ||
