@@ -364,6 +364,12 @@ TItemResult ConvertComputedColumn(const TConvertContext& Context, TParserWordLis
 
 std::string ColumnKey(const TParserWord& Name) { return UpperCase(NameText(Name)); }
 
+bool IsComputedColumn(const TConvertContext& Context, TParserWordList& Item) {
+  const int name = FirstSignificant(Context, Item, 0);
+  const int as = Next(Context, Item, name);
+  return as >= 0 && WordTextIs(*Item[as], "AS");
+}
+
 // --- Table constraints ------------------------------------------------------
 
 void ConvertTableConstraint(const TConvertContext& Context, TParserWordList& Words, TParserWordList& Item) {
@@ -373,7 +379,7 @@ void ConvertTableConstraint(const TConvertContext& Context, TParserWordList& Wor
     if (!IsAny(word, {"PRIMARY KEY", "UNIQUE", "FOREIGN KEY"})) continue;
     int columns = Next(Context, Item, i);
     // UNIQUE CLUSTERED: the target clusters keys and indexes, no unique constraints.
-    if (columns >= 0 && WordTextEquals(*Item[columns], "CLUSTERED")) {
+    if (columns >= 0 && IsAny(*Item[columns], {"CLUSTERED", "NONCLUSTERED"})) {
       if (WordTextEquals(word, "UNIQUE")) DeleteStartWord(*Item[columns], false);
       columns = Next(Context, Item, columns);
     }
@@ -493,7 +499,7 @@ TItemResult ConvertColumnItem(const TConvertContext& Context, TParserWordList& W
   } else if (identity || key) {
     anchor = &InsertTextAfter(Words, *typeLast, "not null", 1, 0);
   } else if (known != nullptr) {
-    anchor = &InsertTextAfter(Words, *typeLast, "null", 1, 0);
+    anchor = &InsertTextAfter(Words, *typeLast, known->Nullness.empty() ? "null" : std::string(known->Nullness), 1, 0);
   }
   if (known != nullptr && !known->Default.empty() && !hasDefault && !identity && anchor != nullptr)
     InsertTextAfter(Words, *anchor, "default " + std::string(known->Default), 1, 0);

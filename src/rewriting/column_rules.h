@@ -45,6 +45,9 @@ void ConvertTableConstraint(const TConvertContext& Context, TParserWordList& Wor
 /// of a column that is declared PRIMARY KEY, added to `Block.KeyColumns`.
 void CollectKeyColumns(const TConvertContext& Context, TParserWordList& Item, TColumnBlock& Block);
 
+/// True for a computed column: name AS expression.
+bool IsComputedColumn(const TConvertContext& Context, TParserWordList& Item);
+
 /// A name as the block keys it: upper case, without its brackets or quotes.
 std::string ColumnKey(const TParserWord& Name);
 

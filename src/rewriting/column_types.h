@@ -15,6 +15,7 @@ struct TColumnType {
   std::string_view MissingScale; ///< appended to one argument: the scale SQL Server implies
   std::string_view Default;      ///< a default the column gets unless it has one
   std::string_view Alarm;        ///< the warning the column gets: the target's type behaves otherwise
+  std::string_view Nullness;     ///< what a column that says nothing is in SQL Server; empty: null
   int Precedence;                ///< rank of a numeric type in arithmetic (higher wins); 0: not used
 };
 

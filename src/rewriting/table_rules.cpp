@@ -52,9 +52,14 @@ void ConvertColumnDefinitions(const TConvertContext& Context, TParserWordList& C
   ColumnWords.SplitByTerm(Context.ListDivTerm, true, items, false);
   TColumnBlock block;
   for (TParserWord* item : items) CollectKeyColumns(Context, *item->Children, block);
-  for (TParserWord* item : items)
-    if (ConvertColumnItem(Context, ColumnWords, *item->Children, block) == TItemResult::CommentedOut)
-      CommentOutItem(Context, ColumnWords, *item->Children);
+  // Computed columns last: they may use columns defined after them.
+  for (const bool computed : {false, true}) {
+    for (TParserWord* item : items) {
+      if (IsComputedColumn(Context, *item->Children) != computed) continue;
+      if (ConvertColumnItem(Context, ColumnWords, *item->Children, block) == TItemResult::CommentedOut)
+        CommentOutItem(Context, ColumnWords, *item->Children);
+    }
+  }
 }
 
 void ConvertCreateTables(const TConvertContext& Context, TParserWordList& Words) {
