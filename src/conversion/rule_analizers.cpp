@@ -102,8 +102,13 @@ void TAnalizer_ConstraintRule::ConvertCheck(const std::string& ParentName, const
   DelimitDdlNames(context, Words);
   // An unnamed check gets the object's name, so that it can be dropped.
   const int first = FirstSignificant(context, Words, 0);
-  if (first >= 0 && !WordTextEquals(*Words[first], "CONSTRAINT"))
-    InsertTextBefore(Words, FirstTextWord(Words), "constraint " + BracketedName(ObjectName), 0, 0, true);
+  TParserTextWord* start = FirstTextWord(Words);
+  if (first >= 0 && !WordTextEquals(*Words[first], "CONSTRAINT") && start != nullptr)
+  {
+    InsertTextBefore(Words, start, "constraint " + BracketedName(ObjectName), start->Spaces, start->LineBreaks);
+    start->LineBreaks = 0;
+    start->Spaces = 1;
+  }
   InsertTextBefore(Words, FirstTextWord(Words), "alter table " + BracketedName(ParentName) + " add", 0, 0);
 }
 
