@@ -125,11 +125,11 @@ void TAnalizer_ConstraintRule::ConvertBinding(const std::string& ParentName, con
     MarkAlarm(Words, at, "RuleOnType", "sp_bindrule " + NameInString(*Words[rule]));
     return;
   }
-  const std::string condition = StoredSourceBody(context, NameInString(*Words[rule]));
-  if (condition.empty()) throw Error("Не найдено или неверное правило");
   const int target = FindTerm(Words, context.TextTerm, rule + 1);
   if (target < 0) throw Error("Странная привязка правила");
   const std::string column = BracketedName(NameInString(*Words[target]));
+  const std::string condition = StoredSourceBody(context, NameInString(*Words[rule]));
+  if (condition.empty()) throw Error("Не найдено или неверное правило");
   const std::string check = ConditionForColumn(condition, column);
   const std::string close = check.find("--") == std::string::npos ? ")" : "\r\n)";
   AppendText(Words,

@@ -35,7 +35,8 @@ void CommentOutItem(const TConvertContext& Context, TParserWordList& ColumnWords
   bool lineComment = false;
   for (int i = first; i <= last; ++i)
     lineComment = lineComment || (IsComment(Context, *ColumnWords[i]) && ColumnWords[i]->Text() == "--");
-  InsertTextBefore(ColumnWords, firstText, "/*", firstText->Spaces, firstText->LineBreaks);
+  const int spaces = firstText->LineBreaks > 0 || firstText->Spaces > 0 ? firstText->Spaces : 1;
+  InsertTextBefore(ColumnWords, firstText, "/*", spaces, firstText->LineBreaks);
   firstText->Spaces = 1;
   firstText->LineBreaks = 0;
   InsertTextAfter(ColumnWords, *lastText, "*/", 1, lineComment ? 1 : 0);
@@ -124,8 +125,10 @@ void ConvertAlterTable(const TConvertContext& Context, TParserWordList& Words, T
   // ALTER COLUMN c type: the target's MODIFY c type; DROP COLUMN c: DROP c.
   int from = NextSignificant(Context, List, action);
   if (from < 0 || from >= end) return;
+  bool modify = false;
   if (WordTextEquals(*List[from], "COLUMN") && !add) {
-    if (WordTextEquals(*List[action], "ALTER")) SetWordText(*List[action], "modify");
+    modify = WordTextEquals(*List[action], "ALTER");
+    if (modify) SetWordText(*List[action], "modify");
     DeleteStartWord(*List[from], false);
     from = NextSignificant(Context, List, from);
     if (from < 0 || from >= end) return;
@@ -141,7 +144,7 @@ void ConvertAlterTable(const TConvertContext& Context, TParserWordList& Words, T
   bool first = true;
   for (TParserWord* item : items) {
     TParserWordList& words = *item->Children;
-    if (add) ConvertColumnItem(Context, Words, words, block);
+    if (add || modify) ConvertColumnItem(Context, Words, words, block);
     if (first) {
       first = false;
       continue;

@@ -37,6 +37,54 @@ TEST_F(TableRulesTest, ColumnItemsConvertOnePerItem) {
             "e int not null default autoincrement primary key, constraint [PK] primary key ([e]))");
 }
 
+TEST_F(TableRulesTest, EveryColumnSaysWhetherItTakesNull) {
+  struct TCase {
+    const char* Source;
+    const char* Converted;
+  };
+  const TCase cases[] = {
+      // Columns of a table-level key are NOT NULL in SQL Server.
+      {"CREATE TABLE T (a int, b int, PRIMARY KEY NONCLUSTERED (a DESC, [B]))",
+       "create table T (a int not null, b int not null, primary key (a, [B]))"},
+      // A user type says it itself; sysname and timestamp are NOT NULL.
+      {"CREATE TABLE T (a id, b sysname, c ssn PRIMARY KEY)",
+       "create table T (a id, b varchar(128) not null, c ssn not null primary key)"},
+      // Two-word types and what the source wrote after the type stay in place.
+      {"CREATE TABLE T (a double precision, b national char varying (5) NOT NULL)",
+       "create table T (a double precision null, b national char varying (5) not null)"},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(ApplyText({c.Source}, ConvertCreateTables), c.Converted);
+}
+
+TEST_F(TableRulesTest, SeparatorsAndCommentsStayValid) {
+  // A separator before the closing bracket goes; a computed column that
+  // stays a comment takes the separator before it when it is the last.
+  EXPECT_EQ(ApplyText({"CREATE TABLE T (a int, b AS dbo.f(a),)"}, ConvertCreateTables),
+            "create table T (a int null /* , b as dbo.f(a) */)");
+  // A word moved or added after a line comment goes onto the next line.
+  EXPECT_EQ(ApplyText({"CREATE TABLE T (a int DEFAULT 0 -- zero", "  NOT NULL, b AS x -- no type", ")"}, ConvertCreateTables),
+            "create table T (a int\n  not null default 0 -- zero\n/* , b as x -- no type\n */\n)");
+}
+
+TEST_F(TableRulesTest, KeyClausesLoseWhatTheTargetHasNoPlaceFor) {
+  EXPECT_EQ(ApplyText({"CREATE TABLE T (a int REFERENCES P (id) ON DELETE NO ACTION NOT FOR REPLICATION,"
+                       " b int CONSTRAINT U UNIQUE CLUSTERED WITH (PAD_INDEX = ON, FILLFACTOR = 80) ON \"default\","
+                       " CHECK NOT FOR REPLICATION (a > 0))"},
+                      ConvertCreateTables),
+            "create table T (a int null references P (id), b int null constraint U unique, check (a > 0))");
+}
+
+TEST_F(TableRulesTest, AlterTableSplitsAtEachClause) {
+  // A referential action's DELETE does not end the statement.
+  EXPECT_EQ(ApplyText({"ALTER TABLE T ADD CONSTRAINT F FOREIGN KEY (a) REFERENCES P (id) ON DELETE CASCADE, b int",
+                       "DELETE FROM T"},
+                      ConvertAlterTables),
+            "alter table T add constraint F foreign key (a) references P (id) on delete cascade\n"
+            "alter table T add b int null\ndelete from T");
+  // NOCHECK CONSTRAINT and the like are left as they are.
+  EXPECT_EQ(ApplyText({"ALTER TABLE T NOCHECK CONSTRAINT ALL"}, ConvertAlterTables), "alter table T nocheck constraint all");
+}
+
 TEST_F(TableRulesTest, CollateGoesWithItsName) {
   EXPECT_EQ(ApplyText({"CREATE TABLE T (a varchar(5) COLLATE)"}, ConvertCreateTables),
             "create table T (a varchar(5) null)");
