@@ -1,5 +1,7 @@
 #include "rewriting/default_values.h"
 
+#include <cctype>
+
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
 #include "rewriting/rule_conventions.h"
@@ -43,6 +45,18 @@ int OnlyWord(const TConvertContext& Context, TParserWordList& List, int From, in
 
 bool IsBlock(const TConvertContext& Context, const TParserWord& Word) {
   return Word.Term == Context.BlockTerm && Word.Children != nullptr;
+}
+
+// True when `List` holds one function call and nothing else: a pair
+// "NAME (" ... ")", or a function's word and its bracket block.
+bool IsCall(const TConvertContext& Context, TParserWordList& List) {
+  const int name = FirstSignificant(Context, List, 0);
+  if (name < 0) return false;
+  const TParserWord& word = *List[name];
+  const int next = NextSignificant(Context, List, name);
+  if (word.Term->Kind != tkDefined || word.Term == Context.BlockTerm || IsType(word, "OBJECT_NAME")) return false;
+  if (next < 0) return !word.Term->EndWords.empty() && SameText(word.Term->TypeName, "sysfunc");
+  return SameText(word.Term->TypeName, "sysfunc") && IsBlock(Context, *List[next]) && NextSignificant(Context, List, next) < 0;
 }
 
 // The special value for the call the words From..To of `List` hold: NAME ( ),
@@ -114,6 +128,11 @@ void ConvertDefaultValue(const TConvertContext& Context, TParserWordList& List, 
       ReplaceValue(List, From, To, function->Target);
       return;
     }
+    // (f(x)): a built-in function is a default of its own, without brackets.
+    if (IsCall(Context, inside)) {
+      DeleteDelimiters(block, true);
+      return;
+    }
     if (inner < 0 || !IsBlock(Context, *inside[inner])) return;
     DeleteDelimiters(block, true);
     list = &inside;
@@ -140,6 +159,14 @@ std::string ConvertDefaultText(std::string_view Expression) {
     }
   }
   if (const TDefaultFunction* function = DefaultFunction(name, called)) return std::string(function->Target);
+  // f(x): a function call is a default without brackets.
+  if (value.size() > 2 && value.back() == ')' && (std::isalpha(static_cast<unsigned char>(value.front())) || value.front() == '_')) {
+    const std::size_t open = value.find('(');
+    const std::string_view head = TrimRight(value.substr(0, open));
+    bool plain = open != std::string_view::npos;
+    for (const char c : head) plain = plain && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
+    if (plain && PastClosingBracket(value, open) == value.size()) return std::string(value);
+  }
   // A line comment at the end of the expression would swallow the closing
   // bracket: the bracket then goes on a line of its own.
   const bool lineComment = value.find("--") != std::string_view::npos;

@@ -157,7 +157,9 @@ void ConvertAlterTable(const TConvertContext& Context, TParserWordList& Words, T
     TParserTextWord* itemFirst = FirstTextWordIn(words, 0, words.Count() - 1);
     if (itemFirst == nullptr) continue;
     const int lineBreaks = itemFirst->LineBreaks > 0 ? itemFirst->LineBreaks : 1;
-    InsertTextBefore(Words, itemFirst, "alter table " + name + " " + verb, 0, lineBreaks);
+    // The new statement stands where the first one does.
+    const int indent = List[Alter]->StartTextWord ? List[Alter]->StartTextWord->Spaces : 0;
+    InsertTextBefore(Words, itemFirst, "alter table " + name + " " + verb, indent, lineBreaks);
     itemFirst->LineBreaks = 0;
     itemFirst->Spaces = 1;
   }

@@ -126,7 +126,8 @@ TEST_F(DataAnalizersTest, DefaultsBecomeWhatTheTargetTakes) {
       {"((getutcdate()))", "current utc timestamp"},
       {"current_timestamp", "current timestamp"},
       {"(suser_sname())", "current user"},
-      {"(newid())", "(newid())"},
+      {"(newid())", "newid()"},
+      {"(dbo.f(1))", "(dbo.f(1))"},
       {"(getdate() + 1)", "(getdate() + 1)"},
       {"'(x)' + ')'", "('(x)' + ')')"},
   };
@@ -143,6 +144,7 @@ TEST_F(DataAnalizersTest, DefaultsBecomeWhatTheTargetTakes) {
       {"getdate()", "current timestamp"},
       {"(user_name())", "current user"},
       {"-1", "-1"},
+      {"((newid()))", "Newid()"},
       {"(Getdate() + 1)", "(Getdate() + 1)"},
   };
   for (const TDefaultCase& c : constraints) {
