@@ -6,6 +6,7 @@
 #include "parser/parser_word_list.h"
 #include "rewriting/column_rules.h"
 #include "rewriting/ddl_clauses.h"
+#include "rewriting/default_values.h"
 #include "rewriting/name_rules.h"
 #include "rewriting/word_span.h"
 #include "rewriting/rule_conventions.h"
@@ -89,6 +90,43 @@ int StatementEnd(const TConvertContext& Context, TParserWordList& List, int From
   return List.Count();
 }
 
+// [CONSTRAINT n] DEFAULT value FOR column [WITH VALUES], an item of ALTER
+// TABLE ADD: the target names no defaults and sets one with MODIFY column
+// DEFAULT value. Returns the item's first text word then (MODIFY); null when
+// the item is no such default.
+TParserTextWord* ConvertDefaultFor(const TConvertContext& Context, TParserWordList& Item) {
+  const int dflt = FindInList(Item, "DEFAULT");
+  const int forWord = dflt >= 0 ? FindInList(Item, "FOR", dflt + 1) : -1;
+  const int column = forWord >= 0 ? NextSignificant(Context, Item, forWord) : -1;
+  const int first = FirstSignificant(Context, Item, 0);
+  if (column < 0 || !(first == dflt || WordTextEquals(*Item[first], "CONSTRAINT"))) return nullptr;
+  TParserTextWord* dfltText = Item[dflt]->StartTextWord;
+  TParserTextWord* forText = Item[forWord]->StartTextWord;
+  TParserTextWord* columnLast = LastTextWordOf(*Item[column]);
+  if (dfltText == nullptr || forText == nullptr || columnLast == nullptr) return nullptr;
+  const int with = NextSignificant(Context, Item, column);
+  const int values = with >= 0 && WordTextEquals(*Item[with], "WITH") ? NextSignificant(Context, Item, with) : -1;
+  if (values >= 0 && WordTextEquals(*Item[values], "VALUES")) {
+    TParserTextWord* withFirst = FirstTextWordIn(Item, with, values);
+    TParserTextWord* withLast = LastTextWordIn(Item, with, values);
+    if (withFirst && withLast) DeleteTextRange(*withFirst, *withLast, false);
+  }
+  ConvertDefaultValue(Context, Item, dflt + 1, forWord - 1);
+  // FOR column goes before DEFAULT as MODIFY column, in the place of the
+  // constraint's name.
+  TParserTextWord* start = FirstTextWordIn(Item, first, dflt);
+  const int lineBreaks = start->LineBreaks;
+  const int spaces = start->Spaces;
+  if (first != dflt) DeleteTextRange(*start, *dfltText->PrevWord(), false);
+  forText->Owner->MoveRangeBefore(dfltText, forText, columnLast);
+  forText->Text = "modify";
+  forText->LineBreaks = lineBreaks;
+  forText->Spaces = spaces;
+  dfltText->LineBreaks = 0;
+  dfltText->Spaces = 1;
+  return forText;
+}
+
 // One ALTER TABLE starting at `Alter`: WITH [NO]CHECK goes, ALTER COLUMN
 // becomes MODIFY, DROP COLUMN becomes DROP, column definitions added are
 // converted, and each clause after the first gets its own ALTER TABLE.
@@ -144,8 +182,12 @@ void ConvertAlterTable(const TConvertContext& Context, TParserWordList& Words, T
   bool first = true;
   for (TParserWord* item : items) {
     TParserWordList& words = *item->Children;
-    if (add || modify) ConvertColumnItem(Context, Words, words, block);
+    TParserTextWord* modifyWord = add ? ConvertDefaultFor(Context, words) : nullptr;
+    const bool defaultFor = modifyWord != nullptr;
+    if (!defaultFor && (add || modify)) ConvertColumnItem(Context, Words, words, block);
     if (first) {
+      // The item says MODIFY itself.
+      if (defaultFor) DeleteStartWord(*List[action], false);
       first = false;
       continue;
     }
@@ -154,12 +196,12 @@ void ConvertAlterTable(const TConvertContext& Context, TParserWordList& Words, T
     const int start = words.Empty() ? -1 : words[0]->IndexInOwner();
     const int comma = start > 0 ? PrevSignificant(Context, List, start) : -1;
     if (comma >= 0 && List[comma]->Term == Context.ListDivTerm) DeleteStartWord(*List[comma], false);
-    TParserTextWord* itemFirst = FirstTextWordIn(words, 0, words.Count() - 1);
+    TParserTextWord* itemFirst = defaultFor ? modifyWord : FirstTextWordIn(words, 0, words.Count() - 1);
     if (itemFirst == nullptr) continue;
     const int lineBreaks = itemFirst->LineBreaks > 0 ? itemFirst->LineBreaks : 1;
     // The new statement stands where the first one does.
     const int indent = List[Alter]->StartTextWord ? List[Alter]->StartTextWord->Spaces : 0;
-    InsertTextBefore(Words, itemFirst, "alter table " + name + " " + verb, indent, lineBreaks);
+    InsertTextBefore(Words, itemFirst, "alter table " + name + (defaultFor ? "" : " " + verb), indent, lineBreaks);
     itemFirst->LineBreaks = 0;
     itemFirst->Spaces = 1;
   }

@@ -5,3 +5,5 @@ alter table [dbo].[T] add constraint [CK_T_a] check ([a] > 0)
 alter table T modify c varchar(20) null
 alter table T drop d
 alter table T drop e
+alter table [dbo].[U] modify [a] default current timestamp
+alter table [dbo].[U] modify [b] default (0)
