@@ -8,6 +8,7 @@
 #include "rewriting/column_types.h"
 #include "rewriting/ddl_clauses.h"
 #include "rewriting/default_values.h"
+#include "rewriting/ddl_words.h"
 #include "rewriting/rule_conventions.h"
 #include "rewriting/word_span.h"
 #include "text/utf8.h"
@@ -18,24 +19,29 @@ namespace {
 
 // --- Words ----------------------------------------------------------------
 
-bool IsAny(const TParserWord& Word, std::initializer_list<std::string_view> Texts) {
-  for (std::string_view text : Texts)
-    if (WordTextEquals(Word, text)) return true;
-  return false;
-}
-
-// The words that open a part of a column definition.
+// The words that open a part of a column definition; all are keywords of
+// the source.
 bool IsClauseStart(const TParserWord& Word) {
-  return IsAny(Word, {"NULL", "NOT", "CONSTRAINT", "DEFAULT", "IDENTITY", "IDENTITY (", "PRIMARY KEY", "UNIQUE",
-                      "REFERENCES", "FOREIGN KEY", "CHECK", "CHECK (", "COLLATE", "ROWGUIDCOL"});
+  return Word.Term->Kind == tkDefined &&
+         IsAnyWord(Word, {"NULL", "NOT", "CONSTRAINT", "DEFAULT", "IDENTITY", "IDENTITY (", "PRIMARY KEY", "UNIQUE",
+                          "REFERENCES", "FOREIGN KEY", "CHECK", "CHECK (", "COLLATE", "ROWGUIDCOL"});
 }
 
 bool IsConstraintStart(const TParserWord& Word) {
-  return IsAny(Word, {"PRIMARY KEY", "UNIQUE", "REFERENCES", "FOREIGN KEY", "CHECK", "CHECK ("});
+  return Word.Term->Kind == tkDefined &&
+         IsAnyWord(Word, {"PRIMARY KEY", "UNIQUE", "REFERENCES", "FOREIGN KEY", "CHECK", "CHECK ("});
 }
 
 bool IsTableConstraintStart(const TParserWord& Word) {
-  return IsAny(Word, {"CONSTRAINT", "PRIMARY KEY", "UNIQUE", "FOREIGN KEY", "CHECK", "CHECK ("});
+  return Word.Term->Kind == tkDefined &&
+         IsAnyWord(Word, {"CONSTRAINT", "PRIMARY KEY", "UNIQUE", "FOREIGN KEY", "CHECK", "CHECK ("});
+}
+
+// The index of the first word of `List` that is `Upper`; -1 if none.
+int FindWord(TParserWordList& List, std::string_view Upper, int From = 0) {
+  for (int i = From < 0 ? 0 : From; i < List.Count(); ++i)
+    if (IsWord(*List[i], Upper)) return i;
+  return -1;
 }
 
 bool IsBlock(const TConvertContext& Context, const TParserWord& Word) {
@@ -93,18 +99,18 @@ std::vector<TClause> ScanClauses(const TConvertContext& Context, TParserWordList
   for (int i = From; i >= 0; i = Next(Context, Item, i)) {
     TParserWord& word = *Item[i];
     const int next = Next(Context, Item, i);
-    if (WordTextEquals(word, "NULL")) {
+    if (IsWord(word, "NULL")) {
       clauses.push_back({TClauseKind::Nullness, i, i, i});
       open = -1;
-    } else if (WordTextEquals(word, "NOT") && next >= 0 && WordTextEquals(*Item[next], "NULL")) {
+    } else if (IsWord(word, "NOT") && next >= 0 && IsWord(*Item[next], "NULL")) {
       clauses.push_back({TClauseKind::Nullness, i, next, i});
       open = -1;
       i = next;
-    } else if (WordTextEquals(word, "CONSTRAINT")) {
+    } else if (IsWord(word, "CONSTRAINT")) {
       pendingName = i;
       open = -1;
       if (next >= 0) i = next;
-    } else if (WordTextEquals(word, "DEFAULT")) {
+    } else if (IsWord(word, "DEFAULT")) {
       TClause clause{TClauseKind::Default, pendingName >= 0 ? pendingName : i, i, i, pendingName};
       pendingName = -1;
       // The value: the word after DEFAULT (NULL too), and what follows up to
@@ -114,9 +120,9 @@ std::vector<TClause> ScanClauses(const TConvertContext& Context, TParserWordList
       clauses.push_back(clause);
       open = -1;
       i = clause.Last;
-    } else if (WordTextEquals(word, "IDENTITY") || WordTextEquals(word, "IDENTITY (")) {
+    } else if (IsWord(word, "IDENTITY") || IsWord(word, "IDENTITY (")) {
       TClause clause{TClauseKind::Identity, i, i, i};
-      if (WordTextEquals(word, "IDENTITY") && next >= 0 && IsBlock(Context, *Item[next])) clause.Last = next;
+      if (IsWord(word, "IDENTITY") && next >= 0 && IsBlock(Context, *Item[next])) clause.Last = next;
       clauses.push_back(clause);
       open = -1;
       i = clause.Last;
@@ -124,11 +130,11 @@ std::vector<TClause> ScanClauses(const TConvertContext& Context, TParserWordList
       clauses.push_back({TClauseKind::Constraint, pendingName >= 0 ? pendingName : i, i, i, pendingName});
       pendingName = -1;
       open = static_cast<int>(clauses.size()) - 1;
-    } else if (WordTextEquals(word, "COLLATE")) {
+    } else if (IsWord(word, "COLLATE")) {
       clauses.push_back({TClauseKind::Collate, i, next >= 0 ? next : i, i});
       open = -1;
       i = clauses.back().Last;
-    } else if (WordTextEquals(word, "ROWGUIDCOL")) {
+    } else if (IsWord(word, "ROWGUIDCOL")) {
       clauses.push_back({TClauseKind::RowGuid, i, i, i});
       open = -1;
     } else if (open >= 0) {
@@ -282,7 +288,7 @@ TTypeGuess InferCall(const TConvertContext& Context, const std::string& Name, TP
   if (Args == nullptr) return {};
   const int last = Args->Count() - 1;
   if (SameText(Name, "CAST")) {
-    const int as = FindInList(*Args, "AS");
+    const int as = FindWord(*Args, "AS");
     TParserTextWord* first = as >= 0 ? FirstTextWordIn(*Args, as + 1, last) : nullptr;
     return first ? GuessOf(PrintedOnOneLine(first, LastTextWordIn(*Args, as + 1, last))) : TTypeGuess{};
   }
@@ -324,7 +330,7 @@ TTypeGuess InferType(const TConvertContext& Context, TParserWordList& List, int 
   TTypeGuess result = InferOperand(Context, List, i, To, Block);
   if (result.Type.empty()) return {};
   for (int op = Next(Context, List, i); op >= 0 && op <= To; op = Next(Context, List, i)) {
-    if (!IsAny(*List[op], {"+", "-", "*", "/"}) || result.Rank == 0) return {};
+    if (!IsAnyWord(*List[op], {"+", "-", "*", "/"}) || result.Rank == 0) return {};
     i = Next(Context, List, op);
     if (i < 0 || i > To) return {};
     TTypeGuess operand = InferOperand(Context, List, i, To, Block);
@@ -376,11 +382,11 @@ void ConvertTableConstraint(const TConvertContext& Context, TParserWordList& Wor
   RemoveStorageClauses(Context, Words, Item);
   for (int i = FirstSignificant(Context, Item, 0); i >= 0; i = Next(Context, Item, i)) {
     TParserWord& word = *Item[i];
-    if (!IsAny(word, {"PRIMARY KEY", "UNIQUE", "FOREIGN KEY"})) continue;
+    if (!IsAnyWord(word, {"PRIMARY KEY", "UNIQUE", "FOREIGN KEY"})) continue;
     int columns = Next(Context, Item, i);
     // UNIQUE CLUSTERED: the target clusters keys and indexes, no unique constraints.
-    if (columns >= 0 && IsAny(*Item[columns], {"CLUSTERED", "NONCLUSTERED"})) {
-      if (WordTextEquals(word, "UNIQUE")) DeleteStartWord(*Item[columns], false);
+    if (columns >= 0 && IsAnyWord(*Item[columns], {"CLUSTERED", "NONCLUSTERED"})) {
+      if (IsWord(word, "UNIQUE")) DeleteStartWord(*Item[columns], false);
       columns = Next(Context, Item, columns);
     }
     if (columns >= 0 && IsBlock(Context, *Item[columns])) RemoveKeyColumnOrder(Context, *Item[columns]->Children);
@@ -392,14 +398,14 @@ void CollectKeyColumns(const TConvertContext& Context, TParserWordList& Item, TC
   int first = FirstSignificant(Context, Item, 0);
   if (first < 0) return;
   if (IsTableConstraintStart(*Item[first])) {
-    const int key = FindInList(Item, "PRIMARY KEY");
+    const int key = FindWord(Item, "PRIMARY KEY");
     const int columns = key >= 0 ? FindTerm(Item, Context.BlockTerm, key) : -1;
     if (columns < 0 || !Item[columns]->Children) return;
     TParserWordList& list = *Item[columns]->Children;
     for (int i = FirstSignificant(Context, list, 0); i >= 0; i = NextSignificant(Context, list, i))
-      if (list[i]->Term != Context.ListDivTerm && !IsAny(*list[i], {"ASC", "DESC"}))
+      if (list[i]->Term != Context.ListDivTerm && !IsAnyWord(*list[i], {"ASC", "DESC"}))
         Block.KeyColumns.insert(ColumnKey(*list[i]));
-  } else if (FindInList(Item, "PRIMARY KEY") >= 0) {
+  } else if (FindWord(Item, "PRIMARY KEY") >= 0) {
     Block.KeyColumns.insert(ColumnKey(*Item[first]));
   }
 }
@@ -435,7 +441,8 @@ TItemResult ConvertColumnItem(const TConvertContext& Context, TParserWordList& W
   bool identity = false;
   bool hasDefault = false;
   bool hasNullness = false;
-  bool key = Block.KeyColumns.count(ColumnKey(*Item[name])) != 0;
+  const std::string column = Block.KeyColumns.empty() && !Block.WantsTypes ? std::string() : ColumnKey(*Item[name]);
+  bool key = !Block.KeyColumns.empty() && Block.KeyColumns.count(column) != 0;
   for (TClause& clause : clauses) {
     switch (clause.Kind) {
       case TClauseKind::Nullness:
@@ -452,10 +459,10 @@ TItemResult ConvertColumnItem(const TConvertContext& Context, TParserWordList& W
         break;
       case TClauseKind::Constraint: {
         TParserWord& keyword = *Item[clause.Keyword];
-        key = key || WordTextEquals(keyword, "PRIMARY KEY");
+        key = key || IsWord(keyword, "PRIMARY KEY");
         const int clustered = Next(Context, Item, clause.Keyword);
-        if (WordTextEquals(keyword, "UNIQUE") && clustered >= 0 && clustered <= clause.Last &&
-            WordTextEquals(*Item[clustered], "CLUSTERED"))
+        if (IsWord(keyword, "UNIQUE") && clustered >= 0 && clustered <= clause.Last &&
+            IsWord(*Item[clustered], "CLUSTERED"))
           DeleteStartWord(*Item[clustered], false);
         break;
       }
@@ -485,7 +492,7 @@ TItemResult ConvertColumnItem(const TConvertContext& Context, TParserWordList& W
       InsertTextBefore(Words, Item[arguments]->EndTextWord, std::string(known->MissingScale), 0, 0);
     }
   }
-  Block.ColumnTypes[ColumnKey(*Item[name])] = PrintedOnOneLine(typeFirst, typeLast);
+  if (Block.WantsTypes) Block.ColumnTypes[column] = PrintedOnOneLine(typeFirst, typeLast);
 
   OrderClauses(Words, Item, clauses, typeLast);
 

@@ -22,8 +22,10 @@ struct TColumnBlock {
   /// brackets): SQL Server makes them NOT NULL.
   std::unordered_set<std::string> KeyColumns;
   /// The type of each column converted so far (upper-case name -> type as
-  /// printed), for a computed column that copies one.
+  /// printed), for a computed column that copies one; kept only when
+  /// `WantsTypes` (the block has a computed column).
   std::unordered_map<std::string, std::string> ColumnTypes;
+  bool WantsTypes = false;
 };
 
 /// How an item ended.

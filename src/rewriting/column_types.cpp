@@ -53,7 +53,7 @@ constexpr TColumnType kColumnTypes[] = {
 
 const TColumnType* FindColumnType(std::string_view Name) {
   for (const TColumnType& type : kColumnTypes)
-    if (SameText(type.Name, Name)) return &type;
+    if (type.Name.size() == Name.size() && EqualsUpper(Name, type.Name)) return &type;
   return nullptr;
 }
 

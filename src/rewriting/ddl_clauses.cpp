@@ -4,6 +4,7 @@
 
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
+#include "rewriting/ddl_words.h"
 #include "rewriting/rule_conventions.h"
 #include "rewriting/word_span.h"
 
@@ -26,18 +27,18 @@ constexpr TIndexOption kIndexOptions[] = {
 
 const TIndexOption* IndexOption(const TParserWord& Word) {
   for (const TIndexOption& option : kIndexOptions)
-    if (WordTextEquals(Word, option.Name)) return &option;
+    if (IsWord(Word, option.Name)) return &option;
   return nullptr;
 }
 
 bool Is(TParserWordList& List, int Index, std::string_view Text) {
-  return Index >= 0 && WordTextEquals(*List[Index], Text);
+  return Index >= 0 && IsWord(*List[Index], Text);
 }
 
 // A filegroup's name: [PRIMARY], "fg", PRIMARY, DEFAULT or a plain name.
 bool IsFilegroupName(const TParserWord& Word) {
-  return IsType(Word, "OBJECT_NAME") || Word.Term->Kind == tkText || WordTextEquals(Word, "PRIMARY") ||
-         WordTextEquals(Word, "DEFAULT");
+  return IsType(Word, "OBJECT_NAME") || Word.Term->Kind == tkText || IsWord(Word, "PRIMARY") ||
+         IsWord(Word, "DEFAULT");
 }
 
 // The words From..To go; comments among them stay.
@@ -91,16 +92,16 @@ void RemoveStorageClauses(const TConvertContext& Context, TParserWordList& Words
   for (int i = FirstSignificant(Context, List, From); i >= 0 && i <= To;) {
     TParserWord& word = *List[i];
     int last = -1;  // the last word of a clause that goes
-    if (WordTextEquals(word, "NONCLUSTERED")) {
+    if (IsWord(word, "NONCLUSTERED")) {
       last = i;
-    } else if (WordTextEquals(word, "NOT")) {
+    } else if (IsWord(word, "NOT")) {
       const int forWord = NextSignificant(Context, List, i);
       const int replication = Is(List, forWord, "FOR") ? NextSignificant(Context, List, forWord) : -1;
       if (Is(List, replication, "REPLICATION") && replication <= To) last = replication;
-    } else if (WordTextEquals(word, "TEXTIMAGE_ON")) {
+    } else if (IsWord(word, "TEXTIMAGE_ON")) {
       const int name = NextSignificant(Context, List, i);
       if (name >= 0 && name <= To && IsFilegroupName(*List[name])) last = name;
-    } else if (WordTextEquals(word, "ON")) {
+    } else if (IsWord(word, "ON")) {
       const int next = NextSignificant(Context, List, i);
       if (next >= 0 && next <= To) {
         if (Is(List, next, "DELETE") || Is(List, next, "UPDATE")) {
@@ -112,7 +113,7 @@ void RemoveStorageClauses(const TConvertContext& Context, TParserWordList& Words
           last = next;
         }
       }
-    } else if (WordTextEquals(word, "WITH")) {
+    } else if (IsWord(word, "WITH")) {
       last = EndOfIndexOptions(Context, List, i, To);
       if (last >= 0) {
         if (List[last]->Term == Context.BlockTerm && List[last]->Children)
@@ -132,7 +133,7 @@ void RemoveStorageClauses(const TConvertContext& Context, TParserWordList& Words
 
 void RemoveKeyColumnOrder(const TConvertContext& Context, TParserWordList& Columns) {
   for (int i = FirstSignificant(Context, Columns, 0); i >= 0; i = NextSignificant(Context, Columns, i))
-    if (WordTextEquals(*Columns[i], "ASC") || WordTextEquals(*Columns[i], "DESC")) DeleteStartWord(*Columns[i], false);
+    if (IsWord(*Columns[i], "ASC") || IsWord(*Columns[i], "DESC")) DeleteStartWord(*Columns[i], false);
 }
 
 }  // namespace ambrix

@@ -3,6 +3,7 @@
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
 #include "rewriting/column_types.h"
+#include "rewriting/ddl_words.h"
 #include "rewriting/rule_conventions.h"
 #include "rewriting/target_names.h"
 
@@ -19,29 +20,28 @@ bool NamesAColumn(const TConvertContext& Context, TParserWord& Word) {
   const int before = PrevSignificant(Context, list, index);
   if (before >= 0 && list[before]->Term != Context.ListDivTerm) return false;
   const int after = NextSignificant(Context, list, index);
-  return after >= 0 && list[after]->Term != Context.ListDivTerm && !WordTextEquals(*list[after], "AS") &&
+  return after >= 0 && list[after]->Term != Context.ListDivTerm && !IsWord(*list[after], "AS") &&
          list[after]->Term != Context.BlockTerm;
 }
 
 }  // namespace
 
 void DelimitDdlNames(const TConvertContext& Context, TParserWordList& Words) {
-  // "name" -> [name]
-  TParserWordList delimited(false);
-  Words.FindAllByType(delimited, {"OBJECT_NAME"});
-  for (TParserWord* name : delimited) {
-    if (name->StartTextWord == nullptr || name->EndTextWord == nullptr || name->StartTextWord->Text != "\"") continue;
-    if (FirstChildText(*name).find(']') != std::string::npos) continue;
-    name->StartTextWord->Text = "[";
-    name->EndTextWord->Text = "]";
-  }
-
-  // Plain words and keywords (names the source reads as its keywords): a
-  // search by their types, then the target's reserved words among them.
+  // One search by type: delimited names, plain words and keywords (names
+  // the source reads as its keywords).
   TParserWordList candidates(false);
-  Words.FindAllByType(candidates, {"#KEYWORD#", "KEYWORD"});
+  Words.FindAllByType(candidates, {"OBJECT_NAME", "#KEYWORD#", "KEYWORD"});
   for (TParserWord* word : candidates) {
-    if (word->StartTextWord == nullptr || word->StartTextWord->Text.starts_with("[")) continue;
+    if (word->StartTextWord == nullptr) continue;
+    if (IsType(*word, "OBJECT_NAME")) {
+      // "name" -> [name]
+      if (word->EndTextWord == nullptr || word->StartTextWord->Text != "\"") continue;
+      if (FirstChildText(*word).find(']') != std::string::npos) continue;
+      word->StartTextWord->Text = "[";
+      word->EndTextWord->Text = "]";
+      continue;
+    }
+    if (word->StartTextWord->Text.starts_with("[")) continue;
     // The raw text inside a delimited name, a string or a comment.
     const TParserWord* parent = word->Owner->ParentWord;
     if (parent != nullptr && (IsType(*parent, "OBJECT_NAME") || IsType(*parent, Context.TextTermName) ||
@@ -50,9 +50,7 @@ void DelimitDdlNames(const TConvertContext& Context, TParserWordList& Words) {
     if (!IsTargetReservedWord(WordText(*word))) continue;
     // CONSTRAINT, CHECK, UNIQUE ... open a table constraint, not a column.
     if (word->Term->Kind != tkText && word->Term->TypeName != "KEYWORD") continue;
-    if (WordTextEquals(*word, "CONSTRAINT") || WordTextEquals(*word, "CHECK") || WordTextEquals(*word, "UNIQUE") ||
-        WordTextEquals(*word, "INDEX") || WordTextEquals(*word, "FOREIGN") || WordTextEquals(*word, "PRIMARY"))
-      continue;
+    if (IsAnyWord(*word, {"CONSTRAINT", "CHECK", "UNIQUE", "INDEX", "FOREIGN", "PRIMARY"})) continue;
     const bool column = NamesAColumn(Context, *word);
     if (!column && (word->Term->Kind != tkText || FindColumnType(WordText(*word)) != nullptr)) continue;
     word->StartTextWord->Text = "[" + word->StartTextWord->Text + "]";

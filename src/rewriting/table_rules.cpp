@@ -9,6 +9,7 @@
 #include "rewriting/default_values.h"
 #include "rewriting/name_rules.h"
 #include "rewriting/word_span.h"
+#include "rewriting/ddl_words.h"
 #include "rewriting/rule_conventions.h"
 #include "text/error.h"
 #include "text/utf8.h"
@@ -53,7 +54,10 @@ void ConvertColumnDefinitions(const TConvertContext& Context, TParserWordList& C
   TParserWordList items(false);
   ColumnWords.SplitByTerm(Context.ListDivTerm, true, items, false);
   TColumnBlock block;
-  for (TParserWord* item : items) CollectKeyColumns(Context, *item->Children, block);
+  for (TParserWord* item : items) {
+    CollectKeyColumns(Context, *item->Children, block);
+    block.WantsTypes = block.WantsTypes || IsComputedColumn(Context, *item->Children);
+  }
   // Computed columns last: they may use columns defined after them.
   for (const bool computed : {false, true}) {
     for (TParserWord* item : items) {
@@ -85,7 +89,7 @@ namespace {
 int StatementEnd(const TConvertContext& Context, TParserWordList& List, int From) {
   for (int next = FirstStatementKeyword(List, From); next >= 0; next = FirstStatementKeyword(List, next + 1)) {
     const int before = PrevSignificant(Context, List, next);
-    if (before < 0 || !WordTextEquals(*List[before], "ON")) return next;
+    if (before < 0 || !IsWord(*List[before], "ON")) return next;
   }
   return List.Count();
 }
@@ -99,14 +103,14 @@ TParserTextWord* ConvertDefaultFor(const TConvertContext& Context, TParserWordLi
   const int forWord = dflt >= 0 ? FindInList(Item, "FOR", dflt + 1) : -1;
   const int column = forWord >= 0 ? NextSignificant(Context, Item, forWord) : -1;
   const int first = FirstSignificant(Context, Item, 0);
-  if (column < 0 || !(first == dflt || WordTextEquals(*Item[first], "CONSTRAINT"))) return nullptr;
+  if (column < 0 || !(first == dflt || IsWord(*Item[first], "CONSTRAINT"))) return nullptr;
   TParserTextWord* dfltText = Item[dflt]->StartTextWord;
   TParserTextWord* forText = Item[forWord]->StartTextWord;
   TParserTextWord* columnLast = LastTextWordOf(*Item[column]);
   if (dfltText == nullptr || forText == nullptr || columnLast == nullptr) return nullptr;
   const int with = NextSignificant(Context, Item, column);
-  const int values = with >= 0 && WordTextEquals(*Item[with], "WITH") ? NextSignificant(Context, Item, with) : -1;
-  if (values >= 0 && WordTextEquals(*Item[values], "VALUES")) {
+  const int values = with >= 0 && IsWord(*Item[with], "WITH") ? NextSignificant(Context, Item, with) : -1;
+  if (values >= 0 && IsWord(*Item[values], "VALUES")) {
     TParserTextWord* withFirst = FirstTextWordIn(Item, with, values);
     TParserTextWord* withLast = LastTextWordIn(Item, with, values);
     if (withFirst && withLast) DeleteTextRange(*withFirst, *withLast, false);
@@ -149,9 +153,9 @@ void ConvertAlterTable(const TConvertContext& Context, TParserWordList& Words, T
     if (word == nameLast) break;
   }
   // WITH CHECK / WITH NOCHECK: the target checks what it adds.
-  if (WordTextEquals(*List[action], "WITH")) {
+  if (IsWord(*List[action], "WITH")) {
     const int check = NextSignificant(Context, List, action);
-    if (check < 0 || !(WordTextEquals(*List[check], "CHECK") || WordTextEquals(*List[check], "NOCHECK"))) return;
+    if (check < 0 || !(IsWord(*List[check], "CHECK") || IsWord(*List[check], "NOCHECK"))) return;
     TParserTextWord* first = FirstTextWordIn(List, action, check);
     TParserTextWord* last = LastTextWordIn(List, action, check);
     if (first && last) DeleteTextRange(*first, *last, false);
@@ -159,13 +163,13 @@ void ConvertAlterTable(const TConvertContext& Context, TParserWordList& Words, T
     if (action < 0) return;
   }
   const int end = StatementEnd(Context, List, action + 1);
-  const bool add = WordTextEquals(*List[action], "ADD");
+  const bool add = IsWord(*List[action], "ADD");
   // ALTER COLUMN c type: the target's MODIFY c type; DROP COLUMN c: DROP c.
   int from = NextSignificant(Context, List, action);
   if (from < 0 || from >= end) return;
   bool modify = false;
-  if (WordTextEquals(*List[from], "COLUMN") && !add) {
-    modify = WordTextEquals(*List[action], "ALTER");
+  if (IsWord(*List[from], "COLUMN") && !add) {
+    modify = IsWord(*List[action], "ALTER");
     if (modify) SetWordText(*List[action], "modify");
     DeleteStartWord(*List[from], false);
     from = NextSignificant(Context, List, from);

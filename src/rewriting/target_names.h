@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace ambrix {
 
@@ -12,9 +11,6 @@ namespace ambrix {
 
 /// True when `Word` is a reserved word of the target, letter case ignored.
 bool IsTargetReservedWord(std::string_view Word);
-
-/// The target's reserved words, upper case (for a statement search).
-const std::vector<std::string>& TargetReservedWords();
 
 /// True for a regular identifier: letters (any non-ASCII character counts as
 /// one), digits, _, @, # and $, not starting with a digit or $.
