@@ -6,6 +6,7 @@
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
 #include "rewriting/column_types.h"
+#include "rewriting/computed_columns.h"
 #include "rewriting/ddl_clauses.h"
 #include "rewriting/default_values.h"
 #include "rewriting/ddl_words.h"
@@ -35,37 +36,6 @@ bool IsConstraintStart(const TParserWord& Word) {
 bool IsTableConstraintStart(const TParserWord& Word) {
   return Word.Term->Kind == tkDefined &&
          IsAnyWord(Word, {"CONSTRAINT", "PRIMARY KEY", "UNIQUE", "FOREIGN KEY", "CHECK", "CHECK ("});
-}
-
-// The index of the first word of `List` that is `Upper`; -1 if none.
-int FindWord(TParserWordList& List, std::string_view Upper, int From = 0) {
-  for (int i = From < 0 ? 0 : From; i < List.Count(); ++i)
-    if (IsWord(*List[i], Upper)) return i;
-  return -1;
-}
-
-bool IsBlock(const TConvertContext& Context, const TParserWord& Word) {
-  return Word.Term == Context.BlockTerm && Word.Children != nullptr;
-}
-
-int Next(const TConvertContext& Context, TParserWordList& List, int Index) {
-  return Index < 0 ? -1 : NextSignificant(Context, List, Index);
-}
-
-// A name or a type as written: the text inside brackets or quotes.
-std::string NameText(const TParserWord& Word) {
-  return IsType(Word, "OBJECT_NAME") ? FirstChildText(Word) : WordText(Word);
-}
-
-// The text words First..Last as they print on one line.
-std::string PrintedOnOneLine(TParserTextWord* First, TParserTextWord* Last) {
-  std::string text;
-  for (TParserTextWord* word = First; word != nullptr; word = word->NextWord()) {
-    if (!text.empty() && (word->Spaces > 0 || word->LineBreaks > 0)) text += ' ';
-    text += word->Text;
-    if (word == Last) break;
-  }
-  return text;
 }
 
 // A `--` comment ends its line: the word after it goes onto the next line
@@ -247,125 +217,6 @@ void OrderClauses(TParserWordList& Words, TParserWordList& Item, const std::vect
   }
 }
 
-// --- Computed columns -------------------------------------------------------
-
-// Functions whose result type is certain: empty Result means the type of
-// their (one) argument.
-struct TComputedFunction {
-  std::string_view Name;
-  std::string_view Result;
-};
-
-constexpr TComputedFunction kComputedFunctions[] = {
-    {"DATEPART", "int"}, {"DATEDIFF", "int"},      {"LEN", "int"},         {"DATALENGTH", "int"},
-    {"CHARINDEX", "int"}, {"GETDATE", "datetime"}, {"GETUTCDATE", "datetime"}, {"UPPER", ""},
-    {"LOWER", ""},       {"LTRIM", ""},           {"RTRIM", ""},
-};
-
-const TComputedFunction* ComputedFunction(std::string_view Name) {
-  for (const TComputedFunction& function : kComputedFunctions)
-    if (SameText(function.Name, Name)) return &function;
-  return nullptr;
-}
-
-struct TTypeGuess {
-  std::string Type;  // empty: not certain
-  int Rank = 0;      // the type's arithmetic rank; 0: not for arithmetic
-};
-
-TTypeGuess GuessOf(std::string Type) {
-  const std::size_t end = Type.find_first_of(" (");
-  const TColumnType* known = FindColumnType(std::string_view(Type).substr(0, end));
-  return {std::move(Type), known ? known->Precedence : 0};
-}
-
-TTypeGuess InferType(const TConvertContext& Context, TParserWordList& List, int From, int To,
-                     const TColumnBlock& Block);
-
-// The type of a call: NAME ( args ) as a pair word or a word and a block.
-TTypeGuess InferCall(const TConvertContext& Context, const std::string& Name, TParserWordList* Args,
-                     const TColumnBlock& Block) {
-  if (Args == nullptr) return {};
-  const int last = Args->Count() - 1;
-  if (SameText(Name, "CAST")) {
-    const int as = FindWord(*Args, "AS");
-    TParserTextWord* first = as >= 0 ? FirstTextWordIn(*Args, as + 1, last) : nullptr;
-    return first ? GuessOf(PrintedOnOneLine(first, LastTextWordIn(*Args, as + 1, last))) : TTypeGuess{};
-  }
-  if (SameText(Name, "CONVERT")) {
-    const int comma = FindTerm(*Args, Context.ListDivTerm);
-    TParserTextWord* first = comma > 0 ? FirstTextWordIn(*Args, 0, comma - 1) : nullptr;
-    return first ? GuessOf(PrintedOnOneLine(first, LastTextWordIn(*Args, 0, comma - 1))) : TTypeGuess{};
-  }
-  const TComputedFunction* function = ComputedFunction(Name);
-  if (function == nullptr) return {};
-  if (!function->Result.empty()) return GuessOf(std::string(function->Result));
-  return InferType(Context, *Args, 0, last, Block);
-}
-
-TTypeGuess InferOperand(const TConvertContext& Context, TParserWordList& List, int& Index, int To,
-                        const TColumnBlock& Block) {
-  TParserWord& word = *List[Index];
-  if (IsBlock(Context, word)) return InferType(Context, *word.Children, 0, word.Children->Count() - 1, Block);
-  if (word.Term->Kind == tkDefined && !word.Term->EndWords.empty() && !IsType(word, "OBJECT_NAME"))
-    return InferCall(Context, word.Term->StartWords.front(), word.Children.get(), Block);
-  const int next = Next(Context, List, Index);
-  if (next >= 0 && next <= To && IsBlock(Context, *List[next])) {
-    Index = next;
-    return InferCall(Context, NameText(word), List[next]->Children.get(), Block);
-  }
-  const std::string& text = WordText(word);
-  if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) return GuessOf("int");
-  const auto column = Block.ColumnTypes.find(ColumnKey(word));
-  if (column != Block.ColumnTypes.end()) return GuessOf(column->second);
-  return {};
-}
-
-// The type of the expression From..To: one operand, or operands joined by
-// + - * / whose types rank in arithmetic (the highest rank gives the type).
-TTypeGuess InferType(const TConvertContext& Context, TParserWordList& List, int From, int To,
-                     const TColumnBlock& Block) {
-  int i = FirstSignificant(Context, List, From);
-  if (i < 0 || i > To) return {};
-  TTypeGuess result = InferOperand(Context, List, i, To, Block);
-  if (result.Type.empty()) return {};
-  for (int op = Next(Context, List, i); op >= 0 && op <= To; op = Next(Context, List, i)) {
-    if (!IsAnyWord(*List[op], {"+", "-", "*", "/"}) || result.Rank == 0) return {};
-    i = Next(Context, List, op);
-    if (i < 0 || i > To) return {};
-    TTypeGuess operand = InferOperand(Context, List, i, To, Block);
-    if (operand.Type.empty() || operand.Rank == 0) return {};
-    if (operand.Rank > result.Rank) result = operand;
-  }
-  return result;
-}
-
-// c AS expression: c type COMPUTE (expression) when the type is certain.
-TItemResult ConvertComputedColumn(const TConvertContext& Context, TParserWordList& Words, TParserWordList& Item,
-                                  int Name, int As, TColumnBlock& Block) {
-  const int from = Next(Context, Item, As);
-  int to = Item.LastIndexOfNotType(Item.Count() - 1, {Context.CommentTermName});
-  if (from < 0 || to < from) to = -1;
-  const TTypeGuess type = to >= 0 ? InferType(Context, Item, from, to, Block) : TTypeGuess{};
-  if (type.Type.empty()) {
-    MarkAlarm(Words, FirstTextWordOf(*Item[Name]), "ComputedColumn", NameText(*Item[Name]));
-    return TItemResult::CommentedOut;
-  }
-  SetWordText(*Item[As], type.Type + " compute");
-  if (!(from == to && IsBlock(Context, *Item[from]))) {
-    TParserTextWord* first = FirstTextWordIn(Item, from, to);
-    TParserTextWord* last = LastTextWordIn(Item, from, to);
-    if (first && last) {
-      InsertTextBefore(Words, first, "(", first->Spaces, first->LineBreaks);
-      first->Spaces = 0;
-      first->LineBreaks = 0;
-      InsertTextAfter(Words, *last, ")", 0, 0);
-    }
-  }
-  Block.ColumnTypes[ColumnKey(*Item[Name])] = type.Type;
-  return TItemResult::Converted;
-}
-
 }  // namespace
 
 std::string ColumnKey(const TParserWord& Name) { return UpperCase(NameText(Name)); }
@@ -420,7 +271,7 @@ TItemResult ConvertColumnItem(const TConvertContext& Context, TParserWordList& W
   }
   const int type = Next(Context, Item, name);
   if (type < 0) return TItemResult::Converted;
-  if (WordTextIs(*Item[type], "AS")) return ConvertComputedColumn(Context, Words, Item, name, type, Block);
+  if (WordTextIs(*Item[type], "AS")) return ConvertComputedColumn(Context, Words, Item, Block);
 
   // The type: a bracketed type loses its brackets; two-word types; arguments.
   const std::string typeName = NameText(*Item[type]);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "parser/parser_word_list.h"
+#include "recognition/convert_context.h"
 #include "text/utf8.h"
 
 namespace ambrix {
@@ -23,5 +25,20 @@ inline bool IsAnyWord(const TParserWord& Word, std::initializer_list<std::string
     if (IsWord(Word, upper)) return true;
   return false;
 }
+
+/// The index of the first word of `List` that is `Upper`; -1 if none.
+int FindWord(TParserWordList& List, std::string_view Upper, int From = 0);
+
+/// True for a bracket block (with its children).
+bool IsBlock(const TConvertContext& Context, const TParserWord& Word);
+
+/// The next significant word after `Index` (-1 stays -1).
+int Next(const TConvertContext& Context, TParserWordList& List, int Index);
+
+/// A name or a type as written: the text inside brackets or quotes.
+std::string NameText(const TParserWord& Word);
+
+/// The text words First..Last as they print on one line.
+std::string PrintedOnOneLine(TParserTextWord* First, TParserTextWord* Last);
 
 }  // namespace ambrix
