@@ -356,7 +356,9 @@ TEST(DialectData, AlarmKindsTheAnalyzersRaiseExist) {
     EXPECT_LE(Utf8Length(name), 250u);
   }
   EXPECT_EQ(kinds, (std::set<std::string>{"SYSTABLE", "SYSVIEW", "SYSPROC", "SYSDB", "SYSGLOBVAR", "DBCC",
-                                          "DYNAMICSQL", "TRIGGERINSTEADOF"}));
+                                          "DYNAMICSQL", "TRIGGERINSTEADOF", "IDENTITYSEED", "TYPECHANGED",
+                                          "COMPUTEDCOLUMN", "RULEONTYPE", "COLLATION", "IGNOREDUPKEY",
+                                          "IDENTCURRENT"}));
 }
 
 TEST(DialectData, FourteenTypeObjectsOfTheDialect) {

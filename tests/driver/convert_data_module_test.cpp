@@ -16,9 +16,9 @@ namespace {
 // The analyzers in their fixed registration order, by the type they convert.
 const std::vector<std::string> kAnalizerOrder{
     "DEFAULT", "DOMAIN", "TABLE", "INDEX", "CONSTRAINT UNIQUE", "CONSTRAINT FOREIGN KEY", "CONSTRAINT PRIMARY KEY",
-    "CONSTRAINT DEFAULT", "FUNCTION", "PROCEDURE", "VIEW", "TRIGGER"};
+    "CONSTRAINT DEFAULT", "RULE", "CONSTRAINT RULE", "FUNCTION", "PROCEDURE", "VIEW", "TRIGGER"};
 
-// The registry holds the twelve analyzers once each, in the fixed order.
+// The registry holds the fourteen analyzers once each, in the fixed order.
 void ExpectAnalizerOrder(const TAnalizerObjectList& analizers) {
   std::vector<std::string> names;
   for (int i = 0; i < analizers.Count(); ++i) names.push_back(analizers.Items(i).GetTypeName());
