@@ -358,7 +358,7 @@ TEST(DialectData, AlarmKindsTheAnalyzersRaiseExist) {
   EXPECT_EQ(kinds, (std::set<std::string>{"SYSTABLE", "SYSVIEW", "SYSPROC", "SYSDB", "SYSGLOBVAR", "DBCC",
                                           "DYNAMICSQL", "TRIGGERINSTEADOF", "IDENTITYSEED", "TYPECHANGED",
                                           "COMPUTEDCOLUMN", "RULEONTYPE", "COLLATION", "IGNOREDUPKEY",
-                                          "IDENTCURRENT"}));
+                                          "IDENTCURRENT", "INDEXRENAMED", "DEFAULTONTYPE"}));
 }
 
 TEST(DialectData, FourteenTypeObjectsOfTheDialect) {
