@@ -263,9 +263,6 @@ QString JoinType(Backend backend, const char* indent) {
 QString NullsFirst(Backend backend) {
   return backend == Backend::PostgreSQL ? QStringLiteral(" nulls first") : QString();
 }
-QString ByName(Backend backend) {
-  return backend == Backend::PostgreSQL ? QStringLiteral("lower( o.Object ), o.Object") : QStringLiteral("o.Object");
-}
 QString Eol(Backend backend) { return backend == Backend::SqlAnywhere ? QStringLiteral("\r\n") : QStringLiteral("\n"); }
 }  // namespace
 
@@ -315,10 +312,15 @@ QString StatementSet::ObjectSourcesStatement(int count) const {
          JoinType(backend_, "  ") + n + QStringLiteral("where o.Object_id in ( ") + keys + QStringLiteral(" )");
 }
 
+// Within a type, objects are created in the order the source created them
+// (the order of their keys): a table may reference a table before it, a view
+// read a view before it, as the source could. They are dropped the other way
+// round.
+// round. (The SQL Anywhere set keeps the order by name it was written with.)
 QString StatementSet::DropScriptsStatement(int projectId, const std::string& typeList) const {
   return TypeListQuery(ScriptColumn(backend_, "DropScript"), QStringLiteral("o.DropScript is not null"), projectId, typeList,
-                       QStringLiteral("t.Num desc, o.ParentObject_id") + NullsFirst(backend_) + QStringLiteral(", ") +
-                           ByName(backend_));
+                       QStringLiteral("t.Num desc, o.ParentObject_id") + NullsFirst(backend_) +
+                           (backend_ == Backend::SqlAnywhere ? QStringLiteral(", o.Object") : QStringLiteral(", o.Object_id desc")));
 }
 
 QString StatementSet::CreationScriptsStatement(int projectId, const std::string& typeList) const {
@@ -330,8 +332,8 @@ QString StatementSet::CreationScriptsStatement(int projectId, const std::string&
                                     QStringLiteral(", o.Object_id");
   return TypeListQuery(columns, QStringLiteral("o.DestScript is not null"), projectId,
                        typeList,
-                       QStringLiteral("t.Num, o.ParentObject_id") + NullsFirst(backend_) + QStringLiteral(", ") +
-                           ByName(backend_));
+                       QStringLiteral("t.Num, o.ParentObject_id") + NullsFirst(backend_) +
+                           (backend_ == Backend::SqlAnywhere ? QStringLiteral(", o.Object") : QStringLiteral(", o.Object_id")));
 }
 
 const StatementSet& Statements(Backend backend) {

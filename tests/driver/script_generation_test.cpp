@@ -179,7 +179,9 @@ TEST_P(Generation, CompilesThePendingObjectsAndWritesTheFileLaidOutByType) {
 
 // Drops run in decreasing, creations in increasing type order; within one
 // type by parent, then by name. Only the chosen types take part.
-TEST_P(Generation, OrdersDropsAndCreationsByTypeThenParentThenName) {
+// Within a type the source's order stands (a table references one the source
+// created before it); drops go the other way.
+TEST_P(Generation, OrdersDropsAndCreationsByTypeThenParentThenSourceOrder) {
   Import("CREATE TABLE B (b int)\nGO\nCREATE TABLE A (a int)\nGO\n"
          "CREATE INDEX IX_B2 ON B (b)\nGO\nCREATE INDEX IX_B1 ON B (b)\nGO\nCREATE INDEX IX_A ON A (a)\nGO\n"
          "CREATE VIEW V AS SELECT a FROM A\nGO\nCREATE PROCEDURE P AS SELECT 1\nGO\n");
@@ -190,7 +192,7 @@ TEST_P(Generation, OrdersDropsAndCreationsByTypeThenParentThenName) {
   options.WithView = true;
   m().GenerateScript(options);
   const std::string text = ReadFile(options.FileName);
-  EXPECT_EQ(Printed(text), (std::vector<std::string>{"A", "B", "IX_B1", "IX_B2", "IX_A", "V"}));
+  EXPECT_EQ(Printed(text), (std::vector<std::string>{"B", "A", "IX_B2", "IX_B1", "IX_A", "V"}));
   EXPECT_EQ(Dropped(text), (std::vector<std::string>{"[V]", "[B].IX_B1", "[B].IX_B2", "[A].IX_A", "[A]", "[B]"}));
   EXPECT_THAT(text, HasSubstr("> Участвующие типы обьектов: 'table', 'index', 'view'\r\n"));
   EXPECT_FALSE(Object("P").dest.has_value());
