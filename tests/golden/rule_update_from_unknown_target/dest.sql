@@ -1,0 +1,1 @@
+update t set x = 1 from u where u.id = 5
