@@ -151,14 +151,14 @@ void ConvertIdentityFunction(const TConvertContext& Context, TParserWordList& Wo
   InsertTextAfter(Words, start, "*", 0, 0);
 }
 
-}  // namespace
-
 bool IsDatePartCall(const TParserWord& Word) {
   if (Word.Term->Kind != tkDefined) return false;
   for (const std::string_view name : kDatePartCalls)
     if (Word.Text() == name) return true;
   return false;
 }
+
+}  // namespace
 
 void ConvertBuiltinFunctions(const TConvertContext& Context, TParserWordList& Words) {
   const auto calls = SearchStatement(

@@ -8,7 +8,6 @@
 
 namespace ambrix {
 
-class TParserWord;
 class TParserWordList;
 class TAlarmList;
 
@@ -22,10 +21,6 @@ class TAlarmList;
 /// user-name functions. Raises "Странная функция CHARINDEX" / "Странная
 /// функция ROUND" for a call with fewer than 2 or more than 3 arguments.
 void ConvertBuiltinFunctions(const TConvertContext& Context, TParserWordList& Words);
-
-/// True for a call of DATEPART, DATEADD, DATEDIFF or DATENAME, whose first
-/// argument is a date part.
-bool IsDatePartCall(const TParserWord& Word);
 
 /// Appends one alarm of kind `VarName` for every word at any depth of `Words`,
 /// in document order, whose type is one of `TypeNames` (case ignored). The

@@ -2,7 +2,6 @@
 
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
-#include "rewriting/builtin_rules.h"
 #include "rewriting/rule_conventions.h"
 #include "rewriting/word_span.h"
 #include "text/string_helpers.h"
@@ -49,11 +48,11 @@ bool IsDecType(const TConvertContext& Context, TParserWordList& List, int Index)
 }
 
 /// True when the reserved word at `Index` of `List` stands where it is no
-/// name, so that brackets would break the statement.
+/// name, so that brackets would break the statement. (No date part is one of
+/// the words the rule brackets.)
 bool StandsForNoName(const TConvertContext& Context, TParserWordList& List, int Index) {
   const int prev = PrevSignificant(Context, List, Index);
   if (prev >= 0 && WordTextEquals(*List[prev], "WAITFOR")) return true;  // WAITFOR TIME '22:00'
-  if (prev < 0 && List.ParentWord != nullptr && IsDatePartCall(*List.ParentWord)) return true;
   return SameText(WordText(*List[Index]), "DEC") && IsDecType(Context, List, Index);
 }
 
@@ -125,8 +124,8 @@ void ConvertReservedWords(const TConvertContext& Context, TParserWordList& Words
       DeleteStartWord(*match, false);
     } else if (IsNationalPrefix(Context, list, index)) {
       DeleteStartWord(*match, true);
-    } else if (text == "N") {
-      continue;  // a name N, or an argument of EXEC: not the target's word
+    } else if (SameText(text, "N")) {
+      continue;  // a name n, or an argument of EXEC: no word of the target
     } else if (!IsDelimitedName(list.ParentWord) && match->StartTextWord != nullptr &&
                !StandsForNoName(Context, list, index)) {
       SetWordText(*match, "[" + match->StartTextWord->Text + "]");

@@ -32,8 +32,7 @@ void ConvertNationalTypes(const TConvertContext& Context, TParserWordList& Words
 int SkipObjectName(const TConvertContext& Context, int Index, TParserWordList& Words);
 /// Brackets the target's reserved words used as names, drops semicolons and
 /// the N before string literals. A word in a place where it is no name stays:
-/// the type DEC (dec(10,2), @x dec, CAST(x AS dec)), TIME after WAITFOR, the
-/// date part of a date function.
+/// the type DEC (dec(10,2), @x dec, CAST(x AS dec)) and TIME after WAITFOR.
 void ConvertReservedWords(const TConvertContext& Context, TParserWordList& Words);
 /// BEGIN DISTRIBUTED TRAN[SACTION] becomes "BEGIN TRANSACTION".
 void ConvertDistributedTransactions(const TConvertContext& Context, TParserWordList& Words);
