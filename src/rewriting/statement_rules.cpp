@@ -60,6 +60,17 @@ bool StartsTableName(const TConvertContext& Context, const TParserWord& Word) {
   return Word.Term == Context.ListDivTerm || WordTextIs(Word, "FROM") || Word.Text().ends_with("JOIN");
 }
 
+/// True when the words From..To of a FROM clause hold a bracket that is no
+/// derived table (its own SELECT): joins in brackets, which may name aliases.
+bool HasBracketedJoin(const TConvertContext& Context, TParserWordList& List, int From, int To) {
+  for (int i = FindTerm(List, Context.BlockTerm, From); i >= 0 && i <= To; i = FindTerm(List, Context.BlockTerm, i + 1)) {
+    TParserWordList* inner = List[i]->Children.get();
+    const int first = inner == nullptr ? -1 : FirstSignificant(Context, *inner, 0);
+    if (first < 0 || !WordTextIs(*(*inner)[first], "SELECT")) return true;
+  }
+  return false;
+}
+
 /// The index of a word From..To of a FROM clause that spells `Name` (case
 /// ignored) as a table or an alias: a plain or delimited name that is neither
 /// a qualifier before a divider nor a column after one, or the last part of
@@ -303,29 +314,41 @@ void ConvertUpdateDeleteFrom(const TConvertContext& Context, TParserWordList& Wo
     const int where = FindInList(list, "WHERE", firstSource, last);
     const int sourcesEnd = where < 0 ? last : PrevSignificant(Context, list, where);
 
-    if (targetEnd != target || IsType(*list[target], "OBJECT_NAME")) {
-      // A qualified or delimited name is a table: fine when the FROM clause
-      // names it too.
-      const int name = FindNameInFrom(Context, list, NameText(*list[targetEnd]), firstSource, sourcesEnd);
-      if (name < 0) leave();
+    const bool simple = targetEnd == target && !IsType(*list[target], "OBJECT_NAME");
+    const int found = FindNameInFrom(Context, list, NameText(*list[targetEnd]), firstSource, sourcesEnd);
+    if (found < 0) {
+      // The target is joined by the WHERE clause alone, as the source server
+      // allows: the target reads the updated table only when the FROM clause
+      // names it the same way, so it goes first there. A one-word target may
+      // be an alias inside a bracket of joins in the FROM clause: that stays.
+      TParserTextWord* source = FirstTextWordIn(list, firstSource, sourcesEnd);
+      TParserTextWord* first = FirstTextWordIn(list, target, targetEnd);
+      TParserTextWord* last = LastTextWordIn(list, target, targetEnd);
+      if (!source || !first || !last || (simple && HasBracketedJoin(Context, list, firstSource, sourcesEnd))) {
+        leave();
+        continue;
+      }
+      InsertTextBefore(Words, source, PrintedText(Words, *first, *last) + ",", source->Spaces, source->LineBreaks);
+      source->Spaces = 1;
+      source->LineBreaks = 0;
       continue;
     }
-    const int alias = FindNameInFrom(Context, list, NameText(*list[target]), firstSource, sourcesEnd);
-    if (alias < 0) {
-      leave();
+    int table = PrevSignificant(Context, list, NameStart(Context, list, found, firstSource));
+    if (table >= firstSource && WordTextIs(*list[table], "AS")) table = PrevSignificant(Context, list, table);
+    if (!simple || table < firstSource || StartsTableName(Context, *list[table])) {
+      // The target is a table of the FROM clause: when it has an alias there,
+      // the target takes the alias too, or the target would be another
+      // instance of the table.
+      int alias = NextSignificant(Context, list, found);
+      if (alias >= 0 && alias <= sourcesEnd && WordTextIs(*list[alias], "AS")) alias = NextSignificant(Context, list, alias);
+      if (alias < 0 || alias > sourcesEnd || list[alias]->Term->Kind != tkText) continue;
+      TParserTextWord* last = LastTextWordIn(list, target, targetEnd);
+      TParserTextWord* aliasWord = list[alias]->StartTextWord;
+      if (last && aliasWord) InsertTextAfter(Words, *last, aliasWord->Text, 1, 0);
       continue;
     }
-    int table = PrevSignificant(Context, list, alias);
-    if (table < firstSource) continue;  // the target is the first table of the FROM clause
-    const TParserWord* tableWord = list[table];
-    if (WordTextIs(*tableWord, "AS")) {
-      table = PrevSignificant(Context, list, table);
-      tableWord = table < firstSource ? nullptr : list[table];
-    } else if (tableWord->Term->Kind == tkDefined && !IsType(*tableWord, "OBJECT_NAME") &&
-               tableWord->Term != Context.BlockTerm) {
-      continue;  // after FROM, JOIN or a comma: the target stands in FROM as a table
-    }
-    if (tableWord == nullptr || (tableWord->Term->Kind != tkText && !IsType(*tableWord, "OBJECT_NAME"))) {
+    const TParserWord& tableWord = *list[table];
+    if (tableWord.Term->Kind != tkText && !IsType(tableWord, "OBJECT_NAME")) {
       leave();  // a derived table, or no name before the alias: nothing to update by name
       continue;
     }

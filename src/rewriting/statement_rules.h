@@ -32,10 +32,14 @@ void ConvertExecStatements(const TConvertContext& Context, TParserWordList& Word
 void ConvertInsertExec(const TConvertContext& Context, TParserWordList& Words);
 /// Index hints "(INDEX = x)" go, with a WITH in front of them.
 void RemoveIndexHints(const TConvertContext& Context, TParserWordList& Words);
-/// UPDATE a ... FROM T a (a target that is an alias of the FROM clause) gets
-/// the table's name, as it reads now, in front of the alias. A target the
-/// FROM clause does not name, a derived table, or a statement without SET or
-/// sources stays as written with the alarm UpdateDeleteFrom.
+/// UPDATE or DELETE with a FROM clause, so that the target names the same
+/// rows in the target: UPDATE a ... FROM T a (an alias of the FROM clause)
+/// gets the table's name, as it reads now, in front of the alias; UPDATE T
+/// ... FROM T t gets the alias; UPDATE T ... FROM U WHERE T.id = U.id (the
+/// target joined by WHERE alone) names T first in the FROM clause. A derived
+/// table, a one-word target that may be an alias inside a bracket, or a
+/// statement without SET or sources stays as written with the alarm
+/// UpdateDeleteFrom.
 void ConvertUpdateDeleteFrom(const TConvertContext& Context, TParserWordList& Words);
 
 }  // namespace ambrix

@@ -251,6 +251,18 @@ INSTANTIATE_TEST_SUITE_P(
         // A qualified target that the FROM clause names as well.
         LineCase{"UPDATE dbo.T SET v = 1 FROM dbo.T JOIN U ON U.id = T.id",
                  "update dbo.T set v = 1 from dbo.T join U on U.id = T.id"},
+        LineCase{"UPDATE t SET x = 1 FROM dbo.t, u WHERE u.id = t.id", "update t set x = 1 from dbo.t, u where u.id = t.id"},
+        // A target table with an alias in FROM takes the alias.
+        LineCase{"UPDATE Orders SET x = 1 FROM Orders o WHERE o.id = 1",
+                 "update Orders o set x = 1 from Orders o where o.id = 1"},
+        LineCase{"DELETE dbo.Orders FROM u JOIN dbo.Orders AS o ON o.id = u.id",
+                 "delete dbo.Orders o from u join dbo.Orders as o on o.id = u.id"},
+        // A target joined by WHERE alone is named first in FROM.
+        LineCase{"UPDATE dbo.T SET v = 1 FROM U u WHERE T.id = u.id",
+                 "update dbo.T set v = 1 from dbo.T, U u where T.id = u.id"},
+        LineCase{"UPDATE t SET x = 1 FROM u WHERE u.id = t.id", "update t set x = 1 from t, u where u.id = t.id"},
+        LineCase{"DELETE FROM t FROM (SELECT id FROM u) d WHERE d.id = t.id",
+                 "delete from t from t, (select id from u) d where d.id = t.id"},
         LineCase{"UPDATE o SET x = 1 FROM u JOIN Orders o ON o.id = u.id",
                  "update Orders o set x = 1 from u join Orders o on o.id = u.id"},
         LineCase{"DELETE FROM a FROM Orders a WHERE a.id = 1", "delete from Orders a from Orders a where a.id = 1"},
@@ -307,9 +319,9 @@ TEST_P(UnmappedUpdates, StayWithAnAlarm) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, UnmappedUpdates,
-    ::testing::Values(UnmappedCase{"UPDATE t SET x = 1 FROM u WHERE u.id = 5", true},  // t not in FROM
-                      UnmappedCase{"UPDATE dbo.T SET v = 1 FROM U u WHERE T.id = u.id", true},
-                      UnmappedCase{"UPDATE x SET a = 1 FROM (SELECT 1 AS a) x", true},  // a derived table
+    ::testing::Values(UnmappedCase{"UPDATE x SET a = 1 FROM (SELECT 1 AS a) x", true},  // a derived table
+                      // o may be an alias inside the bracket.
+                      UnmappedCase{"UPDATE o SET x = 1 FROM (u JOIN Orders o ON o.id = u.id)", true},
                       UnmappedCase{"UPDATE t x = 1 FROM t a", true},                     // no SET
                       UnmappedCase{"UPDATE a SET x = 1 FROM", true},                     // nothing after FROM
                       UnmappedCase{"DELETE a FROM", true},
