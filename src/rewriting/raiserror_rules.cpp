@@ -216,14 +216,15 @@ void ConvertRaiseErrorCall(const TConvertContext& Context, TParserWordList& Word
   if (!Call.StartTextWord || !Call.EndTextWord) return;
   TParserTextWord& head = *Call.StartTextWord;
   TParserTextWord& close = *Call.EndTextWord;
-  const std::string source = PrintedText(Words, head, close);
+  // The source text, for an alarm; printed before the first change.
+  auto source = [&]() { return PrintedText(Words, head, close); };
   TParserWordList items(false);
   if (Call.Children && !Call.Children->Empty()) Call.Children->SplitByTerm(Context.ListDivTerm, true, items, false);
   TParserWordList* message = items.Empty() ? nullptr : items.Words(0)->Children.get();
   const std::vector<TOperand> operands =
       message == nullptr ? std::vector<TOperand>{} : SplitMessage(Context, *message);
   if (operands.empty()) {
-    MarkAlarm(Words, &head, "RaiserrorFormat", source);
+    MarkAlarm(Words, &head, "RaiserrorFormat", source());
     return;
   }
   TParserWordList& msg = *message;
@@ -231,7 +232,6 @@ void ConvertRaiseErrorCall(const TConvertContext& Context, TParserWordList& Word
   TParserTextWord* messageLast = LastTextWordIn(msg, 0, msg.Count() - 1);
   if (!messageFirst || !messageLast) return;
 
-  // Severity and state go; the arguments after them stay in place.
   bool information = false;
   if (items.Count() > 1) {
     TParserWordList& severity = *items.Words(1)->Children;
@@ -240,55 +240,31 @@ void ConvertRaiseErrorCall(const TConvertContext& Context, TParserWordList& Word
     information = value >= 0 && value <= kHighestInformationSeverity && NextSignificant(Context, severity, first) < 0;
   }
   const int sourceArguments = std::max(0, items.Count() - 3);
-  if (items.Count() > 1) {
-    TParserWordList& dropped = *items.Words(std::min(items.Count(), 3) - 1)->Children;
-    if (TParserTextWord* droppedEnd = LastTextWordIn(dropped, 0, dropped.Count() - 1))
-      DeleteTextRange(*messageLast->NextWord(), *droppedEnd, false);
-  }
-  CommentOutOptions(Context, Words, *Call.Owner, Call.IndexInOwner());
-
-  // A numbered message: RAISERROR number [, arg, ...].
-  const long long number = operands.size() == 1 && operands[0].First == operands[0].Last
-                               ? IntegerValue(*msg[operands[0].First])
-                               : -1;
-  if (number >= 0) {
-    bool kept = false;
-    head.Text = "raiserror";
-    messageFirst->Text = TargetNumber(number, kept);
-    messageFirst->Spaces = std::max(messageFirst->Spaces, 1);
-    DeleteClosingBracket(close);
-    MarkAlarm(Words, &head, "RaiserrorNumber", source);
-    return;
-  }
-
-  head.Text = information ? "print" : std::string("raiserror ") + kTextMessageNumber;
-  bool faithful = true;
-  int appended = 0;
+  const long long number =
+      operands.size() == 1 && operands[0].First == operands[0].Last ? IntegerValue(*msg[operands[0].First]) : -1;
   const bool hasLiteral = std::any_of(operands.begin(), operands.end(), [](const TOperand& o) { return o.Literal; });
-  if (!hasLiteral && sourceArguments > 0) {
-    // A format held in a variable: it stays the format, its placeholders
-    // are the user's to renumber.
-    faithful = false;
+
+  // The new format first, so that the alarms can name the text as it was.
+  bool faithful = true;
+  std::string format;
+  std::vector<std::pair<int, int>> moved;  // message indices of the operands that become arguments
+  if (number >= 0) {
   } else if (!hasLiteral) {
-    // The message is printed as it is: the target's format is a string.
-    InsertTextBefore(Words, messageFirst, "'%1!',", messageFirst->Spaces, messageFirst->LineBreaks);
-    messageFirst->Spaces = 1;
-    messageFirst->LineBreaks = 0;
-    appended = 1;
+    // A format held in a variable stays the format, its placeholders the
+    // user's to renumber; a value without arguments is printed as it is.
+    faithful = sourceArguments == 0;
   } else if (operands.size() == 1) {
     int next = 1;
-    TParserTextWord* interior = LiteralInterior(*operands[0].Literal);
-    if (interior) interior->Text = RenumberPlaceholders(interior->Text, next, faithful);
+    if (TParserTextWord* interior = LiteralInterior(*operands[0].Literal))
+      format = RenumberPlaceholders(interior->Text, next, faithful);
     if (next - 1 != sourceArguments) faithful = false;
   } else {
     // One format from the parts: the literals' placeholders name the
     // arguments given, every other operand becomes an argument after them.
     // The operands before the first literal are added up first, so they
     // make one value.
-    std::string format;
     int next = 1;
     int placeholder = sourceArguments;
-    std::vector<std::pair<int, int>> moved;  // message indices of the new arguments
     std::size_t k = 0;
     if (!operands[0].Literal) {
       while (!operands[k].Literal) ++k;
@@ -306,8 +282,41 @@ void ConvertRaiseErrorCall(const TConvertContext& Context, TParserWordList& Word
       }
     }
     if (next - 1 != sourceArguments || placeholder > kMostPlaceholders) faithful = false;
-    TParserTextWord& formatWord = InsertTextBefore(Words, messageFirst, "'" + format + "'", messageFirst->Spaces,
-                                                   messageFirst->LineBreaks);
+  }
+  const int appended = !hasLiteral && sourceArguments == 0 ? 1 : static_cast<int>(moved.size());
+  const bool printArguments = number < 0 && information && sourceArguments + appended > 0;
+  const std::string text = number >= 0 || !faithful || printArguments ? source() : std::string();
+
+  // Severity and state go; the arguments after them stay in place.
+  if (items.Count() > 1) {
+    TParserWordList& dropped = *items.Words(std::min(items.Count(), 3) - 1)->Children;
+    if (TParserTextWord* droppedEnd = LastTextWordIn(dropped, 0, dropped.Count() - 1))
+      DeleteTextRange(*messageLast->NextWord(), *droppedEnd, false);
+  }
+  CommentOutOptions(Context, Words, *Call.Owner, Call.IndexInOwner());
+
+  if (number >= 0) {
+    // A numbered message: RAISERROR number [, arg, ...].
+    bool kept = false;
+    head.Text = "raiserror";
+    messageFirst->Text = TargetNumber(number, kept);
+    messageFirst->Spaces = std::max(messageFirst->Spaces, 1);
+    DeleteClosingBracket(close);
+    MarkAlarm(Words, &head, "RaiserrorNumber", text);
+    return;
+  }
+  head.Text = information ? "print" : std::string("raiserror ") + kTextMessageNumber;
+  TParserTextWord* first = messageFirst;  // the first word after the head
+  if (!hasLiteral) {
+    if (sourceArguments == 0) {
+      first = &InsertTextBefore(Words, messageFirst, "'%1!',", messageFirst->Spaces, messageFirst->LineBreaks);
+      messageFirst->Spaces = 1;
+      messageFirst->LineBreaks = 0;
+    }
+  } else if (operands.size() == 1) {
+    if (TParserTextWord* interior = LiteralInterior(*operands[0].Literal)) interior->Text = format;
+  } else {
+    first = &InsertTextBefore(Words, messageFirst, "'" + format + "'", messageFirst->Spaces, messageFirst->LineBreaks);
     // The literals and the + between the operands go, comments stay; the
     // other operands become arguments.
     std::vector<bool> kept(static_cast<std::size_t>(msg.Count()), false);
@@ -318,23 +327,17 @@ void ConvertRaiseErrorCall(const TConvertContext& Context, TParserWordList& Word
       if (!kept[static_cast<std::size_t>(i)] && !IsComment(Context, word)) DeleteWhole(word, false);
     }
     for (const auto& [from, to] : moved) {
-      TParserTextWord* first = FirstTextWordIn(msg, from, to);
-      TParserTextWord* last = LastTextWordIn(msg, from, to);
-      if (first && last) MoveToArguments(Words, close, *first, *last);
+      TParserTextWord* firstWord = FirstTextWordIn(msg, from, to);
+      TParserTextWord* lastWord = LastTextWordIn(msg, from, to);
+      if (firstWord && lastWord) MoveToArguments(Words, close, *firstWord, *lastWord);
     }
-    appended = static_cast<int>(moved.size());
-    formatWord.Spaces = std::max(formatWord.Spaces, 1);
   }
-  messageFirst = FirstTextWordIn(msg, 0, msg.Count() - 1);
-  if (!hasLiteral || operands.size() == 1) {
-    TParserTextWord* first = hasLiteral || appended == 0 ? messageFirst : messageFirst->PrevWord();
-    if (first && first->LineBreaks == 0) first->Spaces = std::max(first->Spaces, 1);
-  }
+  if (first->LineBreaks == 0) first->Spaces = std::max(first->Spaces, 1);
   KeepLineCommentsClosed(head, close);
   DeleteClosingBracket(close);
 
-  if (!faithful) MarkAlarm(Words, &head, "RaiserrorFormat", source);
-  if (information && sourceArguments + appended > 0) MarkAlarm(Words, &head, "PrintArguments", source);
+  if (!faithful) MarkAlarm(Words, &head, "RaiserrorFormat", text);
+  if (printArguments) MarkAlarm(Words, &head, "PrintArguments", text);
 }
 
 void ConvertRaiseErrorStatement(const TConvertContext& Context, TParserWordList& Words, TParserWord& Statement) {
