@@ -88,6 +88,7 @@ void ConvertCharIndex(const TConvertContext& Context, TParserWord& Call) {
   // ( A , B , S ): B goes before A, then A before the separator that
   // followed B, giving ( B , A , S ). Each first word takes the other's place.
   TParserTextWord* secondSeparator = searchedLast->NextWord();
+  if (!secondSeparator) return;
   TParserTextWordList& text = *soughtFirst->Owner;
   text.MoveRangeBefore(soughtFirst, searchedFirst, searchedLast);
   text.MoveRangeBefore(secondSeparator, soughtFirst, soughtLast);

@@ -359,7 +359,11 @@ TEST(DialectData, AlarmKindsTheAnalyzersRaiseExist) {
     EXPECT_LE(Utf8Length(name), 250u);
   }
   EXPECT_EQ(kinds, (std::set<std::string>{"SYSTABLE", "SYSVIEW", "SYSPROC", "SYSDB", "SYSGLOBVAR", "DBCC",
-                                          "DYNAMICSQL", "TRIGGERINSTEADOF"}));
+                                          "DYNAMICSQL", "TRIGGERINSTEADOF",
+                                          // The rules of the code objects' statements.
+                                          "RAISERRORFORMAT", "RAISERRORNUMBER", "RAISERROROPTION", "UPDATEDELETEFROM",
+                                          "COMMENTEDENDMARK", "MODULOOPERATOR", "FUNCTIONPARAMDEFAULT", "OBJECTOPTION",
+                                          "PRINTARGUMENTS", "IDENTITYNUMBERING"}));
 }
 
 TEST(DialectData, FourteenTypeObjectsOfTheDialect) {
