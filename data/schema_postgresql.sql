@@ -61,9 +61,10 @@ create table MetaObject (
   DestScript text,
   DropScript text
 );
--- An object is identified by project, type and name; the index also serves
--- the look-up by project and name alone.
-create unique index MetaObject_Name on MetaObject( Project_id, lower( Object ), TypeObject_id );
+-- An object is identified by project, type, name and parent (an index name
+-- is its table's own); the index also serves the look-up by project and name
+-- alone.
+create unique index MetaObject_Name on MetaObject( Project_id, lower( Object ), TypeObject_id, coalesce( ParentObject_id, 0 ) );
 create index MetaObject_Parent on MetaObject( ParentObject_id );
 create index MetaObject_Type on MetaObject( TypeObject_id );
 

@@ -28,7 +28,7 @@ const char* const kStrangeTrigger = "Странный триггер";
 /// index hints; functions did it before their head was adapted.
 void RunCodeRules(const TConvertContext& Context, TParserWordList& Words, bool ReplaceOwner) {
   ConvertCreateTables(Context, Words);
-  ConvertAlterTableIdentity(Context, Words);
+  ConvertAlterTables(Context, Words);
   RemoveIndexHints(Context, Words);
   if (ReplaceOwner) ReplaceOwnerDbo(Context, Words);
   JoinComparisonOperators(Context, Words);

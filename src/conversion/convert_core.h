@@ -69,7 +69,7 @@ class TConvertCore {
   /// for a missing required type; the terms registered so far then stay.
   void LoadTerms(const std::vector<TReservedWordRow>& rows);
 
-  /// Registers the sixteen commands in their fixed order; a missing key term
+  /// Registers the eighteen commands in their fixed order; a missing key term
   /// raises that command's message and stops there.
   void RegisterCommands();
 

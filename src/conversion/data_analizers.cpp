@@ -5,10 +5,16 @@
 
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
+#include "conversion/stored_source.h"
 #include "recognition/object_name.h"
+#include "rewriting/column_rules.h"
+#include "rewriting/ddl_clauses.h"
+#include "rewriting/ddl_names.h"
+#include "rewriting/default_values.h"
 #include "rewriting/name_rules.h"
 #include "rewriting/rule_conventions.h"
 #include "rewriting/table_rules.h"
+#include "rewriting/word_span.h"
 #include "text/error.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
@@ -68,21 +74,10 @@ std::string NameInString(const TParserWord& Literal) {
   return ClearObjectName(FirstChildText(Literal));
 }
 
-// The expression of a stored default: everything after " AS " in its source.
+// The expression of a stored default: everything after its AS.
 std::string StoredDefaultExpression(const TConvertContext& Context, const std::string& DefaultName) {
-  std::string script;
-  if (Context.Sources != nullptr) {
-    const std::vector<std::string> lines = Context.Sources->OpenObjectSource(DefaultName);
-    for (size_t i = 0; i < lines.size(); ++i) {
-      if (i > 0) script += "\r\n";
-      script += lines[i];
-    }
-  }
-  const size_t as = script.find(" AS ");
-  if (as == std::string::npos) throw Error("Не найдено или неверное умолчание");
-  // Line ends and blanks after the expression would land inside the brackets.
-  const std::string expression(TrimRight(std::string_view(script).substr(as + 4)));
-  if (Trim(expression).empty()) throw Error("Не найдено или неверное умолчание");
+  std::string expression = StoredSourceBody(Context, DefaultName);
+  if (expression.empty()) throw Error("Не найдено или неверное умолчание");
   return expression;
 }
 
@@ -98,11 +93,6 @@ void TAnalizer_Default::Convert(const std::string&, const std::string&, TParserW
 
 // --- DOMAIN ----------------------------------------------------------------
 
-void TAnalizer_Domain::Convert(const std::string&, const std::string&, TParserWordList& Words) {
-  Words.BuildText(0);
-  RemoveNationalPrefixes(Context(), 0, Words.Count() - 1, Words);
-}
-
 void TAnalizer_Domain::GetDropScript(const std::string&, const std::string& ObjectName,
                                      std::vector<std::string>& DropLines) {
   DropLines.push_back("if exists( select * from SysUserType where Type_Name = " + QuotedString(ObjectName) + ")");
@@ -115,7 +105,9 @@ void TAnalizer_Table::Convert(const std::string&, const std::string&, TParserWor
   Words.BuildText(0);
   ReplaceOwnerDbo(Context(), Words);
   ConvertCreateTables(Context(), Words);
+  ConvertAlterTables(Context(), Words);
   ConvertNationalTypes(Context(), Words);
+  DelimitDdlNames(Context(), Words);
 }
 
 void TAnalizer_Table::GetDropScript(const std::string&, const std::string& ObjectName,
@@ -130,7 +122,19 @@ void TAnalizer_Index::Convert(const std::string&, const std::string&, TParserWor
   ReplaceOwnerDbo(Context(), Words);
   const int block = FindTerm(Words, Context().BlockTerm);
   if (block < 0) throw Error("Странный индекс");
-  RemoveOnClause(Context(), block + 1, Words);
+  // CREATE [UNIQUE] NONCLUSTERED INDEX: the target's indexes are not
+  // clustered unless they say so.
+  const int create = FirstSignificant(Context(), Words, 0);
+  if (create >= 0 && Words[create]->StartTextWord != nullptr) {
+    std::string& head = Words[create]->StartTextWord->Text;
+    const std::size_t at = UpperCase(head).find(" NONCLUSTERED");
+    if (at != std::string::npos) head.erase(at, 13);
+  }
+  // Index options and the filegroup after the column list, up to the next
+  // statement.
+  const int next = FirstStatementKeyword(Words, block + 1);
+  RemoveStorageClauses(Context(), Words, Words, block + 1, next < 0 ? -1 : next - 1);
+  DelimitDdlNames(Context(), Words);
 }
 
 void TAnalizer_Index::GetDropScript(const std::string& ParentName, const std::string& ObjectName,
@@ -155,7 +159,8 @@ void TAnalizer_ConstraintUnique::Convert(const std::string& ParentName, const st
   if (block < 0) throw Error("Странное уникальное ограничение");
   InsertTextBefore(Words, Words[block]->StartTextWord,
                    "index " + BracketedName(ObjectName) + " on " + BracketedName(ParentName), 1, 0);
-  RemoveOnClause(Context(), block + 1, Words);
+  RemoveStorageClauses(Context(), Words, Words);
+  DelimitDdlNames(Context(), Words);
 }
 
 void TAnalizer_ConstraintUnique::GetDropScript(const std::string& ParentName, const std::string& ObjectName,
@@ -169,6 +174,8 @@ void TAnalizer_ConstraintForeignKey::Convert(const std::string& ParentName, cons
                                              TParserWordList& Words) {
   Words.BuildText(2);
   ReplaceOwnerDbo(Context(), Words);
+  ConvertTableConstraint(Context(), Words, Words);
+  DelimitDdlNames(Context(), Words);
   InsertAlterTableHead(Words, ParentName, " add");
 
   const int references = FindInList(Words, "REFERENCES");
@@ -183,7 +190,8 @@ void TAnalizer_ConstraintForeignKey::Convert(const std::string& ParentName, cons
   // stays as it is.
   const int columns = FindTerm(Words, Context().BlockTerm, referenced.LastIndex + 1);
   if (columns < 0 || Words[columns]->EndTextWord == nullptr) return;
-  TParserTextWord* last = Words[EndOfReferentialActions(Context(), Words, columns)]->LastTextWord();
+  // The last word still standing: NO ACTION is gone by now.
+  TParserTextWord* last = LastTextWordIn(Words, columns, EndOfReferentialActions(Context(), Words, columns));
   if (last == nullptr) last = Words[columns]->EndTextWord;
   InsertTextAfter(Words, *last, "check on commit", 1, 0);
 }
@@ -196,7 +204,8 @@ void TAnalizer_ConstraintPrimaryKey::Convert(const std::string& ParentName, cons
   InsertAlterTableHead(Words, ParentName, " add");
   const int block = FindTerm(Words, Context().BlockTerm);
   if (block < 0) throw Error("Странное ключевое поле");
-  RemoveOnClause(Context(), block + 1, Words);
+  ConvertTableConstraint(Context(), Words, Words);
+  DelimitDdlNames(Context(), Words);
 }
 
 // --- CONSTRAINT DEFAULT ----------------------------------------------------
@@ -213,12 +222,9 @@ void TAnalizer_ConstraintDefault::Convert(const std::string& ParentName, const s
     const std::string expression = StoredDefaultExpression(context, NameInString(*Words[defaultName]));
     const int column = FindTerm(Words, context.TextTerm, defaultName + 1);
     if (column < 0) throw Error("Странное ограничение умолчания");
-    // A line comment at the end of the expression would swallow the closing
-    // bracket: the bracket then goes on a line of its own.
-    const std::string close = expression.find("--") == std::string::npos ? ")" : "\r\n)";
     AppendText(Words,
                "alter table " + BracketedName(ParentName) + " modify " +
-                   BracketedName(NameInString(*Words[column])) + " default (" + expression + close,
+                   BracketedName(NameInString(*Words[column])) + " default " + ConvertDefaultText(expression),
                0, 0);
     return;
   }
@@ -234,6 +240,17 @@ void TAnalizer_ConstraintDefault::Convert(const std::string& ParentName, const s
   if (forWord < 0 || forWord + 1 >= Words.Count() || Words[forWord]->StartTextWord == nullptr ||
       Words[forWord + 1]->LastTextWord() == nullptr)
     throw Error("Странное ограничение умолчания");
+  ConvertDefaultValue(context, Words, dflt + 1, forWord - 1);
+  // WITH VALUES fills the rows of a column added by the same ALTER TABLE;
+  // the target's MODIFY ... DEFAULT takes no such clause.
+  const int with = FindInList(Words, "WITH", forWord + 1);
+  const int values = with >= 0 ? NextSignificant(context, Words, with) : -1;
+  if (values >= 0 && WordTextEquals(*Words[values], "VALUES")) {
+    TParserTextWord* first = FirstTextWordIn(Words, with, values);
+    TParserTextWord* last = LastTextWordIn(Words, with, values);
+    if (first && last) DeleteTextRange(*first, *last, false);
+  }
+  DelimitDdlNames(context, Words);
   SetWordText(*Words[forWord], "modify");
   TParserTextWordList& text = *Words.RootTextList();
   text.MoveRangeBefore(text.First(), Words[forWord]->StartTextWord, Words[forWord + 1]->LastTextWord());

@@ -4,7 +4,9 @@
 
 namespace ambrix {
 
-// The analyzers of the data-definition objects. None raises alarms.
+// The analyzers of the data-definition objects. What SQL Anywhere 9 cannot
+// express is reported by the rules that change it, at the word they change
+// (the compilation collects those warnings).
 
 /// "DEFAULT": the target has no default objects; the statement becomes a comment.
 class TAnalizer_Default : public TAnalizerObject {
@@ -24,7 +26,9 @@ class TAnalizer_Domain : public TAnalizerObject {
                      std::vector<std::string>& DropLines) override;
 };
 
-/// "TABLE": owner, column definitions, filegroups and national types.
+/// "TABLE": owner, column definitions in the target's order with their
+/// nullability, storage clauses, ALTER TABLE split one clause a statement,
+/// national types, names the target reads otherwise.
 class TAnalizer_Table : public TAnalizerObject {
  public:
   std::string GetTypeName() const override { return "TABLE"; }
@@ -34,7 +38,7 @@ class TAnalizer_Table : public TAnalizerObject {
                      std::vector<std::string>& DropLines) override;
 };
 
-/// "INDEX": the filegroup clause after the column list goes.
+/// "INDEX": NONCLUSTERED, the index options and the filegroup go.
 class TAnalizer_Index : public TAnalizerObject {
  public:
   std::string GetTypeName() const override { return "INDEX"; }

@@ -3,6 +3,7 @@
 #include "conversion/analizer_object.h"
 #include "conversion/code_analizers.h"
 #include "conversion/data_analizers.h"
+#include "conversion/rule_analizers.h"
 
 namespace ambrix {
 
@@ -17,6 +18,8 @@ void RegisterAnalizers(TAnalizerObjectList& Analizers) {
   Analizers.Register<TAnalizer_ConstraintForeignKey>();
   Analizers.Register<TAnalizer_ConstraintPrimaryKey>();
   Analizers.Register<TAnalizer_ConstraintDefault>();
+  Analizers.Register<TAnalizer_Rule>();
+  Analizers.Register<TAnalizer_ConstraintRule>();
   Analizers.Register<TAnalizer_Function>();
   Analizers.Register<TAnalizer_Procedure>();
   Analizers.Register<TAnalizer_View>();

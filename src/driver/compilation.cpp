@@ -4,6 +4,7 @@
 // the deletion of an object.
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "conversion/alarm_object.h"
@@ -13,6 +14,7 @@
 #include "text/encoding.h"
 #include "text/string_helpers.h"
 #include "text/error.h"
+#include "text/utf8.h"
 
 namespace ambrix {
 
@@ -40,6 +42,45 @@ bool TConvertDataModule::ConvertObject(const std::string& TypeName, const std::s
                                [this](const std::string& msg) { Log(msg); });
 }
 
+bool TConvertDataModule::IsIndexType(const std::string& typeName) {
+  return SameText(Trim(typeName), "INDEX") || SameText(Trim(typeName), "CONSTRAINT UNIQUE");
+}
+
+std::vector<TConvertDataModule::TIndexName> TConvertDataModule::ProjectIndexNames() {
+  std::vector<TIndexName> indexes;
+  if (ProjectId == 0) return indexes;
+  QVariant indexType, uniqueType;
+  if (LocateTypeObject("index")) indexType = dsTypeObject.Value("TypeObject_id");
+  if (LocateTypeObject("constraint unique")) uniqueType = dsTypeObject.Value("TypeObject_id");
+  repository().ForEachRow(repository().statements().Text("dsIndexNames"),
+                          {{"Project_id", ProjectId}, {"IndexType", indexType}, {"UniqueType", uniqueType}},
+                          [&](const QueryRow& row) {
+                            indexes.push_back({row.Integer(0), std::string(row.Bytes(1)), std::string(row.Bytes(2))});
+                          });
+  return indexes;
+}
+
+std::unordered_map<long long, std::string> TConvertDataModule::IndexTargetNames() {
+  std::unordered_map<long long, std::string> renamed;
+  const std::vector<TIndexName> indexes = ProjectIndexNames();
+  // Every name the project's indexes have is taken, so that a new name
+  // never meets one of them.
+  std::unordered_set<std::string> taken;
+  for (const TIndexName& index : indexes) taken.insert(UpperCase(index.Name));
+  std::unordered_set<std::string> used;
+  for (const TIndexName& index : indexes) {
+    if (used.insert(UpperCase(index.Name)).second) continue;
+    // Names stay within the 128 characters the target allows.
+    std::string base = index.Name + "_" + index.Parent;
+    base.resize(Utf8ByteOffset(base, 120));
+    std::string name = base;
+    for (int n = 2; taken.count(UpperCase(name)) != 0; ++n) name = base + "_" + std::to_string(n);
+    taken.insert(UpperCase(name));
+    renamed.emplace(index.Id, std::move(name));
+  }
+  return renamed;
+}
+
 void TConvertDataModule::CompileObject() {
   if (!dsObjectScript.IsOpen() || dsObjectScript.IsEmpty()) return;
   std::vector<std::string> destLines = SplitLines(dsObjectScript.Text("SourceScript"));
@@ -48,8 +89,14 @@ void TConvertDataModule::CompileObject() {
   RunGuarded(
       [&] {
         Core.Parser.Parse(destLines, Core.Terms, Core.Words);
-        ConvertObject(dsObjectScript.Text("TypeObjectName"), dsObjectScript.Text("ParentObject"),
-                      dsObjectScript.Text("Object"), Core.Words, destLines, dropLines, alarms);
+        const std::string typeName = dsObjectScript.Text("TypeObjectName");
+        std::string name = dsObjectScript.Text("Object");
+        if (IsIndexType(typeName)) {
+          // A compilation run knows the target names already.
+          const auto& names = BatchCompile ? RunIndexNames : IndexTargetNames();
+          if (auto it = names.find(dsObjectScript.Value("Object_id").toLongLong()); it != names.end()) name = it->second;
+        }
+        ConvertObject(typeName, dsObjectScript.Text("ParentObject"), name, Core.Words, destLines, dropLines, alarms);
         if (destLines.empty()) return;  // no analyzer for the type: the object keeps what it had
         StoreCompilation(dsObjectScript.Value("Object_id"), StoredScript(destLines),
                          dropLines.empty() ? QString() : StoredScript(dropLines), alarms, true);
@@ -105,6 +152,7 @@ QVariant TConvertDataModule::AppendCompiledObject(const std::string& objectName,
     // The backend does not tell the new key: the object is found by its name.
     dsScript.SetParam("Object", QString::fromStdString(objectName));
     dsScript.SetParam("TypeObject_id", typeId);
+    dsScript.SetParam("ParentObject_id", parentId);
     RunGuarded(
         [&] {
           OpenDataSet(dsScript);

@@ -125,6 +125,13 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// the first stored object of each type.
   std::vector<std::pair<std::string, int>> TypeCounts;
   bool BatchCompile = false;
+  /// While reverse-engineering compiles what it reads: how many indexes and
+  /// unique constraints of the project have each name (letter case folded).
+  /// One whose name another has waits for the compilation run, which gives
+  /// it its target name (IndexTargetNames).
+  std::unordered_map<std::string, int> IndexNameCounts;
+  /// IndexTargetNames, read once when a compilation run starts.
+  std::unordered_map<long long, std::string> RunIndexNames;
   /// The stored names of tables (the parents of other objects) by key: those
   /// the running reverse-engineering stored or found (with
   /// TOptAddScript::CompileOnImport), and all of the project's with
@@ -174,7 +181,7 @@ class TConvertDataModule : public IObjectSourceLookup {
 
   /// Builds the terms of the dialect from its reserved-word rows.
   void LoadTerms(int dialectId);
-  /// Registers the sixteen commands, in their fixed order.
+  /// Registers the eighteen commands, in their fixed order.
   void RegisterCommands();
   /// Registers the analyzers, in their fixed order.
   void RegisterAnalizers();
@@ -282,6 +289,24 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// project's not-compiled objects of the chosen types are purged and those
   /// objects are compiled in one run (`options.KeepGoing` as there).
   void CompilePending(const TOptAddScript& options);
+
+  /// The names under which the open project's indexes and unique constraints
+  /// (which become indexes) are created in the target, by object key, for
+  /// those whose name another of them took first: SQL Server scopes an
+  /// index name to its table, SQL Anywhere to its owner. Of several of one
+  /// name (letter case ignored) the first stored keeps it; each later one is
+  /// named after its table too (IX becomes IX_Orders, IX_Orders_2 when that
+  /// is taken), never as any index of the project is named.
+  std::unordered_map<long long, std::string> IndexTargetNames();
+  /// The open project's indexes and unique constraints in the order they
+  /// were stored: key, name and parent's name.
+  struct TIndexName {
+    long long Id;
+    std::string Name, Parent;
+  };
+  std::vector<TIndexName> ProjectIndexNames();
+  /// True for the types whose objects become indexes of the target.
+  static bool IsIndexType(const std::string& typeName);
 
   /// The stored source of the open project's first object named
   /// `objectName`, as lines; empty when there is none (dsObjectType).

@@ -619,6 +619,26 @@ QString ColumnList(const std::vector<std::string>& columns) {
 }  // namespace
 
 void Repository::Upgrade() {
+  // An object's key holds its parent since indexes of one name on two tables
+  // are two objects: an older key (project, name, type) is made anew.
+  const QString keyIndex = backend() == Backend::SQLite
+                               ? QStringLiteral("select sql from sqlite_master where type = 'index' and "
+                                                "name = 'MetaObject_Name'")
+                               : QStringLiteral("select indexdef from pg_indexes where "
+                                                "schemaname = current_schema() and indexname = 'metaobject_name'");
+  const QueryResult key = Run(keyIndex);
+  if (!key.rows.empty() && !key.rows[0][0].toString().contains(QStringLiteral("ParentObject_id"), Qt::CaseInsensitive)) {
+    const char* schemaFile = backend() == Backend::SQLite ? "schema_sqlite.sql" : "schema_postgresql.sql";
+    QString create;
+    for (const QString& statement : SplitSqlScript(data::EmbeddedFile(schemaFile)))
+      if (statement.contains(QStringLiteral("index MetaObject_Name"), Qt::CaseInsensitive)) create = statement;
+    if (create.isEmpty()) Fail(QStringLiteral("The repository schema is missing from the program"), QString());
+    InTransaction([&] {
+      Execute(QStringLiteral("drop index MetaObject_Name"));
+      Execute(create);
+    });
+  }
+
   const std::vector<DialectTable> tables = DialectTables();
   // Reads what the repository holds of each table and, with `apply`, changes
   // it into the shipped rows; returns whether anything differed.

@@ -39,7 +39,8 @@ void AddSqlAnywhere(std::map<std::string, QString>& s) {
   s["dsObjectType"] = Crlf({"select o.SourceScript", "from MetaObject o", "where ",
                             "  o.Project_id = :Project_id and", "  o.Object = :Object"});
   s["dsScript"] = Crlf({"select *", "from MetaObject m", "where ", "  m.Project_id = :Project_id and",
-                        "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id"});
+                        "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id and",
+                        "  IsNull( m.ParentObject_id, 0 ) = IsNull( :ParentObject_id, 0 )"});
   s["dsObjectScript"] = Crlf({"select ", "  o.Object_id, Upper( Name ) as TypeObjectName, o.Object,",
                               "  o.ParentObject_id, p.Object as ParentObject, ",
                               "  o.SourceScript, o.DestScript, o.DropScript", "from MetaObject o",
@@ -75,8 +76,12 @@ void AddSqlAnywhere(std::map<std::string, QString>& s) {
   // The keys, types and names of a project's objects, read once by
   // reverse-engineering where the program can compare names as the server
   // does (SQLite), to spare the look-up of objects the project lacks.
-  s["dsObjectKeys"] = Crlf({"select m.Object_id, m.TypeObject_id, m.Object", "from MetaObject m",
-                            "where m.Project_id = :Project_id"});
+  s["dsObjectKeys"] = Crlf({"select m.Object_id, m.TypeObject_id, m.Object, m.ParentObject_id",
+                            "from MetaObject m", "where m.Project_id = :Project_id"});
+  s["dsIndexNames"] = Crlf({"select o.Object_id, o.Object, p.Object as ParentObject", "from MetaObject o",
+                            "  left join MetaObject p on p.Object_id = o.ParentObject_id",
+                            "where o.Project_id = :Project_id and",
+                            "  o.TypeObject_id in ( :IndexType, :UniqueType )", "order by o.Object_id"});
 }
 
 // Statements that SQLite and PostgreSQL write alike. Explicit joins stand for
@@ -128,8 +133,12 @@ void AddCommon(std::map<std::string, QString>& s) {
   s["cmdScriptAppendCompiled"] = Lf(
       {"insert into MetaObject( Object, ParentObject_id, TypeObject_id, Project_id, SourceScript, DestScript, DropScript )",
        "values( :Object, :ParentObject_id, :TypeObject_id, :Project_id, :SourceScript, :DestScript, :DropScript )"});
-  s["dsObjectKeys"] = Lf({"select m.Object_id, m.TypeObject_id, m.Object", "from MetaObject m",
-                          "where m.Project_id = :Project_id"});
+  s["dsObjectKeys"] = Lf({"select m.Object_id, m.TypeObject_id, m.Object, m.ParentObject_id",
+                          "from MetaObject m", "where m.Project_id = :Project_id"});
+  s["dsIndexNames"] = Lf({"select o.Object_id, o.Object, p.Object as ParentObject", "from MetaObject o",
+                          "  left join MetaObject p on p.Object_id = o.ParentObject_id",
+                          "where o.Project_id = :Project_id and",
+                          "  o.TypeObject_id in ( :IndexType, :UniqueType )", "order by o.Object_id"});
 }
 
 // SQLite compares object and type names ignoring case through the columns'
@@ -165,7 +174,8 @@ void AddSQLite(std::map<std::string, QString>& s) {
                           "  o.Project_id = :Project_id and", "  o.Object = :Object", "order by o.Object_id"});
   s["dsScript"] = Lf({"select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, m.Project_id,",
                       "  m.SourceScript", "from MetaObject m", "where", "  m.Project_id = :Project_id and",
-                      "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id", "order by m.Object_id"});
+                      "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id and",
+                      "  coalesce( m.ParentObject_id, 0 ) = coalesce( :ParentObject_id, 0 )", "order by m.Object_id"});
   // The scripts come as UTF-8 bytes (a blob) and are stored as the text they
   // are: no conversion through UTF-16 (see AppendCompiledObject).
   s["cmdScriptAppendCompiled"] = Lf(
@@ -189,7 +199,8 @@ void AddPostgreSQL(std::map<std::string, QString>& s) {
                           "order by o.Object_id"});
   s["dsScript"] = Lf({"select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, m.Project_id,",
                       "  m.SourceScript", "from MetaObject m", "where", "  m.Project_id = :Project_id and",
-                      "  lower( m.Object ) = lower( :Object ) and", "  m.TypeObject_id = :TypeObject_id",
+                      "  lower( m.Object ) = lower( :Object ) and", "  m.TypeObject_id = :TypeObject_id and",
+                      "  coalesce( m.ParentObject_id, 0 ) = coalesce( cast( :ParentObject_id as integer ), 0 )",
                       "order by m.Object_id"});
 }
 

@@ -218,6 +218,7 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
     if (idColumn < 0) idColumn = row.RequireColumn("Object_id", "dsObjects");
     ids.push_back(row.Value(idColumn));
   });
+  RunIndexNames = IndexTargetNames();
   BatchCompile = true;
   Analizers.BeginCompileAll();
   RunGuarded(
@@ -287,6 +288,9 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
               item->ObjectName = row.Bytes(2);
               item->ParentName = row.Bytes(3);
               item->Source = row.Bytes(4);
+              if (IsIndexType(item->TypeName))
+                if (auto it = RunIndexNames.find(item->ObjectId.toLongLong()); it != RunIndexNames.end())
+                  item->ObjectName = it->second;
               read[item->ObjectId.toLongLong()] = std::move(item);
             });
             // Handed out in the order of the run; an object gone since the
@@ -312,6 +316,7 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
         RunGuarded([&] { Analizers.EndCompileAll(); },
                    [&] {
                      BatchCompile = false;
+                     RunIndexNames.clear();
                      CloseObjectScript();
                      CloseDataSet(dsObjects);
                    });

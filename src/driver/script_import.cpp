@@ -2,6 +2,7 @@
 // GO lines, each batch is parsed and recognised, and the objects of the chosen
 // types are stored in the open project.
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +22,8 @@
 #include "driver/core_workers.h"
 #include "driver/operation_guard.h"
 #include "parser/parser_word_list.h"
+#include "recognition/batch_statements.h"
+#include "recognition/command.h"
 #include "recognition/sql_object.h"
 #include "text/encoding.h"
 #include "text/error.h"
@@ -31,8 +34,9 @@ namespace ambrix {
 
 namespace {
 
-// The type of the objects others name as their parent.
-constexpr const char* kParentTypeName = "table";
+// The types of the objects others name as their parent, in the order they
+// are looked for: a trigger or an index stands on a table or on a view.
+constexpr const char* kParentTypeNames[] = {"table", "view"};
 
 // Opens the script for reading; a file that cannot be opened is an error that
 // names it.
@@ -55,10 +59,6 @@ auto ReadingScript(const std::string& fileName, Read&& read) {
     throw Error("Файл скрипта \"" + fileName + "\" не прочитан: " + error.what());
   }
 }
-
-// A line that reads GO in any letter case, with blanks or control characters
-// around it, ends a batch.
-bool IsBatchEnd(std::string_view line) { return EqualsUpper(Trim(line), "GO"); }
 
 // `lines` joined as JoinLines joins them, made straight into the byte array
 // the repository is given (a std::string first would be copied once more).
@@ -96,13 +96,17 @@ std::string ObjectLabel(const TSQLObject& object) {
   return label + "[" + object.ParentName + "].[" + object.ObjectName + "]";
 }
 
-// False for a batch with nothing to handle: no line, or an option setting
-// (SET QUOTED_IDENTIFIER ON and the like; the line is not trimmed first).
+// False for a batch with nothing to handle: no line, or option settings
+// alone (every line SET ...: SET QUOTED_IDENTIFIER ON and the like), which
+// pass without a word. A batch with anything else is read.
 bool HasStatements(const std::vector<std::string>& lines) {
-  std::size_t first = 0;
-  while (first < lines.size() && lines[first].empty()) ++first;
-  if (first == lines.size()) return false;
-  return !EqualsUpper(std::string_view(lines[first]).substr(0, 3), "SET");
+  for (const std::string& line : lines) {
+    const std::string_view text = TrimLeft(line);
+    if (text.empty()) continue;
+    if (text.size() < 4 || !EqualsUpper(text.substr(0, 3), "SET") || static_cast<unsigned char>(text[3]) > ' ')
+      return true;
+  }
+  return false;
 }
 
 // Runs the statement that stores `object`; its failure is logged with the
@@ -131,6 +135,12 @@ void CountStoredObject(TConvertDataModule& m, const std::string& typeName) {
 // 0 when the batch's lines were not read from a file.
 int ObjectLine(const TConvertDataModule& m, const TSQLObject& object) {
   if (m.BatchLineNumbers.size() != m.BatchLines.size() || m.BatchLines.empty()) return 0;
+  if (object.Line >= 0) {
+    // Recognition tells where the text starts; its blank lines are trimmed.
+    std::size_t line = static_cast<std::size_t>(object.Line);
+    for (std::size_t i = 0; i + 1 < object.Script.size() && Trim(object.Script[i]).empty(); ++i) ++line;
+    return m.BatchLineNumbers[std::min(line, m.BatchLineNumbers.size() - 1)];
+  }
   std::string_view first;
   for (const auto& line : object.Script) {
     first = Trim(line);
@@ -141,9 +151,10 @@ int ObjectLine(const TConvertDataModule& m, const TSQLObject& object) {
   return m.BatchLineNumbers.front();
 }
 
-// Parses the batch `lines` with `core` and finds its command; the objects it
-// yields go to `objects`. The log lines go to `log`. This is the part of a
-// batch's handling that reads no repository (it may run on a worker).
+// Parses the batch `lines` with `core` and recognises its statements; the
+// objects they yield go to `objects`, in order. The log lines go to `log`.
+// This is the part of a batch's handling that reads no repository (it may run
+// on a worker).
 void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObjectList& objects,
                     const std::function<void(const std::string&)>& log) {
   TParserWordList& words = core.Words;
@@ -152,37 +163,42 @@ void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObj
     log("Не понятная команда: \"" + (line < lines.size() ? lines[line] : std::string()) + "\"");
   };
   const auto isCommand = [](const TTerm* term) { return term->Kind == tkDefined && term->TypeName == "DML"; };
+  const auto isSettings = [](const TTerm* term) { return term != nullptr && term->StartText() == "SET"; };
   // A batch whose first word is neither a comment nor a command (the "if
   // exists ... drop" before each object of a generated script, a PRINT) is
-  // only checked: no parse result is made for it.
+  // only checked: no parse result is made for it, unless a statement that
+  // may be recognised (a command, a procedure call) starts further on.
   const std::string& comment = core.Context.CommentTermName;
+  const TCommandList& commands = core.Commands;
+  const std::function<bool(const TTerm*)> later = [&](const TTerm* term) {
+    return term->Kind == tkDefined &&
+           (commands.IndexOfKeyTerm(term) >= 0 || term->StartText() == "EXEC" || term->StartText() == "EXECUTE");
+  };
   TParser::TLead lead;
   bool parsed;
   try {
     parsed = core.Parser.ParseIfWanted(
         lines, core.Terms, words,
-        [&](const TTerm* term) { return term && (term->TypeName == comment || isCommand(term)); }, &lead);
+        [&](const TTerm* term) { return term && (term->TypeName == comment || isCommand(term)); }, &lead, &later);
   } catch (...) {
     log("Ошибка обработки скрипта:");
     log(JoinLines(lines));
     throw;
   }
   if (!parsed) {
-    incomprehensible(lead.line);
+    // Option settings (SET ...) pass without a word.
+    if (!isSettings(lead.term)) incomprehensible(lead.line);
     return;
   }
   if (words.Empty()) return;
 
-  const int first = words.IndexOfNotType(0, {comment});
-  if (first < 0) return;
-  const TParserWord& word = *words.Words(first);
-  if (!isCommand(word.Term)) {
-    incomprehensible(word.StartPos.Line);
-    return;
-  }
-  const int command = core.Commands.IndexOfKeyTerm(word.Term);
-  if (command < 0) return;
-  if (!core.Commands.Items(command).Execute(lines, words, objects)) objects.Clear();
+  RecogniseStatements(core.Context, commands, lines, words, objects, [&](const TBatchStatement& statement) {
+    // Statements of other kinds: the data changes, permissions and the like
+    // that reverse-engineering leaves out pass without a word, the others are
+    // named once per stretch.
+    const TParserWord& key = *words.Words(statement.Key);
+    if (!isCommand(key.Term) && !isSettings(key.Term)) incomprehensible(key.StartPos.Line);
+  });
 }
 
 // The stored source texts of the objects a batch yielded, in their order.
@@ -318,13 +334,16 @@ struct TReadBatch {
   }
 };
 
-// The key of an object in TConvertDataModule::ObjectKeys: its type's key and
-// its name with ASCII letters in lower case (SQLite's NOCASE). The text is
-// made in a buffer kept for the next key, valid until then.
-std::string_view ObjectKey(const QVariant& typeId, std::string_view name) {
+// The key of an object in TConvertDataModule::ObjectKeys: its type's key, its
+// parent's key (0: none) and its name with ASCII letters in lower case
+// (SQLite's NOCASE). The text is made in a buffer kept for the next key,
+// valid until then.
+std::string_view ObjectKey(const QVariant& typeId, const QVariant& parentId, std::string_view name) {
   thread_local std::string key;
-  char number[24];
-  const char* numberEnd = std::to_chars(number, number + sizeof number, typeId.toLongLong()).ptr;
+  char number[48];
+  char* numberEnd = std::to_chars(number, number + 24, typeId.toLongLong()).ptr;
+  *numberEnd++ = ':';
+  numberEnd = std::to_chars(numberEnd, number + sizeof number, parentId.isNull() ? 0 : parentId.toLongLong()).ptr;
   const auto numberSize = static_cast<std::size_t>(numberEnd - number);
   key.resize(numberSize + 1 + name.size());
   char* out = key.data();
@@ -343,43 +362,55 @@ void LoadObjectKeys(TConvertDataModule& m, bool withNames) {
   m.ObjectKeysLoaded = false;
   if (m.repository().backend() != Backend::SQLite) return;
   const StatementSet& statements = m.repository().statements();
-  long long tableType = -1;  // the names of the tables are kept (see StoredObjectNames)
-  if (withNames && m.LocateTypeObject(kParentTypeName)) tableType = m.dsTypeObject.Value("TypeObject_id").toLongLong();
+  // The names of the parents are kept (see StoredObjectNames).
+  std::vector<long long> parentTypes;
+  if (withNames)
+    for (const char* typeName : kParentTypeNames)
+      if (m.LocateTypeObject(typeName)) parentTypes.push_back(m.dsTypeObject.Value("TypeObject_id").toLongLong());
   m.repository().ForEachRow(statements.Text("dsObjectKeys"), {{"Project_id", m.ProjectId}}, [&](const QueryRow& row) {
     const long long id = row.Value(0).toLongLong();
     const QVariant type = row.Value(1);
     std::string name(row.Bytes(2));
-    m.ObjectKeys.Insert(ObjectKey(type, name), id);
-    if (type.toLongLong() == tableType) m.StoredObjectNames.emplace(id, std::move(name));
+    m.ObjectKeys.Insert(ObjectKey(type, row.Value(3), name), id);
+    if (std::find(parentTypes.begin(), parentTypes.end(), type.toLongLong()) != parentTypes.end())
+      m.StoredObjectNames.emplace(id, std::move(name));
   });
   m.ObjectKeysLoaded = true;
 }
 
-// Whether objects of the type may be the parent of others (only tables are).
-bool IsParentType(const std::string& typeName) { return SameText(typeName, kParentTypeName); }
-
-// FindObject into dsScript or dsParentScript, passed over for an object the
-// project's keys (when loaded) do not have.
-bool FindStoredObject(TConvertDataModule& m, DataSet& query, const std::string& typeName,
-                      const std::string& objectName) {
-  if (m.ObjectKeysLoaded) {
-    if (!m.LocateTypeObject(typeName)) throw Error("Тип не обнаружен");
-    if (!m.ObjectKeys.Contains(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), objectName))) return false;
-  }
-  return m.FindObject(query, typeName, objectName);
+// Whether objects of the type may be the parent of others.
+bool IsParentType(const std::string& typeName) {
+  for (const char* parentType : kParentTypeNames)
+    if (SameText(typeName, parentType)) return true;
+  return false;
 }
 
-// The key of the table named `parentName`, from the keys when they are
-// loaded. Raises "Родительский обьект не обнаружен" when there is none.
-QVariant FindParent(TConvertDataModule& m, const std::string& parentName) {
+// FindObject into dsScript, passed over for an object the project's keys
+// (when loaded) do not have. `parentId` is the key of its parent (null: none).
+bool FindStoredObject(TConvertDataModule& m, const std::string& typeName, const std::string& objectName,
+                      const QVariant& parentId) {
   if (m.ObjectKeysLoaded) {
-    if (!m.LocateTypeObject(kParentTypeName)) throw Error("Тип не обнаружен");
-    const long long* found = m.ObjectKeys.Find(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), parentName));
-    if (found == nullptr) throw Error("Родительский обьект не обнаружен");
-    return *found;
+    if (!m.LocateTypeObject(typeName)) throw Error("Тип не обнаружен");
+    if (!m.ObjectKeys.Contains(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), parentId, objectName))) return false;
   }
-  if (!m.FindObject(m.dsParentScript, kParentTypeName, parentName)) throw Error("Родительский обьект не обнаружен");
-  return m.dsParentScript.Value("Object_id");
+  m.dsScript.SetParam("ParentObject_id", parentId);
+  return m.FindObject(m.dsScript, typeName, objectName);
+}
+
+// The key of the table or view named `parentName`, from the keys when they
+// are loaded. Raises "Родительский обьект не обнаружен" when there is none.
+QVariant FindParent(TConvertDataModule& m, const std::string& parentName) {
+  for (const char* typeName : kParentTypeNames) {
+    if (m.ObjectKeysLoaded) {
+      if (!m.LocateTypeObject(typeName)) throw Error("Тип не обнаружен");
+      if (const long long* found =
+              m.ObjectKeys.Find(ObjectKey(m.dsTypeObject.Value("TypeObject_id"), QVariant(), parentName)))
+        return *found;
+    } else if (m.FindObject(m.dsParentScript, typeName, parentName)) {
+      return m.dsParentScript.Value("Object_id");
+    }
+  }
+  throw Error("Родительский обьект не обнаружен");
 }
 
 // Whether what compiling `object` at reading gave (null: not compiled) is
@@ -404,7 +435,11 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
     if (!IsSelected(m.SelectedTypes, UpperCase(object.TypeName))) continue;
 
     if (m.OnObjectRead) m.OnObjectRead(object.TypeName, object.ObjectName, ObjectLine(m, object));
-    const bool exists = FindStoredObject(m, m.dsScript, object.TypeName, object.ObjectName);
+    // An object is one of its parent: two indexes of one name on two tables
+    // are two objects.
+    QVariant parentId;  // null: no parent
+    if (!object.ParentName.empty()) parentId = FindParent(m, object.ParentName);
+    const bool exists = FindStoredObject(m, object.TypeName, object.ObjectName, parentId);
     const QVariant typeId = m.dsTypeObject.Value("TypeObject_id");
     const QByteArray& text = texts[static_cast<std::size_t>(i)];
     const TReadCompilation* result = compiled.empty() ? nullptr : &compiled[static_cast<std::size_t>(i)];
@@ -418,6 +453,14 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         break;
       default:
         break;
+    }
+
+    // An index whose name another index of the project has is renamed in
+    // the target, which the compilation run decides.
+    int* indexNames = nullptr;
+    if (result != nullptr && TConvertDataModule::IsIndexType(object.TypeName)) {
+      indexNames = &m.IndexNameCounts[UpperCase(object.ObjectName)];
+      if (*indexNames >= (exists ? 2 : 1)) result = nullptr;
     }
 
     QVariant objectId;
@@ -437,10 +480,7 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         m.cmdScriptUpdate.Execute();
       });
       m.Log("Заменен обьект " + ObjectLabel(object));
-      // A replaced object keeps the parent it was stored with, which is not
-      // known here.
-      withResult = object.ParentName.empty() && FitsStoredNames(m, object, storedName, QVariant(), result) &&
-                   m.FindAlarmIds(result->Alarms, alarmIds);
+      withResult = FitsStoredNames(m, object, storedName, parentId, result) && m.FindAlarmIds(result->Alarms, alarmIds);
       if (withResult) {
         for (const std::string& line : result->Logs) m.Log(line);
         // The object loses the alarms of its old source.
@@ -451,8 +491,6 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         });
       }
     } else {
-      QVariant parentId;  // null: no parent
-      if (!object.ParentName.empty()) parentId = FindParent(m, object.ParentName);
       withResult =
           FitsStoredNames(m, object, object.ObjectName, parentId, result) && m.FindAlarmIds(result->Alarms, alarmIds);
       StoreObject(m, object, [&] {
@@ -472,10 +510,11 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
       if (m.ObjectKeysLoaded) {
         // Without the new key the keys no longer tell every object.
         if (objectId.isNull()) m.ObjectKeysLoaded = false;
-        else m.ObjectKeys.Insert(ObjectKey(typeId, object.ObjectName), objectId.toLongLong());
+        else m.ObjectKeys.Insert(ObjectKey(typeId, parentId, object.ObjectName), objectId.toLongLong());
       }
       if (result != nullptr && !objectId.isNull() && IsParentType(object.TypeName))
         m.StoredObjectNames[objectId.toLongLong()] = object.ObjectName;
+      if (indexNames != nullptr) ++*indexNames;
       m.Log("Добавлен обьект " + ObjectLabel(object));
       if (withResult)
         for (const std::string& line : result->Logs) m.Log(line);
@@ -501,6 +540,9 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
   TypeCounts.clear();
   StoredObjectNames.clear();
   LoadObjectKeys(*this, options.CompileOnImport);
+  IndexNameCounts.clear();
+  if (options.CompileOnImport)
+    for (const TIndexName& index : ProjectIndexNames()) ++IndexNameCounts[UpperCase(index.Name)];
 
   RunGuarded(
       [&] {
@@ -617,6 +659,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         BatchLineNumbers.clear();
         TypeCounts.clear();
         StoredObjectNames.clear();
+        IndexNameCounts.clear();
         ObjectKeys.Clear();
         ObjectKeysLoaded = false;
         CloseDataSet(dsScript);

@@ -211,8 +211,8 @@ void TParser::RememberFirstTerm(std::string_view text, std::uint64_t hash, int f
   }
 
   // Several terms may start with this word; the longer sequences come first.
-  // The comparison is on characters: "CREATE PROC" also matches the words
-  // CREATE PROCEDURE.
+  // Whole words are compared: "EXEC SP_ADDTYPE" is not the start of the words
+  // exec sp_addtype_audit, nor "UPDATE STATISTICS" of update StatisticsDaily.
   // joined_: the words from i on, upper case, joined by single blanks, as far
   // as a candidate needed them; the first n words end at joinedEnds_[n - 1].
   joined_.clear();
@@ -234,7 +234,7 @@ void TParser::RememberFirstTerm(std::string_view text, std::uint64_t hash, int f
       joinedEnds_.push_back(joined_.size());
     }
     const std::string& text = candidate->StartText();
-    if (std::string_view(joined_).substr(0, joinedEnds_[n - 1]).compare(0, text.size(), text) == 0) {
+    if (joinedEnds_[n - 1] == text.size() && std::string_view(joined_).substr(0, text.size()) == text) {
       return {t, std::min(i + static_cast<int>(n) - 1, Words->Count() - 1)};
     }
   }
@@ -274,7 +274,8 @@ void TParser::FlushRaw(int first, int last, TParserWordList& target) {
 // kBuild false: the words are only checked, as a parse checks them (the same
 // errors at the same words); no node is made and `result` is not touched.
 template <bool kBuild>
-void TParser::ParseWords(TParserWordList& result) {
+bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const TTerm*)>* watch) {
+  bool watched = false;
   // One level per open delimiter; the top level has no enclosing term.
   struct Level {
     const TTerm* term = nullptr;        // enclosing delimiter, null at the top
@@ -318,7 +319,7 @@ void TParser::ParseWords(TParserWordList& result) {
         if (level.raw) FlushRaw(level.rawStart, count - 1, *level.target);
         FlushPending(*level.target);
       }
-      if (!level.term) return;
+      if (!level.term) return watched;
       // The delimiter is never closed: name the first word after its start.
       const int after = level.startLast + 1;
       if (after < count) {
@@ -369,6 +370,9 @@ void TParser::ParseWords(TParserWordList& result) {
     TTerm* term = Terms->Items(found.term);
     const int j = found.lastWord;
     if constexpr (kBuild) FlushPending(*level.target);
+    if constexpr (!kBuild) {
+      if (watch && !watched && levels.size() == 1 && (*watch)(term)) watched = true;
+    }
     if (term->EndWords.empty()) {
       if constexpr (kBuild) {
         const TTextWord& a = Words->Words(i);
@@ -412,7 +416,8 @@ void TParser::Parse(std::vector<std::string>& lines, TTermList& terms, TParserWo
 }
 
 bool TParser::ParseIfWanted(std::vector<std::string>& lines, TTermList& terms, TParserWordList& result,
-                            const std::function<bool(const TTerm*)>& wanted, TLead* lead) {
+                            const std::function<bool(const TTerm*)>& wanted, TLead* lead,
+                            const std::function<bool(const TTerm*)>* laterWanted) {
   if (!wordStore_) wordStore_ = std::make_unique<TTextWordList>();
   Words = wordStore_.get();
   Terms = &terms;
@@ -441,8 +446,9 @@ bool TParser::ParseIfWanted(std::vector<std::string>& lines, TTermList& terms, T
     const TTerm* first = found.term < 0 ? nullptr : Terms->Items(found.term);
     if (!wanted(first)) {
       if (lead) *lead = TLead{first, Words->Words(0).Line};
-      ParseWords<false>(result);
-      return false;
+      if (!ParseWords<false>(result, laterWanted)) return false;
+      // A statement further on is wanted: the batch is parsed after all.
+      ResetEntries(Words->Count());
     }
   }
   arena_ = &result.PrepareArena();

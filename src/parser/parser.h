@@ -43,8 +43,12 @@ class TParser {
   /// checks them (the same errors), `result` stays empty, `lead` (if given)
   /// tells how the batch starts, and the answer is false. A batch without
   /// words is parsed (empty) without asking.
+  /// With `laterWanted`, a batch whose first word is not wanted is parsed all
+  /// the same when that says yes to the term a later word of the top level
+  /// opens (a statement that starts further on in the batch).
   bool ParseIfWanted(std::vector<std::string>& lines, TTermList& terms, TParserWordList& result,
-                     const std::function<bool(const TTerm*)>& wanted, TLead* lead);
+                     const std::function<bool(const TTerm*)>& wanted, TLead* lead,
+                     const std::function<bool(const TTerm*)>* laterWanted = nullptr);
 
  private:
   struct Found {
@@ -66,8 +70,11 @@ class TParser {
   };
 
   Found FindTerm(int i, int entry);
+  /// Builds `result` (kBuild) or only checks the words. While checking,
+  /// `watch` (if given) is asked about the terms of the top level until it
+  /// says yes; the answer is the result.
   template <bool kBuild>
-  void ParseWords(TParserWordList& result);
+  bool ParseWords(TParserWordList& result, const std::function<bool(const TTerm*)>* watch = nullptr);
   void FlushPending(TParserWordList& target);
   void FlushRaw(int first, int last, TParserWordList& target);
 

@@ -15,6 +15,7 @@ namespace ambrix {
 class TTerm;
 class TParserWordList;
 class TCommandList;
+struct TBatchStatement;
 
 /// The base of all commands. A command recognises one kind of statement in a
 /// parsed batch, bound to the statement's key term (a "DML" term of the
@@ -49,8 +50,30 @@ class TCommandDML {
   /// appended before them stay in `objects`.
   bool Execute(const std::vector<std::string>& lines, const TParserWordList& words,
                TSQLObjectList& objects);
+  /// Runs the command on one statement of a parsed batch (see
+  /// SplitBatchStatements): the command reads only the statement's words,
+  /// and an object whose text is the statement gets the statement's own text
+  /// (the whole batch when `wholeBatch`: a batch of this one statement).
+  /// Every object appended gets the statement's first line unless it set its
+  /// own. Failures propagate as with Execute.
+  void ExecuteStatement(const std::vector<std::string>& lines, const TParserWordList& words,
+                        const TBatchStatement& statement, bool wholeBatch, TSQLObjectList& objects);
+
+  /// True for a statement that runs to the end of its batch (a procedure,
+  /// view, function or trigger, whose body holds statements of its own).
+  virtual bool TakesRestOfBatch() const { return false; }
+  /// For a command that recognises a call of a system procedure (exec
+  /// sp_addtype ...): the procedure's name, also called as EXECUTE, with an
+  /// owner or delimited; empty for the others.
+  virtual std::string_view ProcedureName() const { return {}; }
 
  protected:
+  /// The text of the statement being parsed: `lines` (the batch) outside
+  /// ExecuteStatement.
+  const std::vector<std::string>& StatementLines(const std::vector<std::string>& lines) const {
+    return statementLines_ != nullptr ? *statementLines_ : lines;
+  }
+
   /// What the command reads of the open dialect.
   const TConvertContext& Context() const;
   /// The term whose start words equal `startWords` (compared trimmed,
@@ -61,11 +84,12 @@ class TCommandDML {
   friend class TCommandList;
   TCommandList* owner_;
   TTerm* keyTerm_ = nullptr;
+  const std::vector<std::string>* statementLines_ = nullptr;
 };
 
 /// The base of the commands whose statement names one object: the name is the
 /// last part of the qualified name after the key word, the script is the
-/// whole batch.
+/// statement's text.
 class TCommandDMLName : public TCommandDML {
  public:
   using TCommandDML::TCommandDML;
@@ -76,7 +100,7 @@ class TCommandDMLName : public TCommandDML {
   virtual std::string GetParentName(int index, const std::vector<std::string>& lines,
                                     const TParserWordList& words);
   /// May fill `script` with the object's own text and return true; false
-  /// keeps the whole batch as the script.
+  /// keeps the statement's text as the script.
   virtual bool GetObjectScript(int index, const std::vector<std::string>& lines,
                                const TParserWordList& words, std::vector<std::string>& script);
   /// The type name of the object the command yields.
@@ -123,6 +147,9 @@ class TCommandList {
   /// Index of the first command whose key term is `term` itself (identity,
   /// not text); -1 if none.
   int IndexOfKeyTerm(const TTerm* term) const;
+  /// Index of the first command whose ProcedureName equals `name` (letter
+  /// case ignored); -1 if none.
+  int IndexOfProcedure(std::string_view name) const;
 
   int Count() const { return static_cast<int>(commands_.size()); }
   TCommandDML& Items(int index) const { return *commands_.at(static_cast<size_t>(index)); }

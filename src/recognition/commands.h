@@ -27,11 +27,21 @@ class TCommand_CreateDefault : public TCommandDMLName {
   std::string GetTypeName() override;
 };
 
+/// "create rule": a RULE (a condition on @variable, bound to columns or user
+/// types with sp_bindrule).
+class TCommand_CreateRule : public TCommandDMLName {
+ public:
+  using TCommandDMLName::TCommandDMLName;
+  TTerm* GetKeyTerm() override;
+  std::string GetTypeName() override;
+};
+
 /// "create view": a VIEW.
 class TCommand_CreateView : public TCommandDMLName {
  public:
   using TCommandDMLName::TCommandDMLName;
   TTerm* GetKeyTerm() override;
+  bool TakesRestOfBatch() const override { return true; }
   std::string GetTypeName() override;
 };
 
@@ -40,6 +50,7 @@ class TCommand_CreateProcedure : public TCommandDMLName {
  public:
   using TCommandDMLName::TCommandDMLName;
   TTerm* GetKeyTerm() override;
+  bool TakesRestOfBatch() const override { return true; }
   std::string GetTypeName() override;
 };
 
@@ -55,6 +66,7 @@ class TCommand_CreateFunction : public TCommandDMLName {
  public:
   using TCommandDMLName::TCommandDMLName;
   TTerm* GetKeyTerm() override;
+  bool TakesRestOfBatch() const override { return true; }
   std::string GetTypeName() override;
 };
 
@@ -63,6 +75,7 @@ class TCommand_CreateTrigger : public TCommandDMLName {
  public:
   using TCommandDMLName::TCommandDMLName;
   TTerm* GetKeyTerm() override;
+  bool TakesRestOfBatch() const override { return true; }
   std::string GetParentName(int index, const std::vector<std::string>& lines,
                             const TParserWordList& words) override;
   std::string GetTypeName() override;
@@ -121,12 +134,15 @@ class TCommand_CreateIndex_UniqueNonClustered : public TCommand_CreateIndex {
   TTerm* GetKeyTerm() override;
 };
 
-/// "exec sp_addtype 'name', 'type' ...": a DOMAIN named by the string literal
-/// of the first argument.
+/// "exec sp_addtype name, type [, null type]": a DOMAIN. The call may be
+/// written EXECUTE, with an owner (dbo.sp_addtype), with its parameters by
+/// name (@typename, @phystype, @nulltype, @owner); the name quoted, N-quoted
+/// or bare.
 class TCommand_CreateDomain : public TCommandDML {
  public:
   using TCommandDML::TCommandDML;
   TTerm* GetKeyTerm() override;
+  std::string_view ProcedureName() const override { return "sp_addtype"; }
   void ParseCommand(int index, const std::vector<std::string>& lines, const TParserWordList& words,
                     TSQLObjectList& objects) override;
 };
@@ -148,11 +164,24 @@ class TCommand_CreateDefaultField : public TCommandDML {
  public:
   using TCommandDML::TCommandDML;
   TTerm* GetKeyTerm() override;
+  std::string_view ProcedureName() const override { return "sp_bindefault"; }
   void ParseCommand(int index, const std::vector<std::string>& lines, const TParserWordList& words,
                     TSQLObjectList& objects) override;
 };
 
-/// Registers the sixteen commands in their fixed order (the procedure command
+/// "exec sp_bindrule 'rule', 'table.column'": a CONSTRAINT RULE named
+/// table_rule_column on the table; bound to a user type ('rule', 'type'), a
+/// CONSTRAINT RULE named type_rule without a parent.
+class TCommand_BindRule : public TCommandDML {
+ public:
+  using TCommandDML::TCommandDML;
+  TTerm* GetKeyTerm() override;
+  std::string_view ProcedureName() const override { return "sp_bindrule"; }
+  void ParseCommand(int index, const std::vector<std::string>& lines, const TParserWordList& words,
+                    TSQLObjectList& objects) override;
+};
+
+/// Registers the eighteen commands in their fixed order (the procedure command
 /// before its short form). A key term missing from the dialect raises that
 /// command's message; the commands before it stay registered.
 void RegisterCommands(TCommandList& commands);

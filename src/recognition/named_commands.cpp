@@ -30,6 +30,11 @@ std::string TCommand_CreateTable::GetTypeName() { return "TABLE"; }
 TTerm* TCommand_CreateDefault::GetKeyTerm() { return FindKeyTerm("create default", kCommandMissing); }
 std::string TCommand_CreateDefault::GetTypeName() { return "DEFAULT"; }
 
+TTerm* TCommand_CreateRule::GetKeyTerm() {
+  return FindKeyTerm("create rule", "Не найдено определение команды создания правила");
+}
+std::string TCommand_CreateRule::GetTypeName() { return "RULE"; }
+
 TTerm* TCommand_CreateView::GetKeyTerm() {
   return FindKeyTerm("create view", "Не найдено определение команды создания представления");
 }

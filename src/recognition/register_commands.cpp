@@ -19,6 +19,8 @@ void RegisterCommands(TCommandList& commands) {
   commands.Register<TCommand_CreateDomain>();
   commands.Register<TCommand_AlterTable>();
   commands.Register<TCommand_CreateDefaultField>();
+  commands.Register<TCommand_CreateRule>();
+  commands.Register<TCommand_BindRule>();
 }
 
 }  // namespace ambrix

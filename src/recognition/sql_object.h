@@ -17,6 +17,7 @@ class TSQLObject {
   std::string ObjectName;           ///< last name part, or a generated constraint name
   std::vector<std::string> Script;  ///< the object's source lines
   std::string TypeName;             ///< type object name, e.g. "TABLE", "CONSTRAINT UNIQUE"
+  int Line = -1;                    ///< the batch line (from 0) where its text starts; -1: not known
 };
 
 /// The records a command yields for one batch, in the order they were found.

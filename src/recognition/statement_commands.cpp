@@ -8,6 +8,7 @@
 #include "parser/parser_word_list.h"
 #include "recognition/commands.h"
 #include "recognition/object_name.h"
+#include "recognition/procedure_call.h"
 #include "text/string_helpers.h"
 
 namespace ambrix {
@@ -45,14 +46,12 @@ TTerm* TCommand_CreateDomain::GetKeyTerm() {
 
 void TCommand_CreateDomain::ParseCommand(int index, const std::vector<std::string>& lines,
                                          const TParserWordList& words, TSQLObjectList& objects) {
-  TParserWordList items(false);
-  SplitArguments(Context(), words, index, items);
-  if (items.Empty()) throw Error(kDomainParams);
-  const TParserWordList& first = *items.Words(0)->Children;
-  const int literal = first.IndexOfType(0, Context().TextTermName);
-  std::string name;
-  if (literal < 0 || !LiteralContent(*first.Words(literal), name)) throw Error(kDomainParams);
-  objects.AddObject("DOMAIN", std::move(name), std::string(), lines);
+  const std::vector<TProcedureArgument> arguments = ReadProcedureArguments(Context(), words, index);
+  const TProcedureArgument* name = FindArgument(arguments, "@typename", 0);
+  if (name == nullptr) throw Error(kDomainParams);
+  std::string text = ArgumentText(words, *name);
+  if (Trim(text).empty()) throw Error(kDomainParams);
+  objects.AddObject("DOMAIN", std::string(Trim(text)), std::string(), StatementLines(lines));
 }
 
 // alter table ... add ...
@@ -71,9 +70,10 @@ void TCommand_AlterTable::ParseCommand(int index, const std::vector<std::string>
   TParserWordList items(false);
   SplitArguments(Context(), words, add + 1, items);
 
-  enum Keyword { kPrimaryKey, kUnique, kForeignKey, kDefault, kCheck };
+  // CHECK NOT FOR REPLICATION (...) has its CHECK apart from the bracket.
+  enum Keyword { kPrimaryKey, kUnique, kForeignKey, kDefault, kCheck, kCheckWord };
   static const std::vector<std::string> keywords{"PRIMARY KEY", "UNIQUE", "FOREIGN KEY", "DEFAULT",
-                                                 "CHECK ("};
+                                                 "CHECK (", "CHECK"};
   const std::vector<std::string> comments{Context().CommentTermName};
   int uniqueCount = 0;
   int foreignKeyCount = 0;
@@ -108,9 +108,17 @@ void TCommand_AlterTable::ParseCommand(int index, const std::vector<std::string>
         break;
       case kDefault:
         typeName = "CONSTRAINT DEFAULT";
-        if (name.empty()) throw Error("Отсутствует имя у ограничения умолчания");
+        if (name.empty()) {
+          // DEFAULT (value) FOR column without a name: named as a bound
+          // default of that column is.
+          const int forWord = parts.IndexOfText(word + 1, "FOR");
+          int columnLast = -1;
+          if (forWord < 0) throw Error("Отсутствует имя у ограничения умолчания");
+          name = table + "_default_" + ParseObjectName(parts, forWord + 1, columnLast);
+        }
         break;
       case kCheck:
+      case kCheckWord:
         typeName = "CONSTRAINT RULE";
         if (name.empty()) name = table + "_Check_" + std::to_string(++checkCount);
         break;
@@ -121,10 +129,35 @@ void TCommand_AlterTable::ParseCommand(int index, const std::vector<std::string>
     std::vector<std::string> script;
     CopyTextRange(lines, item->StartPos, item->EndPos, script);
     objects.AddObject(std::move(typeName), std::move(name), table, std::move(script));
+    objects.Items(objects.Count() - 1).Line = item->StartPos.Line;
   }
 }
 
-// exec sp_bindefault
+// exec sp_bindefault, exec sp_bindrule
+
+namespace {
+
+// The object a default or rule is bound to: the second argument ('table.column'
+// or 'user type'), a literal holding a qualified name of its own, parsed with
+// the dialect. Raises `message` for anything else, and for a third argument
+// unless `futureOnly` allows it (sp_bindrule's @futureonly of a user type).
+TObjectName BoundObject(const TConvertContext& context, const TParserWordList& words, int index,
+                        const char* message, bool futureOnly) {
+  const std::vector<TProcedureArgument> arguments = ReadProcedureArguments(context, words, index);
+  if (arguments.size() < 2 || arguments.size() > (futureOnly ? 3u : 2u)) throw Error(message);
+  const TProcedureArgument* bound = FindArgument(arguments, "@objname", 1);
+  if (bound == nullptr || bound->Literal == nullptr) throw Error(message);
+  std::string text;
+  if (!LiteralContent(*bound->Literal, text)) throw Error(message);
+  std::vector<std::string> nameLines{std::move(text)};
+  TParserWordList nameWords;
+  TParser parser;
+  parser.Parse(nameLines, *context.Terms, nameWords);
+  if (nameWords.Empty()) throw Error(message);
+  return SplitObjectName(nameWords, 0);
+}
+
+}  // namespace
 
 TTerm* TCommand_CreateDefaultField::GetKeyTerm() {
   return FindKeyTerm("exec sp_bindefault",
@@ -133,23 +166,28 @@ TTerm* TCommand_CreateDefaultField::GetKeyTerm() {
 
 void TCommand_CreateDefaultField::ParseCommand(int index, const std::vector<std::string>& lines,
                                                const TParserWordList& words, TSQLObjectList& objects) {
-  TParserWordList items(false);
-  SplitArguments(Context(), words, index, items);
-  if (items.Count() != 2) throw Error(kBindParams);
-  const TParserWordList& second = *items.Words(1)->Children;
-  const int literal = second.LastIndexOfType(0, second.Count() - 1, Context().TextTermName);
-  std::string column;
-  if (literal < 0 || !LiteralContent(*second.Words(literal), column)) throw Error(kBindParams);
-
-  // The literal holds a qualified name of its own: parse it with the dialect.
-  std::vector<std::string> nameLines{std::move(column)};
-  TParserWordList nameWords;
-  TParser parser;
-  parser.Parse(nameLines, *Context().Terms, nameWords);
-  const TObjectName name = SplitObjectName(nameWords, 0);
+  const TObjectName name = BoundObject(Context(), words, index, kBindParams, false);
   const std::string& table = name.Parts[2];
   if (table.empty() || name.Parts[3].empty()) throw Error(kBindParams);
-  objects.AddObject("CONSTRAINT DEFAULT", table + "_default_" + name.Parts[3], table, lines);
+  objects.AddObject("CONSTRAINT DEFAULT", table + "_default_" + name.Parts[3], table, StatementLines(lines));
+}
+
+TTerm* TCommand_BindRule::GetKeyTerm() {
+  return FindKeyTerm("exec sp_bindrule", "Не найдено определение команды привязки правила");
+}
+
+void TCommand_BindRule::ParseCommand(int index, const std::vector<std::string>& lines,
+                                     const TParserWordList& words, TSQLObjectList& objects) {
+  constexpr const char* kRuleParams = "Неправильные параметры команды привязки правила";
+  const TObjectName name = BoundObject(Context(), words, index, kRuleParams, true);
+  const std::string& column = name.Parts[3];
+  const std::string& table = name.Parts[2];
+  if (column.empty()) throw Error(kRuleParams);
+  // A rule bound to a user type has no table.
+  if (table.empty())
+    objects.AddObject("CONSTRAINT RULE", column + "_rule", std::string(), StatementLines(lines));
+  else
+    objects.AddObject("CONSTRAINT RULE", table + "_rule_" + column, table, StatementLines(lines));
 }
 
 }  // namespace ambrix

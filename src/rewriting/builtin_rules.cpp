@@ -181,6 +181,8 @@ void ConvertBuiltinFunctions(const TConvertContext& Context, TParserWordList& Wo
       if (first >= 0 && WordTextIs(*call->Children->Words(first), "ALL"))
         DeleteStartWord(*call->Children->Words(first), true);
     } else if (SameText(name, "IDENT_CURRENT") || SameText(name, "SCOPE_IDENTITY")) {
+      // IDENT_CURRENT names a table; @@IDENTITY knows the connection's last insert only.
+      if (SameText(name, "IDENT_CURRENT")) MarkAlarm(Words, &start, "IdentCurrent", "IDENT_CURRENT");
       start.Text = "@@IDENTITY";
       if (call->EndTextWord) DeleteTextRange(*start.NextWord(), *call->EndTextWord, false);
     } else if (name == "IDENTITY" && UpperCase(start.Text) == "IDENTITY (") {

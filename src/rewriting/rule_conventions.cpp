@@ -61,18 +61,22 @@ int FindInList(TParserWordList& List, const std::string& Text, int From, int To)
   return List.IndexOfText(From, Text, To);
 }
 
+// The significant-word steps run for nearly every word a rule looks at: they
+// compare the one type name directly instead of building a type list.
 int FirstSignificant(const TConvertContext& Context, TParserWordList& List, int From) {
-  if (From < 0) From = 0;
-  if (From >= List.Count()) return -1;
-  return List.IndexOfNotType(From, {Context.CommentTermName});
+  for (int i = From < 0 ? 0 : From; i < List.Count(); ++i)
+    if (List[i]->TypeName() != Context.CommentTermName) return i;
+  return -1;
 }
 
 int NextSignificant(const TConvertContext& Context, TParserWordList& List, int Index) {
-  return List.NextNotType(Index, 1, {Context.CommentTermName});
+  return FirstSignificant(Context, List, Index + 1);
 }
 
 int PrevSignificant(const TConvertContext& Context, TParserWordList& List, int Index) {
-  return List.PrevNotType(Index, 1, {Context.CommentTermName});
+  for (int i = (Index > List.Count() ? List.Count() : Index) - 1; i >= 0; --i)
+    if (List[i]->TypeName() != Context.CommentTermName) return i;
+  return -1;
 }
 
 int FirstStatementKeyword(TParserWordList& List, int From) {

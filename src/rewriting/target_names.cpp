@@ -14,12 +14,38 @@ namespace ambrix {
 
 namespace {
 
+// The reserved words are ASCII: a look-up folds ASCII letters only, in place,
+// so that asking costs no copy (the DDL rules ask for every plain word).
+struct TAsciiFoldHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const {
+    std::size_t hash = 14695981039346656037ull;
+    for (const char c : s) hash = (hash ^ static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c)) * 1099511628211ull;
+    return hash;
+  }
+};
+
+struct TAsciiFoldEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      const char x = a[i] >= 'a' && a[i] <= 'z' ? a[i] - 32 : a[i];
+      const char y = b[i] >= 'a' && b[i] <= 'z' ? b[i] - 32 : b[i];
+      if (x != y) return false;
+    }
+    return true;
+  }
+};
+
+using TWordSet = std::unordered_set<std::string, TAsciiFoldHash, TAsciiFoldEqual>;
+
 // The reserved words, upper case, read once from the data file.
-const std::unordered_set<std::string>& ReservedWords() {
-  static const std::unordered_set<std::string> words = [] {
+const TWordSet& ReservedWords() {
+  static const TWordSet words = [] {
     constexpr std::string_view kFile = "target_reserved_word.tsv";
     const TTsvTable table = TTsvTable::Parse(data::EmbeddedFile(kFile), kFile);
-    std::unordered_set<std::string> set;
+    TWordSet set;
     for (int row = 0; row < table.RowCount(); ++row) set.insert(UpperCase(table.Text(row, "Word")));
     return set;
   }();
@@ -36,7 +62,7 @@ bool IsIdentifierPart(unsigned char c) { return IsIdentifierStart(c) || (c >= '0
 
 bool IsTargetReservedWord(std::string_view Word) {
   if (Word.empty() || Word.size() > 32) return false;
-  return ReservedWords().count(UpperCase(Word)) != 0;
+  return ReservedWords().find(Word) != ReservedWords().end();
 }
 
 bool IsRegularIdentifier(std::string_view Name) {

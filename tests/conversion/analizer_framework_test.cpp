@@ -172,22 +172,23 @@ TEST(AnalizerRegistry, FindsTypeNamesTrimmedAndIgnoringCase) {
   EXPECT_EQ(analizers.IndexOfTypeName(0, "constraint foreign key"), 5);
   EXPECT_EQ(analizers.IndexOfTypeName(3, "TABLE"), -1);
   EXPECT_EQ(analizers.IndexOfTypeName(analizers.Count(), "DEFAULT"), -1);
-  EXPECT_EQ(analizers.IndexOfTypeName(0, "RULE"), -1);
+  EXPECT_EQ(analizers.IndexOfTypeName(0, "RULE"), 8);
+  EXPECT_EQ(analizers.IndexOfTypeName(0, "constraint rule"), 9);
   EXPECT_EQ(&analizers.Items(0).Context(), &context);
 }
 
-TEST(AnalizerRegistry, RegistersTheTwelveAnalizersInTheirOrder) {
+TEST(AnalizerRegistry, RegistersTheFourteenAnalizersInTheirOrder) {
   TConvertContext context;
   TAnalizerObjectList analizers(context);
   RegisterAnalizers(analizers);
   const std::vector<std::string> expected{
       "DEFAULT",  "DOMAIN",    "TABLE", "INDEX",  "CONSTRAINT UNIQUE", "CONSTRAINT FOREIGN KEY", "CONSTRAINT PRIMARY KEY",
-      "CONSTRAINT DEFAULT", "FUNCTION", "PROCEDURE", "VIEW", "TRIGGER"};
+      "CONSTRAINT DEFAULT", "RULE", "CONSTRAINT RULE", "FUNCTION", "PROCEDURE", "VIEW", "TRIGGER"};
   std::vector<std::string> actual;
   for (int i = 0; i < analizers.Count(); ++i) actual.push_back(analizers.Items(i).GetTypeName());
   EXPECT_EQ(actual, expected);
   EXPECT_EQ(ErrorOf([&] { RegisterAnalizers(analizers); }), "Анализатор обьектов уже зарегистрирован");
-  EXPECT_EQ(analizers.Count(), 12);
+  EXPECT_EQ(analizers.Count(), 14);
 }
 
 TEST(AnalizerRegistry, RunFrameCallsEveryAnalizerInOrder) {

@@ -62,12 +62,12 @@ class CodeAnalizers : public ::testing::Test {
 };
 
 TEST_F(CodeAnalizers, RegisteredAfterTheDataObjectsInTheirOrder) {
-  ASSERT_EQ(analizers.Count(), 12);
-  EXPECT_EQ(analizers.IndexOfClass<TAnalizer_Function>(), 8);
-  EXPECT_EQ(analizers.IndexOfClass<TAnalizer_Procedure>(), 9);
-  EXPECT_EQ(analizers.IndexOfClass<TAnalizer_View>(), 10);
-  EXPECT_EQ(analizers.IndexOfClass<TAnalizer_Trigger>(), 11);
-  EXPECT_EQ(analizers.IndexOfTypeName(0, " trigger "), 11);
+  ASSERT_EQ(analizers.Count(), 14);
+  EXPECT_EQ(analizers.IndexOfClass<TAnalizer_Function>(), 10);
+  EXPECT_EQ(analizers.IndexOfClass<TAnalizer_Procedure>(), 11);
+  EXPECT_EQ(analizers.IndexOfClass<TAnalizer_View>(), 12);
+  EXPECT_EQ(analizers.IndexOfClass<TAnalizer_Trigger>(), 13);
+  EXPECT_EQ(analizers.IndexOfTypeName(0, " trigger "), 13);
 }
 
 // --- Scalar functions -----------------------------------------------------------
@@ -121,7 +121,7 @@ TEST_F(CodeAnalizers, CommentAfterReturnsDoesNotChangeTheFunctionKind) {
   EXPECT_EQ(Convert("FUNCTION", {"CREATE FUNCTION f ()", "RETURNS -- rows", "@t TABLE (a int)", "AS BEGIN",
                                  "  RETURN", "END"}),
             // RETURN opens the body, so it keeps the empty line put before the body.
-            (Lines{"create procedure f ()", "as begin", "  create table -- rows", "#t (a int)", "  begin",
+            (Lines{"create procedure f ()", "as begin", "  create table -- rows", "#t (a int null)", "  begin",
                    "    select * from #t", " ", "    return", "  end", "end", "select * from #t"}));
 }
 
@@ -130,7 +130,7 @@ TEST_F(CodeAnalizers, CommentAfterReturnsDoesNotChangeTheFunctionKind) {
 TEST_F(CodeAnalizers, TableFunctionFillsATemporaryTableAndSelectsFromIt) {
   EXPECT_EQ(Convert("FUNCTION", {"CREATE FUNCTION dbo.f (@p int)", "RETURNS @t TABLE (a int, b nvarchar(10))",
                                  "AS", "BEGIN", "  INSERT @t SELECT a, b FROM x WHERE k = @p", "  RETURN", "END"}),
-            (Lines{"create procedure dba.f (@p int)", "as", "begin", "  create table #t (a int, b varchar(10))", " ",
+            (Lines{"create procedure dba.f (@p int)", "as", "begin", "  create table #t (a int null, b varchar(10) null)", " ",
                    "  insert #t select a, b from x where k = @p", "  begin", "    select * from #t", "    return",
                    "  end", "end", "select * from #t"}));
 }
@@ -138,7 +138,7 @@ TEST_F(CodeAnalizers, TableFunctionFillsATemporaryTableAndSelectsFromIt) {
 TEST_F(CodeAnalizers, TableFunctionReturnsEverywhereButInStrings) {
   EXPECT_EQ(Convert("FUNCTION", {"CREATE FUNCTION f () RETURNS @t TABLE (a varchar(9)) AS BEGIN",
                                  "  IF 1 = 1 RETURN", "  INSERT @t VALUES ('RETURN')", "  RETURN", "END"}),
-            (Lines{"create procedure f () as begin", "  create table #t (a varchar(9))", " ", "  if 1 = 1",
+            (Lines{"create procedure f () as begin", "  create table #t (a varchar(9) null)", " ", "  if 1 = 1",
                    " begin", "   select * from #t   return", " end", "  insert #t values ('RETURN')",
                    "  begin", "    select * from #t", "    return", "  end", "end", "select * from #t"}));
 }
@@ -146,7 +146,7 @@ TEST_F(CodeAnalizers, TableFunctionReturnsEverywhereButInStrings) {
 TEST_F(CodeAnalizers, TableFunctionWithoutBeginIsFramed) {
   EXPECT_EQ(Convert("FUNCTION", {"CREATE FUNCTION f () RETURNS @t TABLE (a int) AS", "INSERT @t VALUES (1)",
                                  "RETURN"}),
-            (Lines{"create procedure f () as", "begin", "  create table #t (a int)", " ", "insert #t values (1)",
+            (Lines{"create procedure f () as", "begin", "  create table #t (a int null)", " ", "insert #t values (1)",
                    "begin", "  select * from #t", "  return", "end", "end", "select * from #t"}));
 }
 

@@ -359,7 +359,9 @@ TEST(DialectData, AlarmKindsTheAnalyzersRaiseExist) {
     EXPECT_LE(Utf8Length(name), 250u);
   }
   EXPECT_EQ(kinds, (std::set<std::string>{"SYSTABLE", "SYSVIEW", "SYSPROC", "SYSDB", "SYSGLOBVAR", "DBCC",
-                                          "DYNAMICSQL", "TRIGGERINSTEADOF",
+                                          "DYNAMICSQL", "TRIGGERINSTEADOF", "IDENTITYSEED", "TYPECHANGED",
+                                          "COMPUTEDCOLUMN", "RULEONTYPE", "COLLATION", "IGNOREDUPKEY",
+                                          "IDENTCURRENT",
                                           // The rules of the code objects' statements.
                                           "RAISERRORFORMAT", "RAISERRORNUMBER", "RAISERROROPTION", "UPDATEDELETEFROM",
                                           "COMMENTEDENDMARK", "MODULOOPERATOR", "FUNCTIONPARAMDEFAULT", "OBJECTOPTION",

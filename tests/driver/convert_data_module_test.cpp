@@ -16,9 +16,9 @@ namespace {
 // The analyzers in their fixed registration order, by the type they convert.
 const std::vector<std::string> kAnalizerOrder{
     "DEFAULT", "DOMAIN", "TABLE", "INDEX", "CONSTRAINT UNIQUE", "CONSTRAINT FOREIGN KEY", "CONSTRAINT PRIMARY KEY",
-    "CONSTRAINT DEFAULT", "FUNCTION", "PROCEDURE", "VIEW", "TRIGGER"};
+    "CONSTRAINT DEFAULT", "RULE", "CONSTRAINT RULE", "FUNCTION", "PROCEDURE", "VIEW", "TRIGGER"};
 
-// The registry holds the twelve analyzers once each, in the fixed order.
+// The registry holds the fourteen analyzers once each, in the fixed order.
 void ExpectAnalizerOrder(const TAnalizerObjectList& analizers) {
   std::vector<std::string> names;
   for (int i = 0; i < analizers.Count(); ++i) names.push_back(analizers.Items(i).GetTypeName());
@@ -133,7 +133,7 @@ TEST_P(ConverterTest, OpeningLoadsTheDialectRegistersEverythingAndLogsCountsByTy
   EXPECT_EQ(m().ProjectName, "Shop");
   EXPECT_EQ(m().DialectId, 1);
   EXPECT_EQ(m().ProjectDNS, "shop_dsn");
-  EXPECT_EQ(m().Core.Commands.Count(), 16);
+  EXPECT_EQ(m().Core.Commands.Count(), 18);
   ExpectAnalizerOrder(m().Analizers);
   EXPECT_GT(m().Core.Terms.Count(), 100);
   ASSERT_NE(m().Core.Context.BlockTerm, nullptr);
@@ -174,7 +174,7 @@ TEST_P(ConverterTest, OpeningAnotherProjectReplacesTheRegistrationsWithoutARelea
   EXPECT_EQ(log_, (std::vector<std::string>{"Загрузка модулей конвертора завершена успешно", "Обьектов БД:", "  view: 1"}));
   EXPECT_EQ(m().ProjectId, b);
   EXPECT_EQ(m().ProjectName, "B");
-  EXPECT_EQ(m().Core.Commands.Count(), 16);
+  EXPECT_EQ(m().Core.Commands.Count(), 18);
   ExpectAnalizerOrder(m().Analizers);
   EXPECT_EQ(m().Core.Terms.Count(), terms);
   EXPECT_EQ(m().dsTreeObject.Param("Project_id").toInt(), b);
@@ -224,7 +224,7 @@ TEST_P(ConverterTest, AnUnknownProjectFailsAndChangesNothing) {
   }
   EXPECT_EQ(m().ProjectId, p);
   EXPECT_TRUE(m().ProjectLoaded());
-  EXPECT_EQ(m().Core.Commands.Count(), 16);
+  EXPECT_EQ(m().Core.Commands.Count(), 18);
   EXPECT_EQ(m().dsProject.Int("Project_id"), p);
   EXPECT_TRUE(log_.empty());
 }
@@ -289,7 +289,7 @@ TEST_P(ConverterTest, AHalfOpenedProjectOpensOnceItsDialectIsMended) {
   log_.clear();
   m().SetProject(p);
   EXPECT_TRUE(m().ProjectLoaded());
-  EXPECT_EQ(m().Core.Commands.Count(), 16);
+  EXPECT_EQ(m().Core.Commands.Count(), 18);
   EXPECT_EQ(log_.at(0), "Загрузка модулей конвертора завершена успешно");
 }
 

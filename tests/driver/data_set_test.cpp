@@ -149,8 +149,11 @@ TEST_P(DataSetBehaviour, AnInsertTellsTheKeyOfItsRowOnSQLiteOnly) {
   append.SetParam("Project_id", p);
   append.SetParam("SourceScript", QStringLiteral("CREATE INDEX B ON A (a)"));
   append.Execute();
-  const QueryResult found = repo().RunNamed(
-      "dsScript", {{"Project_id", p}, {"Object", QStringLiteral("B")}, {"TypeObject_id", test::TestTypeId("index")}});
+  const QueryResult found =
+      repo().RunNamed("dsScript", {{"Project_id", p},
+                                   {"Object", QStringLiteral("B")},
+                                   {"TypeObject_id", test::TestTypeId("index")},
+                                   {"ParentObject_id", first}});
   ASSERT_EQ(found.rows.size(), 1u);
   if (GetParam() == Backend::SQLite) {
     EXPECT_EQ(append.InsertedId().toLongLong(), found.rows[0][0].toLongLong());

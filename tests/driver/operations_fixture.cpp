@@ -105,7 +105,7 @@ void OperationsTest::Import(const std::string& script, std::uint8_t mode) {
 
 std::vector<StoredObject> OperationsTest::Objects(int projectId) {
   const QueryResult result = repo().Run(
-      QStringLiteral("select t.Name, o.Object, p.Object, o.SourceScript, o.DestScript, o.DropScript\n"
+      QStringLiteral("select t.Name, o.Object, p.Object, o.SourceScript, o.DestScript, o.DropScript, o.Object_id\n"
                      "from MetaObject o\n"
                      "  join TypeObject t on t.TypeObject_id = o.TypeObject_id\n"
                      "  left join MetaObject p on p.Object_id = o.ParentObject_id\n"
@@ -116,7 +116,7 @@ std::vector<StoredObject> OperationsTest::Objects(int projectId) {
   for (const auto& row : result.rows)
     objects.push_back({row[0].toString().toStdString(), row[1].toString().toStdString(),
                        row[2].toString().toStdString(), row[3].toString().toStdString(), OptionalText(row[4]),
-                       OptionalText(row[5])});
+                       OptionalText(row[5]), row[6].toLongLong()});
   return objects;
 }
 

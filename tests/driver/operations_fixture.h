@@ -26,6 +26,7 @@ struct StoredObject {
   std::string source;
   std::optional<std::string> dest;  ///< null while not compiled
   std::optional<std::string> drop;
+  long long id = 0;  ///< the object's key
 };
 
 /// One stored alarm.

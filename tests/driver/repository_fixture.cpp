@@ -148,8 +148,10 @@ int BackendTest::AddObject(int projectId, const std::string& type, const std::st
                                       {"TypeObject_id", TestTypeId(type)},
                                       {"Project_id", projectId},
                                       {"SourceScript", QString::fromStdString(source)}});
-  const QueryResult found = repo().RunNamed(
-      "dsScript", {{"Project_id", projectId}, {"Object", QString::fromStdString(name)}, {"TypeObject_id", TestTypeId(type)}});
+  const QueryResult found = repo().RunNamed("dsScript", {{"Project_id", projectId},
+                                                         {"Object", QString::fromStdString(name)},
+                                                         {"TypeObject_id", TestTypeId(type)},
+                                                         {"ParentObject_id", parentId > 0 ? QVariant(parentId) : QVariant()}});
   return found.rows.at(0).at(0).toInt();
 }
 

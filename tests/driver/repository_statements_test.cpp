@@ -65,6 +65,28 @@ TEST_P(ObjectLookup, FindsObjectByProjectTypeAndNameIgnoringCase) {
   ds.Open();
   EXPECT_TRUE(ds.IsEmpty());
   EXPECT_TRUE(ds.Eof());
+
+  // An object is one of its parent: the index named Orders is found under
+  // its table, and not without it.
+  ds.SetParam("TypeObject_id", TestTypeId("index"));
+  ds.Open();
+  EXPECT_TRUE(ds.IsEmpty());
+  ds.SetParam("ParentObject_id", orders);
+  ds.Open();
+  ASSERT_EQ(ds.RowCount(), 1);
+}
+
+// Indexes of one name on two tables are two objects; a second of one name on
+// the same table is refused.
+TEST_P(ObjectLookup, AnObjectsKeyHoldsItsParent) {
+  const int p = AddProject("One");
+  const int a = AddObject(p, "table", "A");
+  const int b = AddObject(p, "table", "B");
+  const int onA = AddObject(p, "index", "IX", a);
+  const int onB = AddObject(p, "index", "ix", b);
+  EXPECT_NE(onA, onB);
+  EXPECT_THROW(AddObject(p, "index", "IX", a), RepositoryError);
+  EXPECT_THROW(AddObject(p, "table", "a"), RepositoryError);
 }
 
 TEST_P(ObjectLookup, ParentScriptReturnsTheKeyOnly) {

@@ -204,41 +204,72 @@ TEST_P(ScriptImport, StoresOnlyTheChosenTypesAndCountsThemInOrderOfFirstUse) {
   EXPECT_EQ(Objects().size(), 3u);
 }
 
-// Two indexes of one name on different tables are one object: objects are
-// identified by project, type and name.
-TEST_P(ScriptImport, ObjectsOfOneTypeAndNameAreOneObject) {
+// Two indexes of one name on different tables are two objects, each of its
+// own table: an object is identified by project, type, name and parent. The
+// same index read again is the same object.
+TEST_P(ScriptImport, IndexesOfOneNameOnTwoTablesAreTwoObjects) {
   Import("CREATE TABLE A (a int)\nGO\nCREATE TABLE B (a int)\nGO\n"
          "CREATE INDEX IX ON A (a)\nGO\nCREATE INDEX IX ON B (a)\nGO\n",
          amUpdateAll);
-  EXPECT_THAT(log_, ::testing::Contains("Заменен обьект index [B].[IX]"));
-  const StoredObject ix = Object("IX");
-  EXPECT_EQ(ix.parent, "A");  // the parent stays
-  EXPECT_EQ(ix.source, "CREATE INDEX IX ON B (a)");
+  Import("CREATE INDEX IX ON b (a, b)\nGO\n", amUpdateChanged);
+  EXPECT_THAT(log_, ::testing::Contains("Заменен обьект index [b].[IX]"));
+  std::map<std::string, std::string> indexes;  // parent -> source
+  for (const StoredObject& object : Objects())
+    if (object.name == "IX") indexes[object.parent] = object.source;
+  EXPECT_EQ(indexes, (std::map<std::string, std::string>{{"A", "CREATE INDEX IX ON A (a)"},
+                                                         {"B", "CREATE INDEX IX ON b (a, b)"}}));
+}
+
+// In the target an index name is its owner's: of indexes of one name (case
+// ignored) the first keeps it and each later one is named after its table
+// too, never as another index of the project is named; a compilation run
+// compiles each under that name.
+TEST_P(ScriptImport, LaterIndexesOfOneNameGetTheirTablesNameInTheTarget) {
+  Import("CREATE TABLE A (a int)\nCREATE TABLE B (a int)\nCREATE TABLE C (a int)\nGO\n"
+         "CREATE INDEX IX ON A (a)\nCREATE INDEX IX ON B (a)\nCREATE INDEX IX_B ON C (a)\n"
+         "ALTER TABLE C ADD CONSTRAINT ix UNIQUE (a)\nGO\n");
+  std::map<std::string, std::string> names;  // parent and name -> target name
+  std::map<long long, std::string> keys;
+  for (const StoredObject& object : Objects())
+    if (object.type == "index" || object.type == "constraint unique") keys[object.id] = object.parent + "." + object.name;
+  for (const auto& [id, name] : m().IndexTargetNames()) names[keys.at(id)] = name;
+  EXPECT_EQ(names, (std::map<std::string, std::string>{{"B.IX", "IX_B_2"}, {"C.ix", "ix_C"}}));
+
+  TOptAddScript options = AllTypes(Path("out.sql"));
+  m().GenerateScript(options);
+  for (const StoredObject& object : Objects())
+    if (object.parent == "B" && object.name == "IX") EXPECT_THAT(object.drop.value_or(""), HasSubstr("drop index [B].IX_B_2"));
 }
 
 // What separates batches: a line reading GO in any case with blanks or tabs
-// around it; "GO 2" and "GO;" are lines of the batch. Empty lines belong to
-// no batch; lines of blanks stay.
-TEST_P(ScriptImport, SplitsBatchesOnlyAtLinesThatReadGo) {
+// around it, also followed by a count, a semicolon or a comment; a longer
+// word (GOTO) is no separator. Empty lines belong to no batch; lines of
+// blanks stay.
+TEST_P(ScriptImport, SplitsBatchesAtLinesThatReadGo) {
   Import("CREATE TABLE A (a int)\n\t gO \t\n"
          "CREATE TABLE B (\n   \n\n  b int)\nGO\n"
-         "CREATE TABLE C (c int)\nGO 2\nGO\n"
-         "CREATE TABLE D (d int)\nGO;\n");
+         "CREATE TABLE C (c int)\nGO 2\n"
+         "CREATE TABLE D (d int)\nGO;\n"
+         "CREATE TABLE E (e int)\nGO -- the end of E\n"
+         "CREATE PROCEDURE P AS\nGOTO done\ndone: RETURN\ngo /* P */\n");
   const auto objects = Objects();
-  ASSERT_EQ(objects.size(), 4u);
+  ASSERT_EQ(objects.size(), 6u);
   EXPECT_EQ(objects[0].source, "CREATE TABLE A (a int)");
   EXPECT_EQ(objects[1].source, "CREATE TABLE B (\r\n   \r\n  b int)");
-  EXPECT_EQ(objects[2].source, "CREATE TABLE C (c int)\r\nGO 2");
-  EXPECT_EQ(objects[3].source, "CREATE TABLE D (d int)\r\nGO;");
+  EXPECT_EQ(objects[2].source, "CREATE TABLE C (c int)");
+  EXPECT_EQ(objects[3].source, "CREATE TABLE D (d int)");
+  EXPECT_EQ(objects[4].source, "CREATE TABLE E (e int)");
+  EXPECT_EQ(objects[5].source, "CREATE PROCEDURE P AS\r\nGOTO done\r\ndone: RETURN");
 }
 
-// A batch whose first non-empty line starts with SET is skipped untrimmed: a
-// blank before SET makes it a batch like any other (SET is no DML word).
-TEST_P(ScriptImport, SkipsOptionBatchesSilentlyButOnlyWhenSetStartsTheLine) {
+// Option settings (SET ...) are skipped without a word, at the head of a
+// batch or before its statements; the statements after them are read.
+TEST_P(ScriptImport, SkipsOptionSettingsSilently) {
   Import("set nocount on\nCREATE TABLE A (a int)\nGO\n  SET ANSI_NULLS ON\nGO\n");
-  EXPECT_THAT(log_, ElementsAre("", HasSubstr("Обработка файла"), "", "Не понятная команда: \"  SET ANSI_NULLS ON\"",
-                                "", "Реинженеринг успешно завершен", "Обработано обьектов:"));
-  EXPECT_TRUE(Objects().empty());
+  EXPECT_THAT(log_, ElementsAre("", HasSubstr("Обработка файла"), "", "Добавлен обьект table [A]", "",
+                                "Реинженеринг успешно завершен", "Обработано обьектов:", "  TABLE - 1"));
+  ASSERT_EQ(Objects().size(), 1u);
+  EXPECT_EQ(Objects()[0].source, "CREATE TABLE A (a int)");
 }
 
 // A batch that is no command is still checked in full: one whose delimiters
@@ -317,8 +348,8 @@ TEST_P(ScriptImport, CommandAndParentFailuresEndTheRun) {
     std::string message;
   };
   for (const Case& c : std::vector<Case>{
-           {"ALTER TABLE T ADD DEFAULT (0) FOR c\nGO\n", "Отсутствует имя у ограничения умолчания"},
-           {"exec sp_addtype ssn, 'varchar(11)'\nGO\n", "Неправильные параметры команды создания пользовательского типа"},
+           {"ALTER TABLE A ADD DEFAULT (0)\nGO\n", "Отсутствует имя у ограничения умолчания"},
+           {"exec sp_addtype @phystype = 'varchar(11)'\nGO\n", "Неправильные параметры команды создания пользовательского типа"},
            {"CREATE INDEX IX ON Nowhere (a)\nGO\n", "Родительский обьект не обнаружен"},
        }) {
     log_.clear();
@@ -449,7 +480,8 @@ TEST_P(ScriptImport, FindsObjectsAndParentsWhateverTheCaseOfTheirLatinLetters) {
        amUpdateChanged,
        {"Добавлен обьект table [Items]", "Добавлен обьект index [ITEMS].[IX_Items]", "Заменен обьект table [items]"},
        ""},
-      {"CREATE INDEX IX_Vw ON VW (id)\n", amUpdateChanged, {}, "Родительский обьект не обнаружен"},
+      // A view is a parent too (an indexed view).
+      {"CREATE INDEX IX_Vw ON VW (id)\n", amUpdateChanged, {"Добавлен обьект index [VW].[IX_Vw]"}, ""},
       {"CREATE INDEX IX_Nowhere ON Nowhere (id)\n", amUpdateChanged, {}, "Родительский обьект не обнаружен"},
   };
   for (const Step& step : steps) {
@@ -475,6 +507,7 @@ TEST_P(ScriptImport, FindsObjectsAndParentsWhateverTheCaseOfTheirLatinLetters) {
   EXPECT_EQ(rows, (std::map<std::string, std::string>{{"orders", ""},
                                                       {"pk_orders", "Orders"},
                                                       {"vw", ""},
+                                                      {"ix_vw", "Vw"},
                                                       {"notes", ""},
                                                       {"ix_qty", "Orders"},
                                                       {"items", ""},

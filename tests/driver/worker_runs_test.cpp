@@ -29,7 +29,7 @@ std::string MixedScript() {
       "create default df_low as 1\nGO\n"
       "CREATE TABLE [dbo].[Orders] (\n\t[Id] [int] NOT NULL ,\n\t[Qty] [int] NULL ,\n\t[Low] [int] NULL\n)\nGO\n"
       "exec sp_bindefault 'df_zero', 'Orders.Qty'\nGO\n"
-      "exec sp_bindefault 'df_low', 'Orders.Low'\nGO\n"
+      "exec sp_bindefault 'df_none', 'Orders.Low'\nGO\n"
       "CREATE PROCEDURE dbo.Broken @x money\nAS\n  SELECT ROUND(@x)\nGO\n"
       "CREATE PROCEDURE dbo.Open AS SELECT ((1)\nGO\n"
       "PRINT 'done'\nGO\n";

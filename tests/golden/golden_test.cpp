@@ -45,7 +45,7 @@ const std::map<std::string, TRule>& Rules() {
       {"ConvertReservedWords", ConvertReservedWords},
       {"ConvertDistributedTransactions", ConvertDistributedTransactions},
       {"ConvertCreateTables", ConvertCreateTables},
-      {"ConvertAlterTableIdentity", ConvertAlterTableIdentity},
+      {"ConvertAlterTables", ConvertAlterTables},
       {"ConvertTableVariables", ConvertTableVariables},
       {"JoinComparisonOperators", JoinComparisonOperators},
       {"ConvertReturnExpressions", ConvertReturnExpressions},

@@ -106,15 +106,18 @@ TEST_F(ParserTest, GluesTouchingUnknownWords) {
   EXPECT_EQ(Parse({"select @a=1"}), "select @a=1");
 }
 
-TEST_F(ParserTest, RecognisesMultiWordTermsByCharacters) {
+TEST_F(ParserTest, RecognisesMultiWordTermsByWholeWords) {
   testing::AddDialectRow(*dialect.Terms, "DML", "create proc", "", true, true);
   testing::AddDialectRow(*dialect.Terms, "DML", "create procedure", "", true, true);
+  testing::AddDialectRow(*dialect.Terms, "DML", "update statistics", "", true, true);
   testing::AddDialectRow(*dialect.Terms, "KEYWORD", "CASE", "END", true, false);
-  // CREATE PROC sorts before CREATE PROCEDURE and matches its text first.
-  EXPECT_EQ(Parse({"CREATE  PROCEDURE p"}), "CREATE PROC p");
+  EXPECT_EQ(Parse({"CREATE  PROCEDURE p"}), "CREATE PROCEDURE p");
   EXPECT_EQ(result[0]->EndPos, (TTextPoint{0, 17}));
   EXPECT_EQ(Parse({"create proc p"}), "CREATE PROC p");
-  EXPECT_EQ(Parse({"create procx p"}), "CREATE PROC p");
+  // A longer word is no keyword's last word: its letters stay a name.
+  EXPECT_EQ(Parse({"create procx p"}), "create procx p");
+  EXPECT_EQ(Parse({"update StatisticsDaily set n = 1"}), "update StatisticsDaily set n = 1");
+  EXPECT_EQ(Parse({"update  statistics t"}), "UPDATE STATISTICS t");
   EXPECT_EQ(Parse({"create view"}), "create view");
   EXPECT_EQ(Parse({"case when x end"}), "CASE{when x}END");
 }

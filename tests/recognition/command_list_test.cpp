@@ -24,9 +24,9 @@ class CommandList : public ::testing::Test {
   TCommandList commands{context};
 };
 
-TEST_F(CommandList, RegistersTheSixteenCommandsInTheirOrder) {
+TEST_F(CommandList, RegistersTheEighteenCommandsInTheirOrder) {
   RegisterCommands(commands);
-  ASSERT_EQ(commands.Count(), 16);
+  ASSERT_EQ(commands.Count(), 18);
   const std::vector<std::type_index> classes{
       typeid(TCommand_CreateTable),
       typeid(TCommand_CreateDefault),
@@ -44,8 +44,10 @@ TEST_F(CommandList, RegistersTheSixteenCommandsInTheirOrder) {
       typeid(TCommand_CreateDomain),
       typeid(TCommand_AlterTable),
       typeid(TCommand_CreateDefaultField),
+      typeid(TCommand_CreateRule),
+      typeid(TCommand_BindRule),
   };
-  for (int i = 0; i < 16; ++i) {
+  for (int i = 0; i < 18; ++i) {
     const TCommandDML& command = commands.Items(i);
     EXPECT_EQ(std::type_index(typeid(command)), classes[static_cast<size_t>(i)]) << i;
     EXPECT_EQ(&command.Owner(), &commands);

@@ -190,8 +190,13 @@ TEST_F(Recognition, AlterTableSkipsWhatAddsNoConstraint) {
             (std::vector<Record>{{"CONSTRAINT PRIMARY KEY", "PK", "T", {"CONSTRAINT PK PRIMARY KEY (c)"}}}));
 }
 
+TEST_F(Recognition, AlterTableNamesAnUnnamedDefaultAfterItsColumn) {
+  EXPECT_EQ(Recognise("ALTER TABLE T ADD DEFAULT (0) FOR [c]"),
+            (std::vector<Record>{{"CONSTRAINT DEFAULT", "T_default_c", "T", {"DEFAULT (0) FOR [c]"}}}));
+  EXPECT_EQ(Failure("ALTER TABLE T ADD DEFAULT (0)"), "Отсутствует имя у ограничения умолчания");
+}
+
 TEST_F(Recognition, AlterTableFailures) {
-  EXPECT_EQ(Failure("ALTER TABLE T ADD DEFAULT (0) FOR c"), "Отсутствует имя у ограничения умолчания");
   EXPECT_EQ(Failure("ALTER TABLE T ADD CONSTRAINT X"), "Не опознанное ограничение таблицы");
   EXPECT_EQ(Failure("ALTER TABLE T ADD CONSTRAINT X /* nothing */"), "Не опознанное ограничение таблицы");
   EXPECT_EQ(Failure("ALTER TABLE T ADD CONSTRAINT"), "Не возможно проанализировать имя ");
@@ -200,7 +205,7 @@ TEST_F(Recognition, AlterTableFailures) {
 }
 
 TEST_F(Recognition, AlterTableKeepsTheRecordsBeforeAFailure) {
-  Parse("ALTER TABLE T ADD UNIQUE (a), DEFAULT (0) FOR c, UNIQUE (b)");
+  Parse("ALTER TABLE T ADD UNIQUE (a), CONSTRAINT X, UNIQUE (b)");
   TSQLObjectList objects;
   TCommandDML& alter = commands.Items(commands.IndexOfClass<TCommand_AlterTable>());
   EXPECT_THROW(alter.Execute(lines, words, objects), Error);
@@ -215,14 +220,17 @@ TEST_F(Recognition, UserTypeIsNamedByItsFirstLiteral) {
            {"EXEC sp_addtype @typename = 'empid', @phystype = 'char(9)'", "empid"},
            {"exec sp_addtype N'тип', 'int'", "тип"},
            {"exec sp_addtype /* c */ 'only'", "only"},
+           {"exec sp_addtype id, 'varchar(11)', 'NOT NULL'", "id"},
+           {"exec sp_addtype [tid], 'varchar(6)'", "tid"},
+           {"EXEC sp_addtype @phystype = 'int', @typename = N'late'", "late"},
        }) {
     EXPECT_EQ(Recognise(text), (std::vector<Record>{{"DOMAIN", name, "", {text}}})) << text;
   }
 }
 
-TEST_F(Recognition, UserTypeWithoutANameLiteralFails) {
+TEST_F(Recognition, UserTypeWithoutANameFails) {
   const std::string message = "Неправильные параметры команды создания пользовательского типа";
-  for (const std::string text : {"exec sp_addtype ssn, 'varchar(11)'", "exec sp_addtype '', 'int'",
+  for (const std::string text : {"exec sp_addtype @phystype = 'int'", "exec sp_addtype '', 'int'",
                                  "exec sp_addtype '  ', 'int'", "exec sp_addtype ,"}) {
     EXPECT_EQ(Failure(text), message) << text;
   }

@@ -1,7 +1,7 @@
 #pragma once
 // Statement recognition over the real parser: a term list shaped like the
-// dialect (structural rows, the sixteen command statements, the constraint
-// words), the sixteen commands registered in their order, and a helper that
+// dialect (structural rows, the eighteen command statements, the constraint
+// words), the eighteen commands registered in their order, and a helper that
 // treats one batch the way reverse-engineering does.
 
 #include <gtest/gtest.h>

@@ -291,7 +291,7 @@ TEST_F(StatementRules, FromOfTheNextStatementIsNotTheTargetsFrom) {
 TEST_F(StatementRules, TableVariableAliasGetsTheTablesNewName) {
   EXPECT_EQ(Apply({"DECLARE @tab TABLE (id int)", "UPDATE t SET x = 1 FROM @tab t WHERE t.id = 2"},
                   {ConvertTableVariables, ConvertUpdateDeleteFrom}),
-            (Lines{"create table #tab (id int)", "update #tab t set x = 1 from #tab t where t.id = 2"}));
+            (Lines{"create table #tab (id int null)", "update #tab t set x = 1 from #tab t where t.id = 2"}));
 }
 
 // Statements the rule cannot map stay as written, with an alarm at their

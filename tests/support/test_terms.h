@@ -96,7 +96,7 @@ inline TestTerms MakeTestTerms(const std::vector<std::string>& words = {}) {
   return d;
 }
 
-/// The start words of the sixteen statements that the recognition commands
+/// The start words of the eighteen statements that the recognition commands
 /// bind, in the order the commands are registered.
 inline const std::vector<std::string>& CommandStartWords() {
   static const std::vector<std::string> words{
@@ -116,12 +116,14 @@ inline const std::vector<std::string>& CommandStartWords() {
       "exec sp_addtype",
       "alter table",
       "exec sp_bindefault",
+      "create rule",
+      "exec sp_bindrule",
   };
   return words;
 }
 
 /// The rows statement recognition reads, added as the dialect has them: the
-/// sixteen command statements as DML rows (IsWord 1, main), except `omit` and
+/// eighteen command statements as DML rows (IsWord 1, main), except `omit` and
 /// those already registered, and the words of table constraints: "PRIMARY
 /// KEY", "FOREIGN KEY" and "CONSTRAINT" (KEYWORD), and "CHECK (" closed by ")".
 inline void AddRecognitionRows(TTermList& terms, std::string_view omit = {}) {

@@ -1,1 +1,1 @@
-create unique nonclustered index [IX_T] on [T] ([a])
+create unique index [IX_T] on [T] ([a])

@@ -1,3 +1,3 @@
-create table #t (id int identity, name varchar (20))
+create table #t (id int not null default autoincrement, name varchar (20) null)
 insert #t select id, name from src
 select * from #t

@@ -1,1 +1,1 @@
-create table T (a int, b int, c compute a + b)
+create table T (a int null, b int null, c int compute (a + b))

@@ -1,5 +1,5 @@
 create table [dba].[Orders] (
-  [id] int identity not null ,
+  [id] int not null default autoincrement ,
   [Name] varchar (50) not null ,
   [memo] text null
 )

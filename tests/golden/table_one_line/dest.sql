@@ -1,1 +1,1 @@
-create table [T] ([id] int identity not null, [memo] text null)
+create table [T] ([id] int not null default autoincrement, [memo] text null)

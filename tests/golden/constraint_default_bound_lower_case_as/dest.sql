@@ -1,0 +1,1 @@
+alter table [Orders] modify [Qty] default (0)

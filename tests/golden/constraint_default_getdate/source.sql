@@ -1,0 +1,1 @@
+CONSTRAINT [DF_T_c] DEFAULT (getdate()) FOR [c]

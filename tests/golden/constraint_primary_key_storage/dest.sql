@@ -1,0 +1,6 @@
+alter table [T] add
+  constraint [PK_T] primary key
+  (
+    [a],
+    [b]
+  )

@@ -1,0 +1,1 @@
+exec sp_bindrule 'SSNRule', 'person.ssn'

@@ -1,0 +1,1 @@
+exec sp_bindrule 'NoSuchRule', 'person.ssn'

@@ -1,0 +1,4 @@
+/*
+  -- нет поддержки !!!
+  exec sp_bindrule 'SSNRule', 'SSN'
+*/

@@ -1,0 +1,2 @@
+alter table [T] add
+  constraint [CK_T] check ([qty] > 0)

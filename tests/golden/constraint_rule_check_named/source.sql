@@ -1,0 +1,1 @@
+CONSTRAINT [CK_T] CHECK ([qty] > 0)

@@ -1,0 +1,1 @@
+CHECK NOT FOR REPLICATION ([a] > 0 AND date < getdate())

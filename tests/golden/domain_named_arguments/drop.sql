@@ -1,0 +1,2 @@
+if exists( select * from SysUserType where Type_Name = 'name_t')
+  exec sp_droptype 'name_t'

@@ -1,0 +1,4 @@
+/*
+  -- нет поддержки !!!
+  create rule SSNRule as @value like '[0-9]%'
+*/

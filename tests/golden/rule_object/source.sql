@@ -1,0 +1,1 @@
+CREATE RULE SSNRule AS @value LIKE '[0-9]%'

@@ -1,0 +1,2 @@
+if exists( select * from SysTable where Table_Name = 'T')
+  drop table [T]
