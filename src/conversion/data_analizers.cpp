@@ -14,6 +14,7 @@
 #include "rewriting/name_rules.h"
 #include "rewriting/rule_conventions.h"
 #include "rewriting/table_rules.h"
+#include "rewriting/target_names.h"
 #include "rewriting/word_span.h"
 #include "text/error.h"
 #include "text/string_helpers.h"
@@ -117,7 +118,7 @@ void TAnalizer_Table::GetDropScript(const std::string&, const std::string& Objec
 
 // --- INDEX -----------------------------------------------------------------
 
-void TAnalizer_Index::Convert(const std::string&, const std::string&, TParserWordList& Words) {
+void TAnalizer_Index::Convert(const std::string&, const std::string& ObjectName, TParserWordList& Words) {
   Words.BuildText(0);
   ReplaceOwnerDbo(Context(), Words);
   const int block = FindTerm(Words, Context().BlockTerm);
@@ -135,6 +136,18 @@ void TAnalizer_Index::Convert(const std::string&, const std::string&, TParserWor
   const int next = FirstStatementKeyword(Words, block + 1);
   RemoveStorageClauses(Context(), Words, Words, block + 1, next < 0 ? -1 : next - 1);
   DelimitDdlNames(Context(), Words);
+  // The target name the project gave the index when another index has its
+  // name (index names are the owner's in the target, the table's in the
+  // source).
+  int nameLast = -1;
+  const std::string name = ParseObjectName(Words, create + 1, nameLast);
+  if (SameText(name, ObjectName)) return;
+  TParserWord& nameWord = *Words[nameLast];
+  TParserTextWord* at = nameWord.StartTextWord;
+  if (at == nullptr) return;
+  at = &InsertTextBefore(Words, at, TargetName(ObjectName), at->Spaces, at->LineBreaks);
+  DeleteWhole(nameWord, false);
+  MarkAlarm(Words, at, "IndexRenamed", name);
 }
 
 void TAnalizer_Index::GetDropScript(const std::string& ParentName, const std::string& ObjectName,
@@ -155,10 +168,19 @@ void TAnalizer_ConstraintUnique::Convert(const std::string& ParentName, const st
     DeleteTextRange(*FirstTextWord(Words), *uniqueText->PrevWord(), true);
   InsertTextBefore(Words, FirstTextWord(Words), "create", 0, 0, true);
 
+  // The name the constraint had, when another index of the project took it
+  // first: the target names the index otherwise (see TAnalizer_Index).
+  std::string sourceName;
+  const int first = FirstSignificant(Context(), Words, 0);
+  if (first >= 0 && WordTextIs(*Words[first], "CONSTRAINT")) {
+    int nameLast = -1;
+    sourceName = ParseObjectName(Words, first + 1, nameLast);
+  }
   const int block = FindTerm(Words, Context().BlockTerm);
   if (block < 0) throw Error("Странное уникальное ограничение");
-  InsertTextBefore(Words, Words[block]->StartTextWord,
-                   "index " + BracketedName(ObjectName) + " on " + BracketedName(ParentName), 1, 0);
+  TParserTextWord& head = InsertTextBefore(Words, Words[block]->StartTextWord,
+                                           "index " + BracketedName(ObjectName) + " on " + BracketedName(ParentName), 1, 0);
+  if (!sourceName.empty() && !SameText(sourceName, ObjectName)) MarkAlarm(Words, &head, "IndexRenamed", sourceName);
   RemoveStorageClauses(Context(), Words, Words);
   DelimitDdlNames(Context(), Words);
 }
@@ -214,11 +236,24 @@ void TAnalizer_ConstraintDefault::Convert(const std::string& ParentName, const s
                                           TParserWordList& Words) {
   const TConvertContext& context = Context();
 
-  if (FindInList(Words, "CONSTRAINT") < 0) {
+  // An item of ALTER TABLE starts with CONSTRAINT or DEFAULT; a binding
+  // with the call of sp_bindefault.
+  const int first = FirstSignificant(context, Words, 0);
+  if (first >= 0 && !WordTextIs(*Words[first], "CONSTRAINT") && !WordTextIs(*Words[first], "DEFAULT")) {
     // exec sp_bindefault 'default', 'table.column': the editable text starts
     // empty and receives one statement built from the stored default.
     const int defaultName = FindTerm(Words, context.TextTerm);
     if (defaultName < 0) throw Error("Странное ограничение умолчания");
+    if (ParentName.empty()) {
+      // Bound to a user type: the target's domains take a default only when
+      // they are created.
+      Words.BuildText(2);
+      InsertTextBefore(Words, FirstTextWord(Words), "/*\r\n  -- нет поддержки !!!", 0, 0);
+      AppendText(Words, "*/", 0, 1);
+      MarkAlarm(Words, FirstTextWord(Words)->NextWord(), "DefaultOnType",
+                "sp_bindefault " + NameInString(*Words[defaultName]));
+      return;
+    }
     const std::string expression = StoredDefaultExpression(context, NameInString(*Words[defaultName]));
     const int column = FindTerm(Words, context.TextTerm, defaultName + 1);
     if (column < 0) throw Error("Странное ограничение умолчания");
@@ -233,8 +268,15 @@ void TAnalizer_ConstraintDefault::Convert(const std::string& ParentName, const s
   // FOR column moves to the front as modify column.
   Words.BuildText(2);
   const int dflt = FindInList(Words, "DEFAULT");
-  if (dflt <= 0 || Words[dflt]->StartTextWord == nullptr) throw Error("Странное ограничение умолчания");
-  DeleteTextRange(*FirstTextWord(Words), *Words[dflt]->StartTextWord->PrevWord(), false);
+  if (dflt < 0 || Words[dflt]->StartTextWord == nullptr) throw Error("Странное ограничение умолчания");
+  // A name clause before DEFAULT goes (an unnamed default has none).
+  if (TParserTextWord* before = Words[dflt]->StartTextWord->PrevWord()) {
+    DeleteTextRange(*FirstTextWord(Words), *before, false);
+  } else {
+    // DEFAULT starts the text: it follows the column on its line.
+    Words[dflt]->StartTextWord->LineBreaks = 0;
+    Words[dflt]->StartTextWord->Spaces = 1;
+  }
 
   const int forWord = FindInList(Words, "FOR");
   if (forWord < 0 || forWord + 1 >= Words.Count() || Words[forWord]->StartTextWord == nullptr ||

@@ -8,6 +8,7 @@
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
 #include "recognition/procedure_call.h"
+#include "rewriting/column_types.h"
 #include "rewriting/rule_conventions.h"
 #include "rewriting/word_span.h"
 #include "text/error.h"
@@ -20,13 +21,28 @@ namespace {
 
 constexpr const char* kDomainParams = "Неправильные параметры команды создания пользовательского типа";
 
-// National character types have no counterpart in the target: their plain
-// forms hold the same text.
-std::string TargetPhysicalType(std::string type) {
+// The physical type as the target must read it: national character types
+// have no counterpart there (their plain forms hold the same text), and the
+// built-in types map as a column's do (DECIMAL without precision is
+// SQL Server's (18,0)). `alarm` receives the warning a type brings.
+std::string TargetPhysicalType(std::string type, std::string_view& alarm) {
   const std::string upper = UpperCase(type);
   for (const char* national : {"NCHAR", "NVARCHAR", "NTEXT"})
     if (upper.rfind(national, 0) == 0) return type.substr(1);
-  return type;
+  const std::size_t open = type.find('(');
+  std::string name(Trim(std::string_view(type).substr(0, open)));
+  const TColumnType* known = FindColumnType(name);
+  if (known == nullptr) return type;
+  alarm = known->Alarm;
+  std::string arguments = open == std::string::npos ? std::string() : type.substr(open);
+  if (!known->Target.empty()) name = std::string(known->Target);
+  if (arguments.empty()) {
+    arguments = std::string(known->MissingArgs);
+  } else if (!known->MissingScale.empty() && arguments.find(',') == std::string::npos) {
+    const std::size_t close = arguments.rfind(')');
+    if (close != std::string::npos) arguments.insert(close, known->MissingScale);
+  }
+  return name + arguments;
 }
 
 }  // namespace
@@ -43,8 +59,10 @@ void TAnalizer_Domain::Convert(const std::string&, const std::string&, TParserWo
   const TProcedureArgument* nulls = FindArgument(arguments, "@nulltype", 2);
   if (name == nullptr || type == nullptr) throw Error(kDomainParams);
 
+  std::string_view alarm;
+  const std::string physical = TargetPhysicalType(std::string(Trim(ArgumentText(Words, *type))), alarm);
   std::string call = "exec sp_addtype " + QuotedString(std::string(Trim(ArgumentText(Words, *name)))) + ", " +
-                     QuotedString(TargetPhysicalType(std::string(Trim(ArgumentText(Words, *type)))));
+                     QuotedString(physical);
   if (nulls != nullptr) {
     std::string nullType = UpperCase(Trim(ArgumentText(Words, *nulls)));
     if (nullType == "NONULL") nullType = "NOT NULL";
@@ -56,8 +74,8 @@ void TAnalizer_Domain::Convert(const std::string&, const std::string&, TParserWo
   TParserTextWord* end = LastTextWordIn(Words, first, last);
   if (start == nullptr || end == nullptr) throw Error(kDomainParams);
   TParserTextWord& placed = InsertTextBefore(Words, start, call, start->Spaces, start->LineBreaks);
-  (void)placed;
   DeleteTextRange(*start, *end, false);
+  if (!alarm.empty()) MarkAlarm(Words, &placed, std::string(alarm), physical);
 }
 
 }  // namespace ambrix

@@ -166,10 +166,15 @@ TTerm* TCommand_CreateDefaultField::GetKeyTerm() {
 
 void TCommand_CreateDefaultField::ParseCommand(int index, const std::vector<std::string>& lines,
                                                const TParserWordList& words, TSQLObjectList& objects) {
-  const TObjectName name = BoundObject(Context(), words, index, kBindParams, false);
+  const TObjectName name = BoundObject(Context(), words, index, kBindParams, true);
+  const std::string& column = name.Parts[3];
   const std::string& table = name.Parts[2];
-  if (table.empty() || name.Parts[3].empty()) throw Error(kBindParams);
-  objects.AddObject("CONSTRAINT DEFAULT", table + "_default_" + name.Parts[3], table, StatementLines(lines));
+  if (column.empty()) throw Error(kBindParams);
+  // A default bound to a user type has no table.
+  if (table.empty())
+    objects.AddObject("CONSTRAINT DEFAULT", column + "_default", std::string(), StatementLines(lines));
+  else
+    objects.AddObject("CONSTRAINT DEFAULT", table + "_default_" + column, table, StatementLines(lines));
 }
 
 TTerm* TCommand_BindRule::GetKeyTerm() {

@@ -62,7 +62,7 @@ TEST_F(DataAnalizersTest, ReportsConstructsTheyCannotConvert) {
       {"CONSTRAINT FOREIGN KEY", "CONSTRAINT [F] FOREIGN KEY ([pid])", "Странная связь таблиц"},
       {"CONSTRAINT PRIMARY KEY", "CONSTRAINT [PK] PRIMARY KEY CLUSTERED", "Странное ключевое поле"},
       {"CONSTRAINT DEFAULT", "CONSTRAINT [DF] (0) FOR [c]", "Странное ограничение умолчания"},
-      {"CONSTRAINT DEFAULT", "DEFAULT (0) FOR [c] CONSTRAINT", "Странное ограничение умолчания"},
+      {"CONSTRAINT DEFAULT", "DEFAULT (0)", "Странное ограничение умолчания"},
       {"CONSTRAINT DEFAULT", "CONSTRAINT [DF] DEFAULT (0)", "Странное ограничение умолчания"},
       {"CONSTRAINT DEFAULT", "CONSTRAINT [DF] DEFAULT (0) FOR", "Странное ограничение умолчания"},
       {"CONSTRAINT DEFAULT", "exec sp_bindefault df_zero, Orders.Qty", "Странное ограничение умолчания"},
@@ -278,6 +278,36 @@ TEST_F(DataAnalizersTest, GeneratedStatementsBracketNamesSafely) {
             std::vector<std::string>{"alter table [t]]x] modify c default 0"});
   EXPECT_EQ(Convert("CONSTRAINT DEFAULT", "t]x", "df", {"exec sp_bindefault 'df', 't]x.c'"}).Dest,
             std::vector<std::string>{"alter table [t]]x] modify [c] default (0)"});
+}
+
+}  // namespace
+}  // namespace ambrix
+
+namespace ambrix {
+namespace {
+
+// A user type's physical type maps as a column's does; the call takes one
+// form whatever form the source used.
+TEST_F(DataAnalizersTest, UserTypesTakeTheTargetsPhysicalTypes) {
+  struct Case {
+    const char* Source;
+    const char* Dest;
+  };
+  for (const Case& c : {
+           Case{"exec sp_addtype amount, 'decimal', 'NULL'", "exec sp_addtype 'amount', 'decimal(18,0)', 'NULL'"},
+           Case{"exec sp_addtype amount, 'numeric(9)'", "exec sp_addtype 'amount', 'numeric(9,0)'"},
+           Case{"exec sp_addtype amount, 'numeric(9, 2)'", "exec sp_addtype 'amount', 'numeric(9, 2)'"},
+           Case{"exec sp_addtype amount, N'nchar(4)', nonull", "exec sp_addtype 'amount', 'char(4)', 'NOT NULL'"},
+           Case{"exec sp_addtype amount, sysname", "exec sp_addtype 'amount', 'varchar(128)'"},
+           Case{"exec sp_addtype amount, 'phone_t'", "exec sp_addtype 'amount', 'phone_t'"},
+       }) {
+    const TResult result = Convert("DOMAIN", "", "amount", {c.Source});
+    EXPECT_EQ(result.Error, "") << c.Source;
+    EXPECT_EQ(result.Dest, std::vector<std::string>{c.Dest}) << c.Source;
+  }
+  EXPECT_EQ(Convert("DOMAIN", "", "v", {"exec sp_addtype v, 'rowversion'"}).Alarms, std::vector<std::string>{"TypeChanged"});
+  EXPECT_EQ(Convert("DOMAIN", "", "v", {"exec sp_addtype @phystype = 'int'"}).Error,
+            "Неправильные параметры команды создания пользовательского типа");
 }
 
 }  // namespace

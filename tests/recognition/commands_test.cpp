@@ -246,11 +246,18 @@ TEST_F(Recognition, DefaultBindingNamesTheTableAndColumn) {
   }
 }
 
+// Bound to a user type (a name of one part), with @futureonly or not: an
+// object without a parent, which the conversion keeps commented out.
+TEST_F(Recognition, DefaultBindingToAUserTypeHasNoParent) {
+  for (const std::string text :
+       {"exec sp_bindefault 'df_zero', 'ssn'", "exec sp_bindefault 'df_zero', 'ssn', 'futureonly'"})
+    EXPECT_EQ(Recognise(text), (std::vector<Record>{{"CONSTRAINT DEFAULT", "ssn_default", "", {text}}})) << text;
+}
+
 TEST_F(Recognition, DefaultBindingFailures) {
   const std::string message = "Неправильные параметры команды привязки пользовательского умолчания";
   for (const std::string text : {
-           "exec sp_bindefault 'df_zero', 'ssn'",                   // a user type: one part
-           "exec sp_bindefault 'df_zero', 'Orders.Qty', 'futureonly'",  // a third argument
+           "exec sp_bindefault 'df_zero', 'Orders.Qty', 'futureonly', 'x'",  // a fourth argument
            "exec sp_bindefault 'df_zero'",                          // one argument
            "exec sp_bindefault 'df_zero', Orders.Qty",              // no literal
            "exec sp_bindefault 'df_zero', ''",                      // an empty literal

@@ -1,0 +1,4 @@
+/*
+  -- нет поддержки !!!
+  exec sp_bindefault 'df_zero', 'ssn'
+*/

@@ -1,0 +1,1 @@
+exec sp_bindefault 'df_zero', 'ssn'

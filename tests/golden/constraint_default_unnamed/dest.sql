@@ -1,0 +1,1 @@
+alter table [T] modify [c] default (0)

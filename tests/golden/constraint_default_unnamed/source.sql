@@ -1,0 +1,1 @@
+DEFAULT (0) FOR [c]

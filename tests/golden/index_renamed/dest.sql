@@ -1,0 +1,1 @@
+create index IX_B on [dba].[B] ([a])

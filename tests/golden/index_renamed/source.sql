@@ -1,0 +1,1 @@
+CREATE INDEX IX ON [dbo].[B] ([a])
