@@ -6,7 +6,9 @@
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
 #include "rewriting/builtin_rules.h"
+#include "rewriting/head_rules.h"
 #include "rewriting/name_rules.h"
+#include "rewriting/operator_rules.h"
 #include "rewriting/rule_conventions.h"
 #include "rewriting/statement_rules.h"
 #include "rewriting/table_rules.h"
@@ -41,6 +43,7 @@ void RunCodeRules(const TConvertContext& Context, TParserWordList& Words, bool R
   ConvertReservedWords(Context, Words);
   ConvertUpdateDeleteFrom(Context, Words);
   ConvertBuiltinFunctions(Context, Words);
+  ConvertModuloOperators(Context, Words);
   ConvertDistributedTransactions(Context, Words);
 }
 
@@ -64,6 +67,36 @@ void RenameHeadToProcedure(const TConvertContext& Context, TParserWordList& Word
   const int first = FirstSignificant(Context, Words, 0);
   if (first < 0) throw Error(kStrangeFunction);
   SetWordText(*Words[first], "create procedure");
+}
+
+/// Text from `From` to the end that goes inside a /* ... */ comment: every
+/// /* and */ in it gets a blank between its two characters (also where two
+/// text words meet), so that the comment neither ends nor nests early.
+/// Returns the first text word changed, or null.
+TParserTextWord* BreakCommentMarks(TParserTextWord& From) {
+  TParserTextWord* changed = nullptr;
+  for (TParserTextWord* word = &From; word != nullptr; word = word->NextWord()) {
+    bool change = false;
+    for (std::size_t at = 0; (at = word->Text.find_first_of("*/", at)) != std::string::npos; ++at) {
+      if (at + 1 < word->Text.size() && (word->Text[at + 1] == '*' || word->Text[at + 1] == '/') &&
+          word->Text[at + 1] != word->Text[at]) {
+        word->Text.insert(at + 1, " ");
+        change = true;
+      }
+    }
+    TParserTextWord* next = word->NextWord();
+    if (next != nullptr && !word->Text.empty() && !next->Text.empty() && next->LineBreaks <= 0 &&
+        next->Spaces <= 0) {
+      const char a = word->Text.back();
+      const char b = next->Text.front();
+      if ((a == '*' && b == '/') || (a == '/' && b == '*')) {
+        next->Spaces = 1;
+        change = true;
+      }
+    }
+    if (change && changed == nullptr) changed = word;
+  }
+  return changed;
 }
 
 /// The two lines that drop a procedure or function if it exists.
@@ -101,6 +134,8 @@ void TAnalizer_Function::ConvertScalarFunction(const std::string&, const std::st
                                                TParserWordList& Words) {
   const TConvertContext& context = Context();
   ReplaceOwnerDbo(context, Words);
+  RemoveObjectOptions(context, Words);
+  RemoveFunctionParameterDefaults(context, Words);
   const int as = FindInList(Words, "AS");
   const int begin = FindInList(Words, "BEGIN");
   if (as < 0 && begin < 0) throw Error(kStrangeFunction);
@@ -117,12 +152,20 @@ void TAnalizer_Function::ConvertInlineTableFunction(const std::string&, const st
                                                     TParserWordList& Words) {
   const TConvertContext& context = Context();
   ReplaceOwnerDbo(context, Words);
+  RemoveObjectOptions(context, Words);
   RenameHeadToProcedure(context, Words);
   const int returns = FindInList(Words, "RETURNS", FirstSignificant(context, Words, 0) + 1);
   if (returns < 0) throw Error(kNoReturns);
   const int ret = FindInList(Words, "RETURN", returns + 1);
   if (ret < 0) throw Error("Странная функция - нет RETURN");
-  ConvertReturnExpressions(context, Words);
+  // The procedure's body is the query itself: RETURN (SELECT ...) loses its
+  // brackets.
+  if (const int query = NextSignificant(context, Words, ret);
+      query >= 0 && Words[query]->Term == context.BlockTerm && Words[query]->Children) {
+    const int first = FirstSignificant(context, *Words[query]->Children, 0);
+    if (first >= 0 && WordTextIs(*Words[query]->Children->Words(first), "SELECT"))
+      DeleteDelimiters(*Words[query], true);
+  }
 
   // Only an AS of the head counts: one after RETURN belongs to the query.
   const int as = FindInList(Words, "AS", returns + 1, ret - 1);
@@ -135,6 +178,7 @@ void TAnalizer_Function::ConvertInlineTableFunction(const std::string&, const st
   JoinComparisonOperators(context, Words);
   ConvertReservedWords(context, Words);
   ConvertBuiltinFunctions(context, Words);
+  ConvertModuloOperators(context, Words);
   ConvertNationalTypes(context, Words);
 }
 
@@ -142,6 +186,7 @@ void TAnalizer_Function::ConvertTableFunction(const std::string&, const std::str
                                               TParserWordList& Words) {
   const TConvertContext& context = Context();
   ReplaceOwnerDbo(context, Words);
+  RemoveObjectOptions(context, Words);
   RenameHeadToProcedure(context, Words);
   const int returns = FindInList(Words, "RETURNS", FirstSignificant(context, Words, 0) + 1);
   if (returns < 0) throw Error(kNoReturns);
@@ -231,6 +276,7 @@ void TAnalizer_Procedure::Convert(const std::string&, const std::string&, TParse
     head.Text = "create procedure";
     if (TParserTextWord* name = head.NextWord()) name->Spaces = 1;
   }
+  RemoveObjectOptions(context, Words);
   RunCodeRules(context, Words, true);
 }
 
@@ -250,11 +296,13 @@ void TAnalizer_View::Convert(const std::string&, const std::string&, TParserWord
   const TConvertContext& context = Context();
   Words.BuildText(0);
   ReplaceOwnerDbo(context, Words);
+  RemoveObjectOptions(context, Words);
   JoinComparisonOperators(context, Words);
   ConvertNationalTypes(context, Words);
   RemoveIndexHints(context, Words);
   ConvertReservedWords(context, Words);
   ConvertBuiltinFunctions(context, Words);
+  ConvertModuloOperators(context, Words);
 }
 
 void TAnalizer_View::GetDropScript(const std::string&, const std::string& ObjectName,
@@ -276,27 +324,45 @@ void TAnalizer_View::CheckAlarms(const std::string&, const std::string&, TParser
 void TAnalizer_Trigger::Convert(const std::string&, const std::string&, TParserWordList& Words) {
   const TConvertContext& context = Context();
   Words.BuildText(0);
+  RemoveObjectOptions(context, Words);
   RunCodeRules(context, Words, true);
 
+  const int on = FindInList(Words, "ON", 1);
   const int insteadOf = FindInList(Words, "INSTEAD OF");
-  if (insteadOf < 0) return;
+  if (insteadOf < 0) {
+    // The target's Transact-SQL trigger runs after the statement and is
+    // written FOR: AFTER INSERT becomes FOR INSERT.
+    const int as = on < 0 ? -1 : FindInList(Words, "AS", on + 1);
+    const int after = as < 0 ? -1 : FindInList(Words, "AFTER", on + 1, as - 1);
+    if (after >= 0) SetWordText(*Words[after], "for");
+    return;
+  }
   TParserTextWord& before = StartOf(*Words[insteadOf]);
   before.Text = "BEFORE";
-  const int event = NextSignificant(context, Words, insteadOf);
+  int event = NextSignificant(context, Words, insteadOf);
   if (event < 0) throw Error(kStrangeTrigger);
-  const int on = FindInList(Words, "ON", 1);
   if (on < 0 || on > insteadOf) throw Error(kStrangeTrigger);
+  // INSTEAD OF INSERT, UPDATE: every event goes along.
+  for (int separator = NextSignificant(context, Words, event);
+       separator >= 0 && Words[separator]->Term == context.ListDivTerm;
+       separator = NextSignificant(context, Words, event)) {
+    const int next = NextSignificant(context, Words, separator);
+    if (next < 0 || WordTextIs(*Words[next], "AS")) break;
+    event = next;
+  }
   TParserTextWord* eventEnd = LastTextWordOf(*Words[event]);
   if (!eventEnd) throw Error(kStrangeTrigger);
   // ON T INSTEAD OF INSERT becomes BEFORE INSERT ON T.
   Words.RootTextList()->MoveRangeBefore(&StartOf(*Words[on]), &before, eventEnd);
+  KeepLineCommentsClosed(before, *eventEnd);
 
   const int as = FindInList(Words, "AS", event + 1);
   if (as < 0) throw Error(kStrangeTrigger);
   // The body cannot be carried over: it is kept inside a comment for the
-  // user to rewrite.
-  InsertTextBefore(Words, &StartOf(*Words[as]),
-                   "for each row\r\nbegin /* Самостоятельно исправьте логику этого триггера !!!", 0, 1);
+  // user to rewrite, and nothing in it may end that comment early.
+  TParserTextWord& body = StartOf(*Words[as]);
+  if (TParserTextWord* changed = BreakCommentMarks(body)) MarkAlarm(Words, changed, "CommentedEndMark", "*/");
+  InsertTextBefore(Words, &body, "for each row\r\nbegin /* Самостоятельно исправьте логику этого триггера !!!", 0, 1);
   AppendText(Words, "*/ end", 0, 1);
 }
 

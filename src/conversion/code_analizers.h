@@ -5,12 +5,14 @@
 namespace ambrix {
 
 // The analyzers of the code objects: functions, procedures, views and
-// triggers. Each builds the editable text, adapts the head of the object and
-// runs the statement rules in a fixed order.
+// triggers. Each builds the editable text, adapts the head of the object (the
+// head options the target lacks go, see head_rules.h) and runs the statement
+// rules in a fixed order.
 
-/// "FUNCTION": a scalar function keeps its head and gets a begin ... end
-/// frame where it has none; a table function (inline or multi-statement)
-/// becomes a procedure that returns its rows with a SELECT.
+/// "FUNCTION": a scalar function keeps its head, less its parameters'
+/// defaults, and gets a begin ... end frame where it has none; a table
+/// function (inline or multi-statement) becomes a procedure that returns its
+/// rows with a SELECT.
 class TAnalizer_Function : public TAnalizerObject {
  public:
   std::string GetTypeName() const override { return "FUNCTION"; }
@@ -63,9 +65,11 @@ class TAnalizer_View : public TAnalizerObject {
                    TParserWordList& Words, TAlarmList& Alarms) override;
 };
 
-/// "TRIGGER": an INSTEAD OF trigger becomes a BEFORE trigger whose body is
-/// commented out for the user to rewrite (alarm TriggerInsteadOf). Raises
-/// "Странный триггер" when its head cannot be read.
+/// "TRIGGER": a Transact-SQL trigger is written FOR its events (AFTER
+/// becomes FOR); an INSTEAD OF trigger becomes a BEFORE trigger on all its
+/// events whose body is commented out for the user to rewrite (alarm
+/// TriggerInsteadOf; the marks /* and */ inside it are broken up, alarm
+/// CommentedEndMark). Raises "Странный триггер" when its head cannot be read.
 class TAnalizer_Trigger : public TAnalizerObject {
  public:
   std::string GetTypeName() const override { return "TRIGGER"; }

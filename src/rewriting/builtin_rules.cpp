@@ -8,6 +8,7 @@
 #include "conversion/alarm_object.h"
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
+#include "rewriting/raiserror_rules.h"
 #include "rewriting/rule_conventions.h"
 #include "rewriting/word_span.h"
 #include "text/error.h"
@@ -18,11 +19,25 @@ namespace ambrix {
 
 namespace {
 
-/// The source date parts that Watcom-SQL spells differently.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kDateParts{{
-    {"yyyy", "yy"}, {"q", "qq"}, {"m", "mm"}, {"y", "dy"},
-    {"d", "dd"}, {"ww", "wk"}, {"n", "mi"}, {"s", "ss"},
+/// The date parts of the source and the names the target is sure to read: the
+/// full names (its abbreviations are the ASE set, and the source's own ones,
+/// yyyy, q, m, y, d, ww, w, n, s, are not expected to work).
+constexpr std::array<std::pair<std::string_view, std::string_view>, 31> kDateParts{{
+    {"year", "year"},       {"yy", "year"},         {"yyyy", "year"},
+    {"quarter", "quarter"}, {"qq", "quarter"},      {"q", "quarter"},
+    {"month", "month"},     {"mm", "month"},        {"m", "month"},
+    {"dayofyear", "dayofyear"}, {"dy", "dayofyear"}, {"y", "dayofyear"},
+    {"day", "day"},         {"dd", "day"},          {"d", "day"},
+    {"week", "week"},       {"wk", "week"},         {"ww", "week"},
+    {"weekday", "weekday"}, {"dw", "weekday"},      {"w", "weekday"},
+    {"hour", "hour"},       {"hh", "hour"},
+    {"minute", "minute"},   {"mi", "minute"},       {"n", "minute"},
+    {"second", "second"},   {"ss", "second"},       {"s", "second"},
+    {"millisecond", "millisecond"}, {"ms", "millisecond"},
 }};
+
+/// The functions whose first argument is a date part.
+constexpr std::array<std::string_view, 4> kDatePartCalls{"DATEPART (", "DATEADD (", "DATEDIFF (", "DATENAME ("};
 
 /// The arguments of a call cut at the list separator; an empty argument (two
 /// separators in a row) gives no item.
@@ -54,38 +69,33 @@ bool IsZeroLiteral(const TParserWord& Word) {
   return digit && points <= 1;
 }
 
-/// The text of an argument printed as it stands now, its lines joined and the
-/// blanks around it removed.
-std::string PrintedText(TParserWordList& Words, const TParserWordList& ItemList) {
-  TParserTextWord* first = FirstTextWordIn(ItemList, 0, ItemList.Count() - 1);
-  TParserTextWord* last = LastTextWordIn(ItemList, 0, ItemList.Count() - 1);
-  if (!first || !last) return {};
-  std::vector<std::string> lines;
-  Words.RootTextList()->Print(first, last, lines);
-  std::string joined;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) joined += '\n';
-    joined += lines[i];
-  }
-  return std::string(Trim(joined));
-}
-
-void ConvertCharIndex(const TConvertContext& Context, TParserWordList& Words, TParserWord& Call) {
+/// CHARINDEX(sought, searched, start) is the target's Locate (searched,
+/// sought, start), which also gives 0 when nothing is found. The two first
+/// arguments swap places; each keeps its own text words, so a comment in one
+/// of them stays where it was written.
+void ConvertCharIndex(const TConvertContext& Context, TParserWord& Call) {
   TParserWordList items(false);
   SplitArguments(Context, Call, items);
   if (items.Count() < 2 || items.Count() > 3) throw Error("Странная функция CHARINDEX");
   if (items.Count() == 2) return;
-  // CHARINDEX(a, b, start) = (CHARINDEX(a, Substring(b, start)) - 1 + start)
-  TParserTextWord* name = Call.StartTextWord;
-  TParserTextWord* close = Call.EndTextWord;
+  const TParserWordList& sought = ItemWords(items, 0);
   const TParserWordList& searched = ItemWords(items, 1);
-  TParserTextWord* searchedStart = FirstTextWordIn(searched, 0, searched.Count() - 1);
-  if (!name || !close || !searchedStart) return;
-  const std::string start = PrintedText(Words, ItemWords(items, 2));
-  InsertTextBefore(Words, searchedStart, "Substring (", 1, 0);
-  InsertTextBefore(Words, name, "(", name->Spaces, name->LineBreaks, true);
-  name->Spaces = 1;
-  InsertTextAfter(Words, *close, ") - 1 + " + start + ")", 1, 0);
+  TParserTextWord* soughtFirst = FirstTextWordIn(sought, 0, sought.Count() - 1);
+  TParserTextWord* soughtLast = LastTextWordIn(sought, 0, sought.Count() - 1);
+  TParserTextWord* searchedFirst = FirstTextWordIn(searched, 0, searched.Count() - 1);
+  TParserTextWord* searchedLast = LastTextWordIn(searched, 0, searched.Count() - 1);
+  if (!Call.StartTextWord || !soughtFirst || !soughtLast || !searchedFirst || !searchedLast) return;
+  // ( A , B , S ): B goes before A, then A before the separator that
+  // followed B, giving ( B , A , S ). Each first word takes the other's place.
+  TParserTextWord* secondSeparator = searchedLast->NextWord();
+  if (!secondSeparator) return;
+  TParserTextWordList& text = *soughtFirst->Owner;
+  text.MoveRangeBefore(soughtFirst, searchedFirst, searchedLast);
+  text.MoveRangeBefore(secondSeparator, soughtFirst, soughtLast);
+  std::swap(soughtFirst->Spaces, searchedFirst->Spaces);
+  std::swap(soughtFirst->LineBreaks, searchedFirst->LineBreaks);
+  KeepLineCommentsClosed(*searchedFirst, *soughtLast);
+  Call.StartTextWord->Text = "Locate (";
 }
 
 void ConvertRound(const TConvertContext& Context, TParserWord& Call) {
@@ -102,11 +112,14 @@ void ConvertRound(const TConvertContext& Context, TParserWord& Call) {
   DeleteTextRange(*lengthEnd->NextWord(), *close->PrevWord(), false);
 }
 
+/// The first argument of DATEPART, DATEADD, DATEDIFF and DATENAME by its full
+/// name; a part the table does not know stays.
 void ConvertDatePart(const TConvertContext& Context, TParserWord& Call) {
   if (!Call.Children) return;
   const int first = FirstSignificant(Context, *Call.Children, 0);
   if (first < 0) return;
   TParserWord& part = *Call.Children->Words(first);
+  if (part.Term->Kind != tkText) return;
   for (const auto& [source, target] : kDateParts) {
     if (SameText(WordText(part), source)) {
       SetWordText(part, std::string(target));
@@ -115,18 +128,35 @@ void ConvertDatePart(const TConvertContext& Context, TParserWord& Call) {
   }
 }
 
-void ConvertRaiseError(const TConvertContext& Context, TParserWord& Call) {
-  if (!Call.EndTextWord) return;
-  Call.StartTextWord->Text = "RAISERROR 20000,";
-  Call.EndTextWord->Text = " ";
-  // Only the first word of the first argument stays: the message.
-  if (!Call.Children) return;
-  const TParserWordList& args = *Call.Children;
-  const int message = FirstSignificant(Context, *Call.Children, 0);
-  if (message < 0 || message == args.Count() - 1) return;
-  TParserTextWord* first = FirstTextWordIn(args, message + 1, args.Count() - 1);
-  TParserTextWord* last = LastTextWordIn(args, message + 1, args.Count() - 1);
-  if (first && last) DeleteTextRange(*first, *last, false);
+/// IDENTITY (type, seed, step) of SELECT ... INTO numbers the rows: the
+/// target's Number (*) counts them from 1 by 1.
+void ConvertIdentityFunction(const TConvertContext& Context, TParserWordList& Words, TParserWord& Call) {
+  TParserTextWord& start = *Call.StartTextWord;
+  TParserWordList items(false);
+  SplitArguments(Context, Call, items);
+  bool fromOneByOne = true;
+  for (int i = 1; i < items.Count(); ++i) {
+    TParserWordList& item = *items.Words(i)->Children;
+    const int first = FirstSignificant(Context, item, 0);
+    if (first < 0 || WordText(*item[first]) != "1" || NextSignificant(Context, item, first) >= 0)
+      fromOneByOne = false;
+  }
+  if (!fromOneByOne && Call.EndTextWord) MarkAlarm(Words, &start, "IdentityNumbering", PrintedText(Words, start, *Call.EndTextWord));
+  start.Text = "Number (";
+  if (Call.Children && !Call.Children->Empty()) {
+    const TParserWordList& args = *Call.Children;
+    TParserTextWord* first = FirstTextWordIn(args, 0, args.Count() - 1);
+    TParserTextWord* last = LastTextWordIn(args, 0, args.Count() - 1);
+    if (first && last) DeleteTextRange(*first, *last, false);
+  }
+  InsertTextAfter(Words, start, "*", 0, 0);
+}
+
+bool IsDatePartCall(const TParserWord& Word) {
+  if (Word.Term->Kind != tkDefined) return false;
+  for (const std::string_view name : kDatePartCalls)
+    if (Word.Text() == name) return true;
+  return false;
 }
 
 }  // namespace
@@ -134,9 +164,9 @@ void ConvertRaiseError(const TConvertContext& Context, TParserWord& Call) {
 void ConvertBuiltinFunctions(const TConvertContext& Context, TParserWordList& Words) {
   const auto calls = SearchStatement(
       Context, Words,
-      {"COUNT (", "COUNT_BIG (", "SUM (", "AVG (", "ROUND (", "DATEPART (", "IDENTITY (", "IDENT_CURRENT (",
-       "SCOPE_IDENTITY (", "CHARINDEX (", "LEN (", "RAISERROR (", "CURRENT_USER", "SESSION_USER",
-       "SYSTEM_USER"});
+      {"COUNT (", "COUNT_BIG (", "SUM (", "AVG (", "ROUND (", "DATEPART (", "DATEADD (", "DATEDIFF (", "DATENAME (",
+       "IDENTITY (", "IDENT_CURRENT (", "SCOPE_IDENTITY (", "CHARINDEX (", "LEN (", "RAISERROR (", "RAISERROR",
+       "CURRENT_USER", "SESSION_USER", "SYSTEM_USER"});
   for (TParserWord* call : calls) {
     // A call inside an argument that an outer call dropped is gone already.
     if (!call->StartTextWord) continue;
@@ -156,25 +186,23 @@ void ConvertBuiltinFunctions(const TConvertContext& Context, TParserWordList& Wo
       start.Text = "@@IDENTITY";
       if (call->EndTextWord) DeleteTextRange(*start.NextWord(), *call->EndTextWord, false);
     } else if (name == "IDENTITY" && UpperCase(start.Text) == "IDENTITY (") {
-      // IDENTITY (type, seed, step) of SELECT ... INTO; a column's identity
-      // that the table rules already rewrote reads "identity" and stays.
-      start.Text = "Number (";
-      if (call->Children && !call->Children->Empty()) {
-        const TParserWordList& args = *call->Children;
-        TParserTextWord* first = FirstTextWordIn(args, 0, args.Count() - 1);
-        TParserTextWord* last = LastTextWordIn(args, 0, args.Count() - 1);
-        if (first && last) DeleteTextRange(*first, *last, false);
-      }
+      // A column's identity that the table rules already rewrote reads
+      // "identity" and stays.
+      ConvertIdentityFunction(Context, Words, *call);
     } else if (name == "CHARINDEX") {
-      ConvertCharIndex(Context, Words, *call);
+      ConvertCharIndex(Context, *call);
     } else if (name == "ROUND") {
       ConvertRound(Context, *call);
-    } else if (name == "DATEPART") {
+    } else if (IsDatePartCall(*call)) {
       ConvertDatePart(Context, *call);
     } else if (name == "LEN") {
       start.Text = "Length (";
     } else if (name == "RAISERROR") {
-      ConvertRaiseError(Context, *call);
+      if (call->Term->StartWords.size() > 1) {
+        ConvertRaiseErrorCall(Context, Words, *call);
+      } else if (call->Term->Kind == tkDefined) {
+        ConvertRaiseErrorStatement(Context, Words, *call);
+      }
     } else if (SameText(name, "CURRENT_USER") || SameText(name, "SESSION_USER") ||
                SameText(name, "SYSTEM_USER")) {
       start.Text = "user";

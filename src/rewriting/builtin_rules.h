@@ -12,11 +12,14 @@ class TParserWordList;
 class TAlarmList;
 
 /// Maps Transact-SQL built-in functions to their Watcom-SQL counterparts:
-/// aggregates with ALL, COUNT_BIG, the identity functions, CHARINDEX with a
-/// start position, ROUND with a truncation argument, the DATEPART
-/// abbreviations, LEN, RAISERROR and the user-name functions. Raises
-/// "Странная функция CHARINDEX" / "Странная функция ROUND" for a call with
-/// fewer than 2 or more than 3 arguments.
+/// aggregates with ALL, COUNT_BIG, the identity functions (IDENTITY of SELECT
+/// ... INTO becomes Number (*), alarm IdentityNumbering when it starts or
+/// steps other than by 1), CHARINDEX with a start position (the target's
+/// Locate, its first two arguments swapped), ROUND with a truncation
+/// argument, the date parts of DATEPART, DATEADD, DATEDIFF and DATENAME
+/// (always the full name), LEN, RAISERROR (see raiserror_rules.h) and the
+/// user-name functions. Raises "Странная функция CHARINDEX" / "Странная
+/// функция ROUND" for a call with fewer than 2 or more than 3 arguments.
 void ConvertBuiltinFunctions(const TConvertContext& Context, TParserWordList& Words);
 
 /// Appends one alarm of kind `VarName` for every word at any depth of `Words`,

@@ -3,6 +3,8 @@
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
 #include "rewriting/rule_conventions.h"
+#include "rewriting/word_span.h"
+#include "text/string_helpers.h"
 #include "text/utf8.h"
 
 namespace ambrix {
@@ -13,7 +15,56 @@ bool IsDelimitedName(const TParserWord* Word) {
   return Word != nullptr && IsType(*Word, "OBJECT_NAME");
 }
 
+bool IsBlock(const TConvertContext& Context, const TParserWord* Word) {
+  return Word != nullptr && Word->Term == Context.BlockTerm;
+}
+
+/// The word before the bracket block `Block` in its own list, or null.
+const TParserWord* WordBefore(const TConvertContext& Context, const TParserWord& Block) {
+  TParserWordList& owner = *Block.Owner;
+  const int before = PrevSignificant(Context, owner, Block.IndexInOwner());
+  return before < 0 ? nullptr : owner[before];
+}
+
+/// True when the word DEC at `Index` of `List` names the data type: with its
+/// precision (dec(10, 2)), after a variable (DECLARE @x dec), after AS in
+/// CAST, first in CONVERT, or after the column name of a column definition.
+bool IsDecType(const TConvertContext& Context, TParserWordList& List, int Index) {
+  const int next = NextSignificant(Context, List, Index);
+  if (next >= 0 && IsBlock(Context, List[next])) return true;
+  const TParserWord* block = List.ParentWord;
+  const TParserWord* call = IsBlock(Context, block) ? WordBefore(Context, *block) : nullptr;
+  const int prev = PrevSignificant(Context, List, Index);
+  if (prev < 0) return call != nullptr && WordTextEquals(*call, "CONVERT");
+  const TParserWord& before = *List[prev];
+  if (WordText(before).starts_with('@')) return true;
+  if (WordTextIs(before, "AS")) return call != nullptr && WordTextEquals(*call, "CAST");
+  // (name dec, ...) inside a table definition's bracket block, not a query.
+  if (!IsBlock(Context, block) || (before.Term->Kind != tkText && !IsDelimitedName(&before))) return false;
+  const int first = FirstSignificant(Context, List, 0);
+  if (first < 0 || IsStatementKeyword(*List[first])) return false;
+  const int name = PrevSignificant(Context, List, prev);
+  return name < 0 || List[name]->Term == Context.ListDivTerm;
+}
+
+/// True when the reserved word at `Index` of `List` stands where it is no
+/// name, so that brackets would break the statement. (No date part is one of
+/// the words the rule brackets.)
+bool StandsForNoName(const TConvertContext& Context, TParserWordList& List, int Index) {
+  const int prev = PrevSignificant(Context, List, Index);
+  if (prev >= 0 && WordTextEquals(*List[prev], "WAITFOR")) return true;  // WAITFOR TIME '22:00'
+  return SameText(WordText(*List[Index]), "DEC") && IsDecType(Context, List, Index);
+}
+
 }  // namespace
+
+bool IsNationalPrefix(const TConvertContext& Context, const TParserWordList& List, int Index) {
+  const TParserWord& word = *List[Index];
+  if (word.Term->Kind != tkText || !SameText(WordText(word), "N") || Index + 1 >= List.Count()) return false;
+  const TParserWord& next = *List[Index + 1];
+  return next.Term == Context.TextTerm && next.StartPos.Line == word.EndPos.Line &&
+         next.StartPos.Col == word.EndPos.Col + 1;
+}
 
 void RemoveNationalPrefixes(const TConvertContext& Context, int FirstIndex, int LastIndex,
                             TParserWordList& Words) {
@@ -23,7 +74,7 @@ void RemoveNationalPrefixes(const TConvertContext& Context, int FirstIndex, int 
     if (word.Term->Kind != tkText) continue;
     const std::string& text = WordText(word);
     if (UpperCase(text) == "N") {
-      DeleteStartWord(word, true);
+      if (IsNationalPrefix(Context, Words, i)) DeleteStartWord(word, true);
     } else if (text.size() >= 2 && (text[0] == 'N' || text[0] == 'n') &&
                ((text[1] >= '0' && text[1] <= '9') || text[1] == '@')) {
       SetWordText(word, text.substr(1));
@@ -67,13 +118,16 @@ void ConvertReservedWords(const TConvertContext& Context, TParserWordList& Words
   for (TParserWord* match :
        SearchStatement(Context, Words, {"DATE", "TIME", "DEC", "LOCK", "COMMENT", "DO", "N", ";"})) {
     const std::string& text = WordText(*match);
+    TParserWordList& list = *match->Owner;
+    const int index = match->IndexInOwner();
     if (text == ";") {
       DeleteStartWord(*match, false);
-    } else if (text == "N") {
-      TParserWordList& list = *match->Owner;
-      const int next = NextSignificant(Context, list, match->IndexInOwner());
-      if (next >= 0 && list[next]->Term == Context.TextTerm) DeleteStartWord(*match, true);
-    } else if (!IsDelimitedName(match->Owner->ParentWord) && match->StartTextWord != nullptr) {
+    } else if (IsNationalPrefix(Context, list, index)) {
+      DeleteStartWord(*match, true);
+    } else if (SameText(text, "N")) {
+      continue;  // a name n, or an argument of EXEC: no word of the target
+    } else if (!IsDelimitedName(list.ParentWord) && match->StartTextWord != nullptr &&
+               !StandsForNoName(Context, list, index)) {
       SetWordText(*match, "[" + match->StartTextWord->Text + "]");
     }
   }

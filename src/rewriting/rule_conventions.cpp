@@ -110,6 +110,17 @@ std::string FirstChildText(const TParserWord& Word) {
   return Word.Children->Words(0)->Text();
 }
 
+std::string PrintedText(TParserWordList& Words, TParserTextWord& First, TParserTextWord& Last) {
+  std::vector<std::string> lines;
+  TextOf(Words).Print(&First, &Last, lines);
+  std::string joined;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) joined += '\n';
+    joined += lines[i];
+  }
+  return std::string(Trim(joined));
+}
+
 bool SetWordText(TParserWord& Word, const std::string& Text) {
   if (Word.StartTextWord == nullptr) return false;
   Word.StartTextWord->Text = Text;

@@ -66,6 +66,9 @@ bool IsComment(const TConvertContext& Context, const TParserWord& Word);
 /// The text of the first child of a delimited word (the name inside [...],
 /// the content of a string literal); empty when it has no children.
 std::string FirstChildText(const TParserWord& Word);
+/// The text words First..Last printed as they stand now, their lines joined
+/// by line feeds and the blanks around the whole removed.
+std::string PrintedText(TParserWordList& Words, TParserTextWord& First, TParserTextWord& Last);
 
 // --- Editing (a word whose start text word is gone is left alone) ----------
 

@@ -8,13 +8,14 @@
 #include "rewriting/rule_conventions.h"
 #include "rewriting/word_span.h"
 #include "text/error.h"
+#include "text/string_helpers.h"
+#include "text/utf8.h"
 
 namespace ambrix {
 
 namespace {
 
 const char* const kStrangeDrop = "Странная команда удаления обьекта БД";
-const char* const kStrangeUpdateDelete = "Странная команда UPDATE/DELETE";
 
 /// The index of the last word of the name that starts at the first significant
 /// word at or after `From`: one word, or parts joined by the name divider
@@ -32,6 +33,65 @@ int NameEnd(const TConvertContext& Context, TParserWordList& List, int From) {
     next = NextSignificant(Context, List, next);
   }
   return last;
+}
+
+/// The index of the first word of the name that ends at `Last` (parts
+/// joined by the name divider: dbo.t, db..t), not before `From`.
+int NameStart(const TConvertContext& Context, TParserWordList& List, int Last, int From) {
+  int first = Last;
+  while (true) {
+    const int div = PrevSignificant(Context, List, first);
+    if (div < From || List[div]->Term != Context.ObjectDivTerm) return first;
+    int part = PrevSignificant(Context, List, div);
+    if (part >= From && List[part]->Term == Context.ObjectDivTerm) part = PrevSignificant(Context, List, part);
+    if (part < From || (List[part]->Term->Kind == tkDefined && !IsType(*List[part], "OBJECT_NAME"))) return first;
+    first = part;
+  }
+}
+
+/// The name a word spells: the name inside [...] or "...", else its text.
+std::string NameText(const TParserWord& Word) {
+  return IsType(Word, "OBJECT_NAME") ? FirstChildText(Word) : WordText(Word);
+}
+
+/// True for the words after which the FROM clause names a table: FROM, a
+/// join and the comma.
+bool StartsTableName(const TConvertContext& Context, const TParserWord& Word) {
+  return Word.Term == Context.ListDivTerm || WordTextIs(Word, "FROM") || Word.Text().ends_with("JOIN");
+}
+
+/// True when the words From..To of a FROM clause hold a bracket that is no
+/// derived table (its own SELECT): joins in brackets, which may name aliases.
+bool HasBracketedJoin(const TConvertContext& Context, TParserWordList& List, int From, int To) {
+  for (int i = FindTerm(List, Context.BlockTerm, From); i >= 0 && i <= To; i = FindTerm(List, Context.BlockTerm, i + 1)) {
+    TParserWordList* inner = List[i]->Children.get();
+    const int first = inner == nullptr ? -1 : FirstSignificant(Context, *inner, 0);
+    if (first < 0 || !WordTextIs(*(*inner)[first], "SELECT")) return true;
+  }
+  return false;
+}
+
+/// The index of a word From..To of a FROM clause that spells `Name` (case
+/// ignored) as a table or an alias: a plain or delimited name that is neither
+/// a qualifier before a divider nor a column after one, or the last part of
+/// owner.table right after FROM, a join or a comma; -1 if there is none.
+int FindNameInFrom(const TConvertContext& Context, TParserWordList& List, const std::string& Name, int From,
+                   int To) {
+  for (int i = From; i >= 0 && i <= To; i = NextSignificant(Context, List, i)) {
+    const TParserWord& word = *List[i];
+    if ((word.Term->Kind != tkText && !IsType(word, "OBJECT_NAME")) || !SameText(NameText(word), Name)) continue;
+    const int next = NextSignificant(Context, List, i);
+    if (next >= 0 && List[next]->Term == Context.ObjectDivTerm) continue;
+    const int start = NameStart(Context, List, i, From);
+    if (start == i) {
+      const int prev = PrevSignificant(Context, List, i);
+      if (prev < 0 || List[prev]->Term != Context.ObjectDivTerm) return i;
+      continue;
+    }
+    const int before = PrevSignificant(Context, List, start);
+    if (before < From || StartsTableName(Context, *List[before])) return i;
+  }
+  return -1;
 }
 
 /// The EXEC word at `Exec` of an INSERT ... EXEC p args becomes
@@ -80,21 +140,16 @@ void JoinComparisonOperators(const TConvertContext& Context, TParserWordList& Wo
 }
 
 void ConvertReturnExpressions(const TConvertContext& Context, TParserWordList& Words) {
+  // RETURN (SELECT ...) keeps its brackets: a query in brackets is an
+  // expression, a bare one is not.
   for (TParserWord* ret : SearchStatement(Context, Words, {"RETURN"})) {
     TParserWordList& list = *ret->Owner;
     const int n = NextSignificant(Context, list, ret->IndexInOwner());
     if (n < 0) continue;
     TParserWord& next = *list[n];
-    if (IsStatementKeyword(next)) continue;  // a bare RETURN before the next statement
-    if (next.Term == Context.BlockTerm) {
-      if (!next.Children) continue;
-      const int first = FirstSignificant(Context, *next.Children, 0);
-      if (first >= 0 && WordTextIs(*next.Children->Words(first), "SELECT")) DeleteDelimiters(next, true);
-    } else if (WordTextIs(next, "CASE")) {
-      if (!next.StartTextWord || !next.EndTextWord) continue;
-      InsertTextBefore(Words, next.StartTextWord, "(", 1, 0);
-      InsertTextAfter(Words, *next.EndTextWord, ")", 1, 0);
-    }
+    if (!WordTextIs(next, "CASE") || !next.StartTextWord || !next.EndTextWord) continue;
+    InsertTextBefore(Words, next.StartTextWord, "(", 1, 0);
+    InsertTextAfter(Words, *next.EndTextWord, ")", 1, 0);
   }
 }
 
@@ -113,9 +168,12 @@ void ConvertStatementBlocks(const TConvertContext& Context, TParserWordList& Wor
     const int first = FirstSignificant(Context, inner, 0);
     if (first < 0 || !IsStatementKeyword(*inner[first])) continue;
     if (WordTextIs(*inner[first], "SELECT")) {
-      // A sub-query stays; a SELECT that assigns variables is a statement.
+      // A sub-query stays, even one that selects a variable; a SELECT that
+      // assigns variables (SELECT @n = ...) is a statement.
       const int second = NextSignificant(Context, inner, first);
-      if (second >= 0 && WordText(*inner[second]).rfind('@', 0) != 0) continue;
+      const int third = second < 0 ? -1 : NextSignificant(Context, inner, second);
+      if (second < 0 || !WordText(*inner[second]).starts_with('@') || third < 0 || !WordTextIs(*inner[third], "="))
+        continue;
     }
     TParserTextWord* open = block->StartTextWord;
     TParserTextWord* close = block->EndTextWord;
@@ -175,22 +233,20 @@ void ConvertExecStatements(const TConvertContext& Context, TParserWordList& Word
 }
 
 void ConvertInsertExec(const TConvertContext& Context, TParserWordList& Words) {
+  // INSERT [INTO] target [(columns)] EXEC p ...: the EXEC must follow the
+  // target and its column list; anything else there (VALUES, SELECT, DEFAULT
+  // VALUES) is another kind of INSERT, and an EXEC after it is a statement of
+  // its own.
   for (TParserWord* insert : SearchStatementByFirstWord(Context, Words, {"INSERT"})) {
     if (insert->Term->Kind != tkDefined) continue;
     TParserWordList& list = *insert->Owner;
-    const int target = NameEnd(Context, list, insert->IndexInOwner() + 1);
-    for (int w = target < 0 ? -1 : FirstSignificant(Context, list, target + 1); w >= 0;
-         w = NextSignificant(Context, list, w)) {
-      TParserWord& word = *list[w];
-      if (WordTextEquals(word, "VALUES (") || WordTextEquals(word, "SELECT")) break;
-      if (WordTextEquals(word, "EXEC") || WordTextEquals(word, "EXECUTE")) {
-        ConvertInsertedExec(Context, Words, list, w);
-        break;
-      }
-      // The INSERT statement ends at the next statement, and a dynamic
-      // EXEC (...) has no procedure to select from.
-      if (IsStatementKeyword(word) || WordTextIs(word, "EXEC (")) break;
-    }
+    int w = FirstSignificant(Context, list, insert->IndexInOwner() + 1);
+    if (w >= 0 && WordTextIs(*list[w], "INTO")) w = NextSignificant(Context, list, w);
+    const int target = w < 0 ? -1 : NameEnd(Context, list, w);
+    w = target < 0 ? -1 : NextSignificant(Context, list, target);
+    if (w >= 0 && list[w]->Term == Context.BlockTerm) w = NextSignificant(Context, list, w);
+    if (w >= 0 && (WordTextEquals(*list[w], "EXEC") || WordTextEquals(*list[w], "EXECUTE")))
+      ConvertInsertedExec(Context, Words, list, w);
   }
 }
 
@@ -212,7 +268,9 @@ void ConvertUpdateDeleteFrom(const TConvertContext& Context, TParserWordList& Wo
   for (TParserWord* command : SearchStatementByFirstWord(Context, Words, {"UPDATE", "DELETE"})) {
     // Only the statements themselves: not the trigger function UPDATE (column)
     // nor UPDATE STATISTICS, which have no SET and no FROM clause.
-    if (command->Term->StartWords.front() == "UPDATE" && !WordTextIs(*command, "UPDATE")) continue;
+    const bool update = command->Term->StartWords.front() == "UPDATE";
+    if (update && !WordTextIs(*command, "UPDATE")) continue;
+    if (command->Term->Kind != tkDefined || !command->StartTextWord) continue;
     TParserWordList& list = *command->Owner;
     const int index = command->IndexInOwner();
     // The events of a trigger: FOR INSERT, UPDATE, DELETE; AFTER and
@@ -224,42 +282,84 @@ void ConvertUpdateDeleteFrom(const TConvertContext& Context, TParserWordList& Wo
           word.Term == Context.ListDivTerm)
         continue;
     }
-
-    const int target = NextSignificant(Context, list, index);
-    if (target < 0) throw Error(kStrangeUpdateDelete);
-    if (SkipObjectName(Context, target, list) != target) continue;  // not a simple one-word name
-    TParserWord& targetWord = *list[target];
-
-    int set = target;
-    if (command->Term->StartWords.front() == "UPDATE") {
-      set = FindInList(list, "SET", target);
-      if (set < 0) throw Error(kStrangeUpdateDelete);
+    int target = NextSignificant(Context, list, index);
+    // DELETE /* ... */ FROM t: the FROM of a single DELETE word.
+    if (!update && target >= 0 && WordTextIs(*list[target], "FROM")) target = NextSignificant(Context, list, target);
+    if (target < 0 || IsStatementKeyword(*list[target])) continue;
+    const int targetEnd = NameEnd(Context, list, target);
+    // SET is a statement word of its own: the UPDATE's SET is the first one
+    // after the target, and the statement runs on to the next one after it.
+    int set = targetEnd;
+    if (update) {
+      set = FirstStatementKeyword(list, targetEnd + 1);
+      if (set >= 0 && !WordTextIs(*list[set], "SET")) set = -1;
     }
-    const int afterSet = NextSignificant(Context, list, set);
-    if (afterSet < 0) continue;
-    const int keyword = FirstStatementKeyword(list, afterSet);
+    const int keyword = FirstStatementKeyword(list, (set < 0 ? targetEnd : set) + 1);
     const int last = keyword < 0 ? list.Count() - 1 : PrevSignificant(Context, list, keyword);
-    const int from = FindInList(list, "FROM", target, last);
-    if (from < 0) continue;
+    auto leave = [&]() {
+      // The statement stays as written; the user checks how the target
+      // joins the updated table.
+      MarkAlarm(Words, command->StartTextWord, "UpdateDeleteFrom",
+                PrintedText(Words, *command->StartTextWord, *LastTextWordIn(list, index, last)));
+    };
+
+    const int from = set < 0 ? FindInList(list, "FROM", targetEnd + 1, last) : FindInList(list, "FROM", set + 1, last);
+    if (from < 0) continue;  // no FROM clause: nothing to map
     const int firstSource = NextSignificant(Context, list, from);
-    if (firstSource < 0) throw Error(kStrangeUpdateDelete);
-    const int alias = FindInList(list, WordText(targetWord), firstSource, last);
-    if (alias < 0) throw Error(kStrangeUpdateDelete);
-    int table = PrevSignificant(Context, list, alias);
-    if (table < 0) throw Error(kStrangeUpdateDelete);
-    const TParserWord* tableWord = list[table];
-    if (tableWord->Term->Kind == tkDefined && !WordTextIs(*tableWord, "AS") &&
-        !IsType(*tableWord, "OBJECT_NAME"))
-      continue;  // the target stands in FROM as a table, not as an alias
-    if (WordTextIs(*tableWord, "AS")) {
-      table = PrevSignificant(Context, list, table);
-      if (table < 0) throw Error(kStrangeUpdateDelete);
-      tableWord = list[table];
+    if (set < 0 || firstSource < 0 || firstSource > last) {
+      leave();
+      continue;
     }
-    const std::string name =
-        IsType(*tableWord, "OBJECT_NAME") ? FirstChildText(*tableWord) : WordText(*tableWord);
-    if (!targetWord.StartTextWord) continue;
-    InsertTextBefore(Words, targetWord.StartTextWord, name, 1, 0);
+    // The FROM clause ends at its WHERE.
+    const int where = FindInList(list, "WHERE", firstSource, last);
+    const int sourcesEnd = where < 0 ? last : PrevSignificant(Context, list, where);
+
+    const bool simple = targetEnd == target && !IsType(*list[target], "OBJECT_NAME");
+    const int found = FindNameInFrom(Context, list, NameText(*list[targetEnd]), firstSource, sourcesEnd);
+    if (found < 0) {
+      // The target is joined by the WHERE clause alone, as the source server
+      // allows: the target reads the updated table only when the FROM clause
+      // names it the same way, so it goes first there. A one-word target may
+      // be an alias inside a bracket of joins in the FROM clause: that stays.
+      TParserTextWord* source = FirstTextWordIn(list, firstSource, sourcesEnd);
+      TParserTextWord* first = FirstTextWordIn(list, target, targetEnd);
+      TParserTextWord* last = LastTextWordIn(list, target, targetEnd);
+      if (!source || !first || !last || (simple && HasBracketedJoin(Context, list, firstSource, sourcesEnd))) {
+        leave();
+        continue;
+      }
+      InsertTextBefore(Words, source, PrintedText(Words, *first, *last) + ",", source->Spaces, source->LineBreaks);
+      source->Spaces = 1;
+      source->LineBreaks = 0;
+      continue;
+    }
+    int table = PrevSignificant(Context, list, NameStart(Context, list, found, firstSource));
+    if (table >= firstSource && WordTextIs(*list[table], "AS")) table = PrevSignificant(Context, list, table);
+    if (!simple || table < firstSource || StartsTableName(Context, *list[table])) {
+      // The target is a table of the FROM clause: when it has an alias there,
+      // the target takes the alias too, or the target would be another
+      // instance of the table.
+      int alias = NextSignificant(Context, list, found);
+      if (alias >= 0 && alias <= sourcesEnd && WordTextIs(*list[alias], "AS")) alias = NextSignificant(Context, list, alias);
+      if (alias < 0 || alias > sourcesEnd || list[alias]->Term->Kind != tkText) continue;
+      TParserTextWord* last = LastTextWordIn(list, target, targetEnd);
+      TParserTextWord* aliasWord = list[alias]->StartTextWord;
+      if (last && aliasWord) InsertTextAfter(Words, *last, aliasWord->Text, 1, 0);
+      continue;
+    }
+    const TParserWord& tableWord = *list[table];
+    if (tableWord.Term->Kind != tkText && !IsType(tableWord, "OBJECT_NAME")) {
+      leave();  // a derived table, or no name before the alias: nothing to update by name
+      continue;
+    }
+    // The alias's table by its current text (a table variable is a
+    // temporary table by now), owner and all.
+    const int tableStart = NameStart(Context, list, table, firstSource);
+    TParserTextWord* first = FirstTextWordIn(list, tableStart, table);
+    TParserTextWord* lastWord = LastTextWordIn(list, tableStart, table);
+    TParserTextWord* targetWord = list[target]->StartTextWord;
+    if (!first || !lastWord || !targetWord) continue;
+    InsertTextBefore(Words, targetWord, PrintedText(Words, *first, *lastWord), 1, 0);
   }
 }
 

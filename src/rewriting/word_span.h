@@ -24,4 +24,12 @@ TParserTextWord* LastTextWordOf(const TParserWord& Word);
 TParserTextWord* FirstTextWordIn(const TParserWordList& List, int From, int To);
 TParserTextWord* LastTextWordIn(const TParserWordList& List, int From, int To);
 
+/// True when `Word` is the last text word of a line comment (-- ...): the
+/// text word printed after it must start a new line.
+bool EndsLineComment(const TParserTextWord& Word);
+/// Gives every text word from First through the one after Last that follows
+/// the end of a line comment a line break, so that text a rule moved or
+/// inserted after a comment is not read as part of it.
+void KeepLineCommentsClosed(TParserTextWord& First, TParserTextWord& Last);
+
 }  // namespace ambrix

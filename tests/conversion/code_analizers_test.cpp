@@ -222,11 +222,25 @@ TEST_F(CodeAnalizers, InsteadOfTriggerBecomesABeforeTriggerWithItsBodyCommentedO
   EXPECT_EQ(Alarms(), (Lines{"TriggerInsteadOf INSTEAD OF 1:1"}));
 }
 
-TEST_F(CodeAnalizers, OnlyTheFirstEventMovesBeforeTheTable) {
+TEST_F(CodeAnalizers, AllEventsMoveBeforeTheTable) {
   EXPECT_EQ(Convert("TRIGGER", {"CREATE TRIGGER tr ON T", "INSTEAD OF INSERT, UPDATE", "AS", "  SELECT 1"}),
-            (Lines{"create trigger tr", "BEFORE insert on T, update",
+            (Lines{"create trigger tr", "BEFORE insert, update on T",
                    "for each row", "begin /* Самостоятельно исправьте логику этого триггера !!!", "as",
                    "  select 1", "*/ end"}));
+}
+
+TEST_F(CodeAnalizers, CommentedBodyCannotEndItsComment) {
+  EXPECT_EQ(Convert("TRIGGER", {"CREATE TRIGGER tr ON T INSTEAD OF DELETE AS", "/* old */ SELECT '*/', 2*/**/3"}),
+            (Lines{"create trigger tr BEFORE delete on T",
+                   "for each row", "begin /* Самостоятельно исправьте логику этого триггера !!! as",
+                   "/ * old * / select '* /', 2* / ** /3", "*/ end"}));
+  EXPECT_EQ(Alarms(), (Lines{"TriggerInsteadOf INSTEAD OF 1:1", "CommentedEndMark */ 4:1"}));
+}
+
+TEST_F(CodeAnalizers, AfterTriggerIsWrittenWithFor) {
+  EXPECT_EQ(Convert("TRIGGER", {"CREATE TRIGGER tr ON dbo.T", "AFTER INSERT, UPDATE -- after the change", "AS",
+                                "SELECT 'after'"}),
+            (Lines{"create trigger tr on dba.T", "for insert, update -- after the change", "as", "select 'after'"}));
 }
 
 TEST_F(CodeAnalizers, ForTriggerGetsTheRulesOnly) {

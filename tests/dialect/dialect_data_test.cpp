@@ -262,6 +262,9 @@ TEST(DialectData, RuleSequencesAreSingleTerms) {
       {"AVG (", ")"},
       {"ROUND (", ")"},
       {"DATEPART (", ")"},
+      {"DATEADD (", ")"},
+      {"DATEDIFF (", ")"},
+      {"DATENAME (", ")"},
       {"IDENT_CURRENT (", ")"},
       {"SCOPE_IDENTITY (", ")"},
       {"CHARINDEX (", ")"},
@@ -358,7 +361,11 @@ TEST(DialectData, AlarmKindsTheAnalyzersRaiseExist) {
   EXPECT_EQ(kinds, (std::set<std::string>{"SYSTABLE", "SYSVIEW", "SYSPROC", "SYSDB", "SYSGLOBVAR", "DBCC",
                                           "DYNAMICSQL", "TRIGGERINSTEADOF", "IDENTITYSEED", "TYPECHANGED",
                                           "COMPUTEDCOLUMN", "RULEONTYPE", "COLLATION", "IGNOREDUPKEY",
-                                          "IDENTCURRENT", "INDEXRENAMED", "DEFAULTONTYPE"}));
+                                          "IDENTCURRENT", "INDEXRENAMED", "DEFAULTONTYPE",
+                                          // The rules of the code objects' statements.
+                                          "RAISERRORFORMAT", "RAISERRORNUMBER", "RAISERROROPTION", "UPDATEDELETEFROM",
+                                          "COMMENTEDENDMARK", "MODULOOPERATOR", "FUNCTIONPARAMDEFAULT", "OBJECTOPTION",
+                                          "PRINTARGUMENTS", "IDENTITYNUMBERING"}));
 }
 
 TEST(DialectData, FourteenTypeObjectsOfTheDialect) {

@@ -23,6 +23,7 @@
 #include "parser/parser_word_list.h"
 #include "rewriting/builtin_rules.h"
 #include "rewriting/name_rules.h"
+#include "rewriting/operator_rules.h"
 #include "rewriting/statement_rules.h"
 #include "rewriting/table_rules.h"
 #include "text/error.h"
@@ -56,6 +57,7 @@ const std::map<std::string, TRule>& Rules() {
       {"RemoveIndexHints", RemoveIndexHints},
       {"ConvertUpdateDeleteFrom", ConvertUpdateDeleteFrom},
       {"ConvertBuiltinFunctions", ConvertBuiltinFunctions},
+      {"ConvertModuloOperators", ConvertModuloOperators},
   };
   return rules;
 }

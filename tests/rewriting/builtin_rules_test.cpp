@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "conversion/alarm_object.h"
+#include "conversion/convert_object.h"
 #include "rewriting/builtin_rules.h"
+#include "rewriting/raiserror_rules.h"
 #include "rewriting/statement_rules.h"
 #include "rule_fixture.h"
 
@@ -41,22 +43,39 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LineCase{"SET @id = SCOPE_IDENTITY()", "set @id = @@IDENTITY"},
                       LineCase{"SET @id = IDENT_CURRENT('T')", "set @id = @@IDENTITY"},
                       LineCase{"SELECT IDENTITY(int, 1, 1) AS id INTO #t FROM u",
-                               "select Number () as id into #t from u"},
-                      LineCase{"SELECT IDENTITY() AS id INTO #t FROM u", "select Number () as id into #t from u"}));
+                               "select Number (*) as id into #t from u"},
+                      LineCase{"SELECT IDENTITY() AS id INTO #t FROM u", "select Number (*) as id into #t from u"}));
+
+TEST_F(RuleTest, IdentityThatStartsOrStepsOtherThanByOneIsReported) {
+  EXPECT_EQ(ApplyLine("SELECT IDENTITY(int, 100, 10) AS id, a INTO #t FROM u", {ConvertBuiltinFunctions}),
+            "select Number (*) as id, a into #t from u");
+  TAlarmList alarms;
+  ReportAlarmMarks(words, alarms);
+  ASSERT_EQ(alarms.Count(), 1);
+  EXPECT_EQ(alarms.Items(0).VarName, "IdentityNumbering");
+  EXPECT_EQ(alarms.Items(0).Word, "Identity (int, 100, 10)");
+}
 
 INSTANTIATE_TEST_SUITE_P(
     CharIndex, BuiltinFunctions,
-    ::testing::Values(LineCase{"SET @x = CHARINDEX(@a, @b, 5)",
-                               "set @x = ( Charindex (@a, Substring ( @b, 5) ) - 1 + 5)"},
-                      LineCase{"SET @x = CHARINDEX(@a, @b, @i + 1)",
-                               "set @x = ( Charindex (@a, Substring ( @b, @i + 1) ) - 1 + @i + 1)"},
+    // The target's Locate names the searched text first and gives 0, not
+    // start - 1, when nothing is found.
+    ::testing::Values(LineCase{"SET @x = CHARINDEX(@a, @b, 5)", "set @x = Locate (@b, @a, 5)"},
+                      LineCase{"SET @x = CHARINDEX(@a, @b, @i + 1)", "set @x = Locate (@b, @a, @i + 1)"},
+                      LineCase{"IF CHARINDEX(',', SUBSTRING(@s, 2, 9), LEN(@p)) > 0",
+                               "if Locate (Substring(@s, 2, 9), ',', Length (@p)) > 0"},
+                      LineCase{"SET @x = CHARINDEX(/* what */ @a, @b /* where */, 5)",
+                               "set @x = Locate (@b /* where */, /* what */ @a, 5)"},
                       LineCase{"SET @x = CHARINDEX(@a, @b)", "set @x = Charindex (@a, @b)"},
                       // An empty argument is not counted.
                       LineCase{"SET @x = CHARINDEX(@a, , @b)", "set @x = Charindex (@a, , @b)"}));
 
-TEST_F(RuleTest, CharIndexStartOverSeveralLinesIsJoinedAndTrimmed) {
-  EXPECT_EQ(Apply({"SET @x = CHARINDEX(@a, @b,", "  @i", "  + 1 )"}, {ConvertBuiltinFunctions}),
-            (std::vector<std::string>{"set @x = ( Charindex (@a, Substring ( @b,", "  @i", "  + 1 ) ) - 1 + @i", "  + 1)"}));
+TEST_F(RuleTest, CharIndexArgumentEndingInALineCommentKeepsItsLine) {
+  // The separator that comes after the comment now starts a line of its own.
+  EXPECT_EQ(Apply({"SET @x = CHARINDEX(@a, @b -- the list", ", 5)"}, {ConvertBuiltinFunctions}),
+            (std::vector<std::string>{"set @x = Locate (@b -- the list", ", @a", ", 5)"}));
+  EXPECT_EQ(Apply({"SET @x = CHARINDEX(@a -- the word", ", @b, 5)"}, {ConvertBuiltinFunctions}),
+            (std::vector<std::string>{"set @x = Locate (@b", ", @a -- the word", ", 5)"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -73,31 +92,72 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     DateParts, BuiltinFunctions,
-    ::testing::Values(LineCase{"SET @p = DATEPART(yyyy, @d)", "set @p = Datepart (yy, @d)"},
-                      LineCase{"SET @p = DATEPART(YYYY, @d)", "set @p = Datepart (yy, @d)"},
-                      LineCase{"SET @p = DATEPART(Q, @d)", "set @p = Datepart (qq, @d)"},
-                      LineCase{"SET @p = DATEPART(m, @d)", "set @p = Datepart (mm, @d)"},
-                      LineCase{"SET @p = DATEPART(Y, @d)", "set @p = Datepart (dy, @d)"},
-                      LineCase{"SET @p = DATEPART(d, @d)", "set @p = Datepart (dd, @d)"},
-                      LineCase{"SET @p = DATEPART(wW, @d)", "set @p = Datepart (wk, @d)"},
-                      LineCase{"SET @p = DATEPART(n, @d)", "set @p = Datepart (mi, @d)"},
-                      LineCase{"SET @p = DATEPART(S, @d)", "set @p = Datepart (ss, @d)"},
-                      LineCase{"SET @p = DATEPART(year, @d)", "set @p = Datepart (year, @d)"},
-                      LineCase{"SET @p = DATEPART(yy, @d)", "set @p = Datepart (yy, @d)"},
-                      LineCase{"SET @p = DATEPART(mi, @d)", "set @p = Datepart (mi, @d)"},
-                      LineCase{"SET @p = DATEPART()", "set @p = Datepart ()"}));
+    // Always the full name, whichever spelling the source used.
+    ::testing::Values(LineCase{"SET @p = DATEPART(yyyy, @d)", "set @p = Datepart (year, @d)"},
+                      LineCase{"SET @p = DATEPART(YY, @d)", "set @p = Datepart (year, @d)"},
+                      LineCase{"SET @p = DATEPART(Q, @d)", "set @p = Datepart (quarter, @d)"},
+                      LineCase{"SET @p = DATEPART(m, @d)", "set @p = Datepart (month, @d)"},
+                      LineCase{"SET @p = DATEPART(Y, @d)", "set @p = Datepart (dayofyear, @d)"},
+                      LineCase{"SET @p = DATEPART(d, @d)", "set @p = Datepart (day, @d)"},
+                      LineCase{"SET @p = DATEPART(wW, @d)", "set @p = Datepart (week, @d)"},
+                      LineCase{"SET @p = DATEPART(dw, @d)", "set @p = Datepart (weekday, @d)"},
+                      LineCase{"SET @p = DATEPART(hh, @d)", "set @p = Datepart (hour, @d)"},
+                      LineCase{"SET @p = DATEPART(n, @d)", "set @p = Datepart (minute, @d)"},
+                      LineCase{"SET @p = DATEPART(S, @d)", "set @p = Datepart (second, @d)"},
+                      LineCase{"SET @p = DATEPART(ms, @d)", "set @p = Datepart (millisecond, @d)"},
+                      LineCase{"SET @p = DATEPART(Year, @d)", "set @p = Datepart (year, @d)"},
+                      LineCase{"SET @p = DATEPART(@part, @d)", "set @p = Datepart (@part, @d)"},
+                      LineCase{"SET @p = DATEPART()", "set @p = Datepart ()"},
+                      // The other date functions take the same table.
+                      LineCase{"SET @d = DATEADD(d, -3, GETDATE())", "set @d = Dateadd (day, -3, Getdate())"},
+                      LineCase{"SET @n = DATEDIFF(mi, @a, @b)", "set @n = Datediff (minute, @a, @b)"},
+                      LineCase{"SET @s = DATENAME(yy, @d) + DATENAME(w, @d)",
+                               "set @s = Datename (year, @d) + Datename (weekday, @d)"},
+                      LineCase{"SELECT dateadd(/* part */ qq, 1, @d)", "select Dateadd (/* part */ quarter, 1, @d)"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Others, BuiltinFunctions,
     ::testing::Values(LineCase{"SET @n = LEN(@s)", "set @n = Length (@s)"},
-                      LineCase{"RAISERROR ('Error', 16, 1)", "RAISERROR 20000,'Error' "},
-                      LineCase{"RAISERROR ('Bad ' + @x, 16, 1)", "RAISERROR 20000,'Bad ' "},
-                      LineCase{"RAISERROR (@msg, 16, 1) WITH NOWAIT", "RAISERROR 20000,@msg  with NOWAIT"},
-                      LineCase{"RAISERROR ('Only')", "RAISERROR 20000,'Only' "},
-                      // Without brackets it is no call.
-                      LineCase{"RAISERROR 50001 'No'", "raiserror 50001 'No'"},
                       LineCase{"SELECT CURRENT_USER, SESSION_USER, system_user", "select user, user, user"},
                       LineCase{"SELECT 'LEN(x)', -- COUNT_BIG(ALL x)", "select 'LEN(x)', -- COUNT_BIG(ALL x)"}));
+
+// --- RAISERROR placeholders ------------------------------------------------------
+
+struct FormatCase {
+  const char* source;
+  const char* expected;
+  int next;       // the number after the last placeholder
+  bool faithful;  // the target's form says the same
+};
+
+class Placeholders : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(Placeholders, AreRenumberedInOrder) {
+  int next = 1;
+  bool faithful = true;
+  EXPECT_EQ(RenumberPlaceholders(GetParam().source, next, faithful), GetParam().expected);
+  EXPECT_EQ(next, GetParam().next);
+  EXPECT_EQ(faithful, GetParam().faithful);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Placeholders,
+    ::testing::Values(FormatCase{"no placeholder", "no placeholder", 1, true},
+                      FormatCase{"%d of %s, %i %u", "%1! of %2!, %3! %4!", 5, true},
+                      // Flags, width, precision and size go: the target has none.
+                      FormatCase{"[%-10s] %+5.2d %ld %hu", "[%1!] %2! %3! %4!", 5, true},
+                      FormatCase{"50%", "50%", 1, true},          // a % that starts no placeholder
+                      FormatCase{"100 %% sure", "100 %% sure", 1, false},
+                      FormatCase{"mask %x, %X, %o", "mask %1!, %2!, %3!", 4, false},  // printed in decimal now
+                      FormatCase{"%*d", "%1!", 2, false},          // the width would take an argument
+                      FormatCase{"%.*s", "%1!", 2, false}));
+
+TEST(Placeholders, MoreThanTheTargetsTwentyAreNotFaithful) {
+  int next = 20;
+  bool faithful = true;
+  EXPECT_EQ(RenumberPlaceholders("%d %d", next, faithful), "%20! %21!");
+  EXPECT_FALSE(faithful);
+}
 
 class StrangeCalls : public RuleTest, public ::testing::WithParamInterface<LineCase> {};
 
@@ -154,7 +214,7 @@ TEST_F(RuleTest, AlarmPositionsAreThoseOfThePrintedText) {
 }
 
 TEST_F(RuleTest, AlarmOfADeletedWordIsAtLineZero) {
-  Apply({"SELECT 1", "RAISERROR ('Lock %d', 16, 1, @@LOCK_TIMEOUT)"}, {ConvertBuiltinFunctions});
+  Apply({"SELECT 1", "SET @x = ROUND(@a, 2, @@LOCK_TIMEOUT)"}, {ConvertBuiltinFunctions});
   TAlarmList alarms;
   CheckSystemObjectAlarms(words, alarms);
   EXPECT_EQ(Describe(alarms), (std::vector<std::string>{"SysGlobVar @@LOCK_TIMEOUT 0:0"}));

@@ -19,9 +19,15 @@ using NameRulesTest = RuleTest;
 
 TEST_F(NameRulesTest, RemovesNationalPrefixesOfPlainWords) {
   auto all = [](const TConvertContext& c, TParserWordList& w) { RemoveNationalPrefixes(c, 0, w.Count() - 1, w); };
-  EXPECT_EQ(ApplyText({"select N'abc', N5, n@x, NAME, nx, N"}, all), "select 'abc', 5, @x, NAME, nx,");
-  // A word N goes whatever follows it; comments are stepped over.
-  EXPECT_EQ(ApplyText({"select N /* N */ 1"}, all), "select /* N */ 1");
+  EXPECT_EQ(ApplyText({"select N'abc', n'd', N5, n@x, NAME, nx, N"}, all), "select 'abc', 'd', 5, @x, NAME, nx, N");
+}
+
+TEST_F(NameRulesTest, KeepsAnNThatPrefixesNoLiteral) {
+  // An unquoted argument N, or an N apart from the quote, is no prefix:
+  // deleting it lost the argument and pulled the next line up.
+  auto all = [](const TConvertContext& c, TParserWordList& w) { RemoveNationalPrefixes(c, 0, w.Count() - 1, w); };
+  EXPECT_EQ(ApplyText({"exec p @flag = N", "select 1"}, all), "exec p @flag = N\nselect 1");
+  EXPECT_EQ(ApplyText({"select N /* N */ 'a', N 'b'"}, all), "select N /* N */ 'a', N 'b'");
 }
 
 TEST_F(NameRulesTest, RemovesNationalPrefixesOnlyInsideTheRange) {
@@ -81,12 +87,38 @@ TEST_F(NameRulesTest, SkipsObjectNames) {
 TEST_F(NameRulesTest, BracketsTargetReservedWordsAndDropsSemicolons) {
   EXPECT_EQ(ApplyText({"select date, [date], Time, n, lock from t where c = 'x;y'; -- a;b", "select 1;"},
                 ConvertReservedWords),
-            "select [date], [date], [Time], [n], [lock] from t where c = 'x;y' -- a;b\nselect 1");
+            "select [date], [date], [Time], n, [lock] from t where c = 'x;y' -- a;b\nselect 1");
 }
 
-TEST_F(NameRulesTest, DropsNOnlyBeforeAStringLiteral) {
-  EXPECT_EQ(ApplyText({"exec p N'x', N /* c */ 'y', N 5"}, ConvertReservedWords), "exec p 'x', /* c */ 'y', N 5");
+TEST_F(NameRulesTest, DropsNOnlyRightBeforeAStringLiteral) {
+  EXPECT_EQ(ApplyText({"exec p N'x', n'z', N /* c */ 'y', N 5, N"}, ConvertReservedWords),
+            "exec p 'x', 'z', N /* c */ 'y', N 5, N");
 }
+
+struct ReservedWordCase {
+  const char* source;
+  const char* expected;
+};
+
+class ReservedWordsInPlaceOfNoName : public RuleTest, public ::testing::WithParamInterface<ReservedWordCase> {};
+
+TEST_P(ReservedWordsInPlaceOfNoName, StayAsWritten) {
+  EXPECT_EQ(ApplyText({GetParam().source}, ConvertReservedWords), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReservedWordsInPlaceOfNoName,
+    ::testing::Values(
+        // The type DEC, with or without its precision.
+        ReservedWordCase{"declare @a dec(10,2), @b DEC", "declare @a dec(10,2), @b DEC"},
+        ReservedWordCase{"select cast(x as dec), convert(dec, y), cast(z as dec (5))",
+                         "select Cast(x as dec), Convert(dec, y), Cast(z as dec (5))"},
+        ReservedWordCase{"create table #t (a dec, dec int, b dec(4,2))", "create table #t (a dec, [dec] int, b dec(4,2))"},
+        // A column or alias named dec is a name.
+        ReservedWordCase{"select a dec, x as dec from t", "select a [dec], x as [dec] from t"},
+        ReservedWordCase{"select (select a, b dec from t)", "select (select a, b [dec] from t)"},
+        ReservedWordCase{"waitfor time '22:00'", "waitfor time '22:00'"},
+        ReservedWordCase{"select time from t", "select [time] from t"}));
 
 TEST_F(NameRulesTest, LeavesAWordWhoseTextWordIsGone) {
   // The first rule removes both N words; the second meets them with their
@@ -95,7 +127,7 @@ TEST_F(NameRulesTest, LeavesAWordWhoseTextWordIsGone) {
     RemoveNationalPrefixes(c, 0, w.Count() - 1, w);
     ConvertReservedWords(c, w);
   };
-  EXPECT_EQ(ApplyText({"exec p N'x', n"}, both), "exec p 'x',");
+  EXPECT_EQ(ApplyText({"exec p N'x', n"}, both), "exec p 'x', n");
 }
 
 TEST_F(NameRulesTest, DistributedTransactionsBecomePlainOnes) {

@@ -6,7 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "conversion/alarm_object.h"
+#include "conversion/convert_object.h"
 #include "rewriting/name_rules.h"
+#include "rewriting/table_rules.h"
+#include "text/utf8.h"
 #include "rewriting/statement_rules.h"
 #include "rule_fixture.h"
 
@@ -46,9 +50,10 @@ TEST_F(StatementRules, OperatorOnTheNextLineKeepsItsLineBreak) {
 
 // --- RETURN -----------------------------------------------------------------
 
-TEST_F(StatementRules, ReturnLosesTheBracketsOfASubQuery) {
+TEST_F(StatementRules, ReturnKeepsTheBracketsOfASubQuery) {
+  // A query in brackets is an expression; RETURN SELECT is none.
   EXPECT_EQ(ApplyLine("RETURN (SELECT max(a) FROM t)", {ConvertReturnExpressions}),
-            "return select Max(a) from t");
+            "return (select Max(a) from t)");
 }
 
 TEST_F(StatementRules, ReturnPutsACaseExpressionInBrackets) {
@@ -99,9 +104,11 @@ TEST_F(StatementRules, SubQueriesAndListsStay) {
   EXPECT_EQ(ApplyLine("SELECT ()", {ConvertStatementBlocks}), "select ()");
 }
 
-TEST_F(StatementRules, BlockWhoseBracketsReturnRemovedIsLeftAlone) {
-  EXPECT_EQ(ApplyLine("RETURN (SELECT @a)", {ConvertReturnExpressions, ConvertStatementBlocks}),
-            "return select @a");
+TEST_F(StatementRules, SubQueryOfAVariableIsNoStatementBlock) {
+  EXPECT_EQ(ApplyLine("RETURN (SELECT @a)", {ConvertReturnExpressions, ConvertStatementBlocks}), "return (select @a)");
+  EXPECT_EQ(ApplyLine("SET @b = (SELECT @a + 1) * 2", {ConvertStatementBlocks}), "set @b = (select @a + 1) * 2");
+  EXPECT_EQ(ApplyLine("IF (SELECT @a) = 1 (SELECT @b = 2, @c = 3)", {ConvertStatementBlocks}),
+            "if (select @a) = 1 begin select @b = 2, @c = 3 end");
 }
 
 // --- DROP lists ---------------------------------------------------------------
@@ -195,6 +202,13 @@ TEST_F(StatementRules, DynamicInsertExecEndsTheSearch) {
             (Lines{"insert into t default values", "update t set a = 1", "exec p @a"}));
 }
 
+TEST_F(StatementRules, ExecAfterAnInsertOfDefaultValuesIsAStatementOfItsOwn) {
+  EXPECT_EQ(Apply({"INSERT INTO t DEFAULT VALUES", "EXEC p @a"}, {ConvertInsertExec}),
+            (Lines{"insert into t default values", "exec p @a"}));
+  EXPECT_EQ(Apply({"INSERT t (a) VALUES (1)", "EXECUTE p"}, {ConvertInsertExec}),
+            (Lines{"insert t (a) values (1)", "execute p"}));
+}
+
 // --- Index hints --------------------------------------------------------------
 
 TEST_F(StatementRules, IndexHintsGo) {
@@ -223,7 +237,32 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LineCase{"UPDATE a SET x = 1 FROM Orders a WHERE a.id = @id",
                  "update Orders a set x = 1 from Orders a where a.id = @id"},
-        LineCase{"UPDATE o SET x = 1 FROM [Orders] AS o", "update Orders o set x = 1 from [Orders] as o"},
+        // The table as it reads: delimited, qualified, a table variable renamed.
+        LineCase{"UPDATE o SET x = 1 FROM [Orders] AS o", "update [Orders] o set x = 1 from [Orders] as o"},
+        LineCase{"UPDATE o SET x = 1 FROM dbo.Orders o JOIN u ON u.id = o.id",
+                 "update dbo.Orders o set x = 1 from dbo.Orders o join u on u.id = o.id"},
+        LineCase{"UPDATE o SET x = 1 FROM u JOIN db..Orders AS o ON o.id = u.id",
+                 "update db..Orders o set x = 1 from u join db..Orders as o on o.id = u.id"},
+        // The alias is looked for in the FROM clause, not in its columns.
+        LineCase{"UPDATE o SET x = 1 FROM u JOIN v ON v.o = o.x JOIN Orders o ON o.id = u.id",
+                 "update Orders o set x = 1 from u join v on v.o = o.x join Orders o on o.id = u.id"},
+        LineCase{"DELETE o FROM Orders o WHERE o.id IN (SELECT id FROM t o)",
+                 "delete Orders o from Orders o where o.id in (select id from t o)"},
+        // A qualified target that the FROM clause names as well.
+        LineCase{"UPDATE dbo.T SET v = 1 FROM dbo.T JOIN U ON U.id = T.id",
+                 "update dbo.T set v = 1 from dbo.T join U on U.id = T.id"},
+        LineCase{"UPDATE t SET x = 1 FROM dbo.t, u WHERE u.id = t.id", "update t set x = 1 from dbo.t, u where u.id = t.id"},
+        // A target table with an alias in FROM takes the alias.
+        LineCase{"UPDATE Orders SET x = 1 FROM Orders o WHERE o.id = 1",
+                 "update Orders o set x = 1 from Orders o where o.id = 1"},
+        LineCase{"DELETE dbo.Orders FROM u JOIN dbo.Orders AS o ON o.id = u.id",
+                 "delete dbo.Orders o from u join dbo.Orders as o on o.id = u.id"},
+        // A target joined by WHERE alone is named first in FROM.
+        LineCase{"UPDATE dbo.T SET v = 1 FROM U u WHERE T.id = u.id",
+                 "update dbo.T set v = 1 from dbo.T, U u where T.id = u.id"},
+        LineCase{"UPDATE t SET x = 1 FROM u WHERE u.id = t.id", "update t set x = 1 from t, u where u.id = t.id"},
+        LineCase{"DELETE FROM t FROM (SELECT id FROM u) d WHERE d.id = t.id",
+                 "delete from t from t, (select id from u) d where d.id = t.id"},
         LineCase{"UPDATE o SET x = 1 FROM u JOIN Orders o ON o.id = u.id",
                  "update Orders o set x = 1 from u join Orders o on o.id = u.id"},
         LineCase{"DELETE FROM a FROM Orders a WHERE a.id = 1", "delete from Orders a from Orders a where a.id = 1"},
@@ -249,21 +288,46 @@ TEST_F(StatementRules, FromOfTheNextStatementIsNotTheTargetsFrom) {
             (Lines{"update a set x = 1", "select * from Orders a"}));
 }
 
-class StrangeUpdates : public StatementRules, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(StrangeUpdates, AreReported) {
-  EXPECT_EQ(ErrorOf(GetParam(), ConvertUpdateDeleteFrom), "Странная команда UPDATE/DELETE");
+TEST_F(StatementRules, TableVariableAliasGetsTheTablesNewName) {
+  EXPECT_EQ(Apply({"DECLARE @tab TABLE (id int)", "UPDATE t SET x = 1 FROM @tab t WHERE t.id = 2"},
+                  {ConvertTableVariables, ConvertUpdateDeleteFrom}),
+            (Lines{"create table #tab (id int null)", "update #tab t set x = 1 from #tab t where t.id = 2"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, StrangeUpdates,
-                         ::testing::Values("UPDATE t SET x = 1 FROM u WHERE u.id = 5",  // t not in FROM
-                                           "SELECT 1 UPDATE",                          // no target
-                                           "UPDATE t x = 1 FROM t a",                  // no SET
-                                           "UPDATE a SET x = 1 FROM",                  // nothing after FROM
-                                           "DELETE a FROM",
-                                           // A single-word DELETE before its own FROM: the
-                                           // target is FROM, which the FROM clause does not hold.
-                                           "SELECT 1 DELETE /* */ FROM t WHERE a = 1"));
+// Statements the rule cannot map stay as written, with an alarm at their
+// first word; the object still converts.
+struct UnmappedCase {
+  const char* source;
+  bool alarm;
+};
+
+class UnmappedUpdates : public StatementRules, public ::testing::WithParamInterface<UnmappedCase> {};
+
+TEST_P(UnmappedUpdates, StayWithAnAlarm) {
+  const auto [error, text] = FailureOf({GetParam().source}, ConvertUpdateDeleteFrom);
+  EXPECT_EQ(error, "");
+  TAlarmList alarms;
+  ReportAlarmMarks(words, alarms);
+  std::string expected = GetParam().source;
+  EXPECT_EQ(UpperCase(text), UpperCase(expected));
+  ASSERT_EQ(alarms.Count(), GetParam().alarm ? 1 : 0);
+  if (GetParam().alarm) {
+    EXPECT_EQ(alarms.Items(0).VarName, "UpdateDeleteFrom");
+    EXPECT_EQ(alarms.Items(0).NumPos, static_cast<int>(expected.find_first_of("UD")) + 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnmappedUpdates,
+    ::testing::Values(UnmappedCase{"UPDATE x SET a = 1 FROM (SELECT 1 AS a) x", true},  // a derived table
+                      // o may be an alias inside the bracket.
+                      UnmappedCase{"UPDATE o SET x = 1 FROM (u JOIN Orders o ON o.id = u.id)", true},
+                      UnmappedCase{"UPDATE t x = 1 FROM t a", true},                     // no SET
+                      UnmappedCase{"UPDATE a SET x = 1 FROM", true},                     // nothing after FROM
+                      UnmappedCase{"DELETE a FROM", true},
+                      UnmappedCase{"SELECT 1 UPDATE", false},  // no target: nothing to map
+                      // A single DELETE word before its own FROM: no FROM clause.
+                      UnmappedCase{"SELECT 1 DELETE /* */ FROM t WHERE a = 1", false}));
 
 }  // namespace
 }  // namespace ambrix

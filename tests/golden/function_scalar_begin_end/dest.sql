@@ -5,5 +5,5 @@ create function dba.intDateType$convertToDatetime
 returns datetime
 as
 begin
-   return ( Dateadd(day,@datetime,'jan 1, 2001'))
+   return ( Dateadd (day,@datetime,'jan 1, 2001'))
 end

@@ -4,4 +4,4 @@ create procedure dba.p as
   exec sp_who
   dbcc CHECKDB
   execute (@s)
-  RAISERROR 20000,'Lock %d' 
+  raiserror 50000 'Lock %1!', @@lock_timeout

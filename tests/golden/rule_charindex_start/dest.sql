@@ -1,2 +1,5 @@
-set @x = ( Charindex (@a, Substring ( @b, 5) ) - 1 + 5)
+set @x = Locate (@b, @a, 5)
 set @y = Charindex (@a, @b)
+set @z = Locate (@list -- the list
+, ','
+   , @pos + 1)

@@ -1,3 +1,3 @@
-select Datepart (yy, @d), Datepart (qq, @d), Datepart (mm, @d), Datepart (dy, @d)
-select Datepart (dd, @d), Datepart (wk, @d), Datepart (mi, @d), Datepart (ss, @d)
-select Datepart (year, @d), Datepart (yy, @d), Datepart (mi, @d), Datepart ()
+select Datepart (year, @d), Datepart (quarter, @d), Datepart (month, @d), Datepart (dayofyear, @d)
+select Datepart (day, @d), Datepart (week, @d), Datepart (minute, @d), Datepart (second, @d)
+select Datepart (year, @d), Datepart (year, @d), Datepart (minute, @d), Datepart ()

@@ -1,3 +1,15 @@
 RAISERROR ('Error', 16, 1)
 RAISERROR ('Bad ' + @x, 16, 1)
-RAISERROR 50001 'Old style'
+RAISERROR ('Bad value %d for %s', 16, 1, @v, @name)
+RAISERROR ('Got %5.2d of %-10s (%lu)', 16, 1, @a, @b, @c)
+RAISERROR (@msg, 16, 1)
+RAISERROR ('Row ' + CAST(@id AS varchar) + ' of %s is bad', 16, 1, @t)
+RAISERROR (@prefix + ': %d rows', 16, 1, @n)
+RAISERROR (50001, 16, 1)
+RAISERROR (123, 16, 1, @a)
+RAISERROR ('Progress %d%%', 10, 1, @p)
+RAISERROR ('Done', 0, 1) WITH NOWAIT
+RAISERROR (@fmt, 16, 1, @a)
+RAISERROR ('Mask %x', 16, 1, @m)
+RAISERROR ('The level for job_id:%d should be between %d and %d.',
+   16, 1, @job_id, @min_lvl, @max_lvl)

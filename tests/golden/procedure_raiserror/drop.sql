@@ -1,0 +1,2 @@
+if exists( select * from SysProcedure where Proc_Name = 'check_level')
+  drop procedure "check_level"

@@ -1,0 +1,2 @@
+if exists( select * from SysProcedure where Proc_Name = 'FixPrices')
+  drop procedure "FixPrices"

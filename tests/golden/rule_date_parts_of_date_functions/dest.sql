@@ -1,0 +1,5 @@
+set @d = Dateadd (day, -3, Getdate())
+set @d = Dateadd (week, 1, @d), @e = Dateadd (hour, 2, @d), @f = Dateadd (millisecond, 5, @d)
+set @n = Datediff (minute, @a, @b) + Datediff (year, @a, @b) + Datediff (dayofyear, @a, @b)
+set @s = Datename (weekday, @d) + Datename (month, @d) + Datename (quarter, @d) + Datename (minute, @d)
+set @n = Datediff (day, @a, @b) + Datediff (@part, @a, @b)

@@ -1,0 +1,5 @@
+SET @d = DATEADD(d, -3, GETDATE())
+SET @d = dateadd(WW, 1, @d), @e = DATEADD(Hh, 2, @d), @f = DATEADD(ms, 5, @d)
+SET @n = DATEDIFF(mi, @a, @b) + DATEDIFF(yyyy, @a, @b) + DATEDIFF(dy, @a, @b)
+SET @s = DATENAME(w, @d) + DATENAME(m, @d) + DATENAME(q, @d) + DATENAME(n, @d)
+SET @n = DATEDIFF(day, @a, @b) + DATEDIFF(@part, @a, @b)

@@ -1,0 +1,5 @@
+insert into log default values
+exec notify @id
+insert log (a) values (1)
+execute notify @id
+insert into #t (a, b) select * from dbo.fill( @id)

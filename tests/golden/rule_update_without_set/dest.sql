@@ -1,0 +1,1 @@
+update t x = 1 from t a

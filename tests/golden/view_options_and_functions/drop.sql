@@ -1,0 +1,2 @@
+if exists( select * from SysViews where ViewName = 'vOdd')
+  drop view [vOdd]

@@ -1,0 +1,6 @@
+CREATE VIEW dbo.vOdd WITH SCHEMABINDING, VIEW_METADATA
+AS
+SELECT id, id % 2 AS odd, DATENAME(dw, created) AS day_name,
+  CHARINDEX('-', code, 2) AS dash
+FROM dbo.T
+WITH CHECK OPTION
