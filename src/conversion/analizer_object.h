@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "recognition/convert_context.h"
@@ -12,6 +13,7 @@ namespace ambrix {
 
 class TParserWordList;
 class TAlarmList;
+class TParserTextWord;
 class TAnalizerObjectList;
 
 /// Converts the objects of one type object ("TABLE", "INDEX", ...) from the
@@ -48,6 +50,12 @@ class TAnalizerObject {
   virtual void CheckAlarms(const std::string& ParentName, const std::string& ObjectName,
                            TParserWordList& Words, TAlarmList& Alarms);
 
+  /// The type object name of the parent of the object being converted
+  /// ("TABLE", "VIEW"), upper case; empty when it has none or the caller
+  /// did not say. Set by ConvertObject for the length of one conversion.
+  const std::string& ParentTypeName() const { return parentTypeName_; }
+  void SetParentTypeName(std::string Name) { parentTypeName_ = std::move(Name); }
+
   /// The registry this analyzer belongs to; set by `TAnalizerObjectList::Register`.
   TAnalizerObjectList* Owner() const { return owner_; }
   /// The dialect of the project being converted (the owner's context).
@@ -57,7 +65,19 @@ class TAnalizerObject {
  private:
   friend class TAnalizerObjectList;
   TAnalizerObjectList* owner_ = nullptr;
+  std::string parentTypeName_;
 };
+
+/// Text to be kept inside a block comment, from `From` to the end: every
+/// /* and */ in it gets a blank between its two characters (also where two
+/// text words meet), so that the comment neither ends nor nests early.
+/// Returns the first text word changed, or null.
+TParserTextWord* BreakCommentMarks(TParserTextWord& From);
+
+/// The statement of `Words` kept as a comment, for what the target has no
+/// such thing for: a line "/*", a line "  -- нет поддержки !!!", the
+/// statement with every line indented by two more blanks, a last line "*/".
+void CommentOutStatement(TParserWordList& Words);
 
 /// The analyzer registry of one open project. Owns its analyzers and the
 /// reference to the project's conversion context, which it hands to them.

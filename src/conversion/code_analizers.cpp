@@ -69,35 +69,6 @@ void RenameHeadToProcedure(const TConvertContext& Context, TParserWordList& Word
   SetWordText(*Words[first], "create procedure");
 }
 
-/// Text from `From` to the end that goes inside a /* ... */ comment: every
-/// /* and */ in it gets a blank between its two characters (also where two
-/// text words meet), so that the comment neither ends nor nests early.
-/// Returns the first text word changed, or null.
-TParserTextWord* BreakCommentMarks(TParserTextWord& From) {
-  TParserTextWord* changed = nullptr;
-  for (TParserTextWord* word = &From; word != nullptr; word = word->NextWord()) {
-    bool change = false;
-    for (std::size_t at = 0; (at = word->Text.find_first_of("*/", at)) != std::string::npos; ++at) {
-      if (at + 1 < word->Text.size() && (word->Text[at + 1] == '*' || word->Text[at + 1] == '/') &&
-          word->Text[at + 1] != word->Text[at]) {
-        word->Text.insert(at + 1, " ");
-        change = true;
-      }
-    }
-    TParserTextWord* next = word->NextWord();
-    if (next != nullptr && !word->Text.empty() && !next->Text.empty() && next->LineBreaks <= 0 &&
-        next->Spaces <= 0) {
-      const char a = word->Text.back();
-      const char b = next->Text.front();
-      if ((a == '*' && b == '/') || (a == '/' && b == '*')) {
-        next->Spaces = 1;
-        change = true;
-      }
-    }
-    if (change && changed == nullptr) changed = word;
-  }
-  return changed;
-}
 
 /// The two lines that drop a procedure or function if it exists.
 void DropProcedureLines(const std::string& Kind, const std::string& ObjectName,
@@ -321,8 +292,14 @@ void TAnalizer_View::CheckAlarms(const std::string&, const std::string&, TParser
 
 // --- Triggers ----------------------------------------------------------------
 
-void TAnalizer_Trigger::Convert(const std::string&, const std::string&, TParserWordList& Words) {
+void TAnalizer_Trigger::Convert(const std::string&, const std::string& ObjectName, TParserWordList& Words) {
   const TConvertContext& context = Context();
+  if (ParentTypeName() == "VIEW") {
+    // The target has no triggers on views (SQL Server's are INSTEAD OF).
+    CommentOutStatement(Words);
+    MarkAlarm(Words, FirstTextWord(Words)->NextWord(), "TriggerOnView", ObjectName);
+    return;
+  }
   Words.BuildText(0);
   RemoveObjectOptions(context, Words);
   RunCodeRules(context, Words, true);
@@ -368,6 +345,7 @@ void TAnalizer_Trigger::Convert(const std::string&, const std::string&, TParserW
 
 void TAnalizer_Trigger::GetDropScript(const std::string& ParentName, const std::string& ObjectName,
                                       std::vector<std::string>& DropLines) {
+  if (ParentTypeName() == "VIEW") return;  // nothing was created
   DropLines.push_back(
       "if exists( select * from SysTrigger tr key join SysTable t where tr.Trigger_Name  = " +
       QuotedString(ObjectName) + " and t.Table_Name = " + QuotedString(ParentName) + " )");
@@ -378,7 +356,9 @@ void TAnalizer_Trigger::CheckAlarms(const std::string&, const std::string&, TPar
                                     TAlarmList& Alarms) {
   CheckSystemObjectAlarms(Words, Alarms);
   // The head word keeps the text it was parsed with, though it prints BEFORE.
-  if (FindInList(Words, "INSTEAD OF") >= 0) Alarms.AddAlarm("TriggerInsteadOf", "INSTEAD OF", {1, 1});
+  // A trigger on a view is kept whole in a comment (TriggerOnView).
+  if (ParentTypeName() != "VIEW" && FindInList(Words, "INSTEAD OF") >= 0)
+    Alarms.AddAlarm("TriggerInsteadOf", "INSTEAD OF", {1, 1});
 }
 
 }  // namespace ambrix

@@ -6,6 +6,7 @@
 #include "conversion/analizer_object.h"
 #include "parser/parser_text_word_list.h"
 #include "parser/parser_word_list.h"
+#include "text/string_helpers.h"
 
 namespace ambrix {
 
@@ -13,7 +14,7 @@ bool ConvertObject(TAnalizerObjectList& Analizers, const std::string& TypeName,
                    const std::string& ParentName, const std::string& ObjectName,
                    TParserWordList& Words, std::vector<std::string>& DestLines,
                    std::vector<std::string>& DropLines, TAlarmList& Alarms, TCompileFrame Frame,
-                   const std::function<void(const std::string&)>& Log) {
+                   const std::function<void(const std::string&)>& Log, const std::string& ParentTypeName) {
   DestLines.clear();
   DropLines.clear();
   Alarms.Clear();
@@ -22,6 +23,7 @@ bool ConvertObject(TAnalizerObjectList& Analizers, const std::string& TypeName,
   TAnalizerObject& analizer = Analizers.Items(index);
 
   Words.EnsureTextList();
+  analizer.SetParentTypeName(UpperTrim(ParentTypeName));
   const bool single = Frame == TCompileFrame::SingleObject;
   if (single) analizer.BeginCompile();
   try {

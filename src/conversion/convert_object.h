@@ -31,12 +31,15 @@ enum class TCompileFrame { SingleObject, WholeRun };
 ///  7. logs "Скомпилирован обьект [" + ObjectName + "]" through `Log`, when given.
 ///
 /// `Words` is the parse result of the object's stored source text.
+/// `ParentTypeName` is the type object name of the parent (a trigger or an
+/// index may stand on a view), upper case; empty when not known.
 bool ConvertObject(TAnalizerObjectList& Analizers, const std::string& TypeName,
                    const std::string& ParentName, const std::string& ObjectName,
                    TParserWordList& Words, std::vector<std::string>& DestLines,
                    std::vector<std::string>& DropLines, TAlarmList& Alarms,
                    TCompileFrame Frame = TCompileFrame::SingleObject,
-                   const std::function<void(const std::string&)>& Log = {});
+                   const std::function<void(const std::string&)>& Log = {},
+                   const std::string& ParentTypeName = {});
 
 /// Appends an alarm for every mark the rules tied to the editable text of
 /// `Words` (TParserTextWordList::AlarmMarks), at the place where its word was

@@ -87,9 +87,7 @@ std::string StoredDefaultExpression(const TConvertContext& Context, const std::s
 // --- DEFAULT ---------------------------------------------------------------
 
 void TAnalizer_Default::Convert(const std::string&, const std::string&, TParserWordList& Words) {
-  Words.BuildText(2);
-  InsertTextBefore(Words, FirstTextWord(Words), "/*\r\n  -- нет поддержки !!!", 0, 0);
-  AppendText(Words, "*/", 0, 1);
+  CommentOutStatement(Words);
 }
 
 // --- DOMAIN ----------------------------------------------------------------
@@ -119,6 +117,12 @@ void TAnalizer_Table::GetDropScript(const std::string&, const std::string& Objec
 // --- INDEX -----------------------------------------------------------------
 
 void TAnalizer_Index::Convert(const std::string&, const std::string& ObjectName, TParserWordList& Words) {
+  if (ParentTypeName() == "VIEW") {
+    // An indexed view: the target indexes no view.
+    CommentOutStatement(Words);
+    MarkAlarm(Words, FirstTextWord(Words)->NextWord(), "IndexOnView", ObjectName);
+    return;
+  }
   Words.BuildText(0);
   ReplaceOwnerDbo(Context(), Words);
   const int block = FindTerm(Words, Context().BlockTerm);
@@ -152,6 +156,7 @@ void TAnalizer_Index::Convert(const std::string&, const std::string& ObjectName,
 
 void TAnalizer_Index::GetDropScript(const std::string& ParentName, const std::string& ObjectName,
                                     std::vector<std::string>& DropLines) {
+  if (ParentTypeName() == "VIEW") return;  // nothing was created
   AppendIndexDropScript(ParentName, ObjectName, DropLines);
 }
 
@@ -247,9 +252,7 @@ void TAnalizer_ConstraintDefault::Convert(const std::string& ParentName, const s
     if (ParentName.empty()) {
       // Bound to a user type: the target's domains take a default only when
       // they are created.
-      Words.BuildText(2);
-      InsertTextBefore(Words, FirstTextWord(Words), "/*\r\n  -- нет поддержки !!!", 0, 0);
-      AppendText(Words, "*/", 0, 1);
+      CommentOutStatement(Words);
       MarkAlarm(Words, FirstTextWord(Words)->NextWord(), "DefaultOnType",
                 "sp_bindefault " + NameInString(*Words[defaultName]));
       return;

@@ -67,18 +67,11 @@ std::string NameInString(const TParserWord& Literal) {
   return ClearObjectName(FirstChildText(Literal));
 }
 
-// The statement becomes a comment: the target has no such thing.
-void CommentOut(TParserWordList& Words) {
-  Words.BuildText(2);
-  InsertTextBefore(Words, FirstTextWord(Words), "/*\r\n  -- нет поддержки !!!", 0, 0);
-  AppendText(Words, "*/", 0, 1);
-}
-
 }  // namespace
 
 // --- RULE ------------------------------------------------------------------
 
-void TAnalizer_Rule::Convert(const std::string&, const std::string&, TParserWordList& Words) { CommentOut(Words); }
+void TAnalizer_Rule::Convert(const std::string&, const std::string&, TParserWordList& Words) { CommentOutStatement(Words); }
 
 // --- CONSTRAINT RULE -------------------------------------------------------
 
@@ -120,7 +113,7 @@ void TAnalizer_ConstraintRule::ConvertBinding(const std::string& ParentName, con
   if (ParentName.empty()) {
     // Bound to a user type: the target's domains take a CHECK only when they
     // are created.
-    CommentOut(Words);
+    CommentOutStatement(Words);
     TParserTextWord* at = FirstTextWord(Words) ? FirstTextWord(Words)->NextWord() : nullptr;
     MarkAlarm(Words, at, "RuleOnType", "sp_bindrule " + NameInString(*Words[rule]));
     return;

@@ -36,10 +36,10 @@ std::vector<QVariant> AlarmIds(TConvertDataModule& m, const TAlarmList& alarms) 
 bool TConvertDataModule::ConvertObject(const std::string& TypeName, const std::string& ParentName,
                                        const std::string& ObjectName, TParserWordList& Words,
                                        std::vector<std::string>& DestLines, std::vector<std::string>& DropLines,
-                                       TAlarmList& Alarms) {
+                                       TAlarmList& Alarms, const std::string& ParentTypeName) {
   return ambrix::ConvertObject(Analizers, TypeName, ParentName, ObjectName, Words, DestLines, DropLines, Alarms,
                                BatchCompile ? TCompileFrame::WholeRun : TCompileFrame::SingleObject,
-                               [this](const std::string& msg) { Log(msg); });
+                               [this](const std::string& msg) { Log(msg); }, ParentTypeName);
 }
 
 bool TConvertDataModule::IsIndexType(const std::string& typeName) {
@@ -96,7 +96,8 @@ void TConvertDataModule::CompileObject() {
           const auto& names = BatchCompile ? RunIndexNames : IndexTargetNames();
           if (auto it = names.find(dsObjectScript.Value("Object_id").toLongLong()); it != names.end()) name = it->second;
         }
-        ConvertObject(typeName, dsObjectScript.Text("ParentObject"), name, Core.Words, destLines, dropLines, alarms);
+        ConvertObject(typeName, dsObjectScript.Text("ParentObject"), name, Core.Words, destLines, dropLines, alarms,
+                      dsObjectScript.Text("ParentTypeObjectName"));
         if (destLines.empty()) return;  // no analyzer for the type: the object keeps what it had
         StoreCompilation(dsObjectScript.Value("Object_id"), StoredScript(destLines),
                          dropLines.empty() ? QString() : StoredScript(dropLines), alarms, true);

@@ -265,7 +265,8 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// Runs the analyzer of `TypeName` on `Words`; false when there is none.
   bool ConvertObject(const std::string& TypeName, const std::string& ParentName, const std::string& ObjectName,
                      TParserWordList& Words, std::vector<std::string>& DestLines,
-                     std::vector<std::string>& DropLines, TAlarmList& Alarms);
+                     std::vector<std::string>& DropLines, TAlarmList& Alarms,
+                     const std::string& ParentTypeName = {});
   /// Stores the alarms of one object (replacing its alarms outside a whole
   /// compilation run). Raises "Имя предупреждения [%s] не найдено" for a
   /// kind the dialect has no row for, before anything is changed.

@@ -41,11 +41,13 @@ void AddSqlAnywhere(std::map<std::string, QString>& s) {
   s["dsScript"] = Crlf({"select *", "from MetaObject m", "where ", "  m.Project_id = :Project_id and",
                         "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id and",
                         "  IsNull( m.ParentObject_id, 0 ) = IsNull( :ParentObject_id, 0 )"});
-  s["dsObjectScript"] = Crlf({"select ", "  o.Object_id, Upper( Name ) as TypeObjectName, o.Object,",
+  s["dsObjectScript"] = Crlf({"select ", "  o.Object_id, Upper( t.Name ) as TypeObjectName, o.Object,",
                               "  o.ParentObject_id, p.Object as ParentObject, ",
-                              "  o.SourceScript, o.DestScript, o.DropScript", "from MetaObject o",
+                              "  o.SourceScript, o.DestScript, o.DropScript,",
+                              "  Upper( pt.Name ) as ParentTypeObjectName", "from MetaObject o",
                               "  key join TypeObject t",
                               "  left join MetaObject p on p.Object_id = o.ParentObject_id",
+                              "  left join TypeObject pt on pt.TypeObject_id = p.TypeObject_id",
                               "where o.Object_id = :Object_id"});
   s["dsAlarm"] = Crlf({"select Alarm_id, Upper( VarName ) as VarName", "from Alarm",
                        "where Dialect_id = :Dialect_id"});
@@ -103,9 +105,11 @@ void AddCommon(std::map<std::string, QString>& s) {
                            "from ReservedWord", "where Dialect_id = :Dialect_id", "order by ReservedWord_id"});
   s["dsObjectScript"] = Lf({"select", "  o.Object_id, upper( t.Name ) as TypeObjectName, o.Object,",
                             "  o.ParentObject_id, p.Object as ParentObject,",
-                            "  o.SourceScript, o.DestScript, o.DropScript", "from MetaObject o",
+                            "  o.SourceScript, o.DestScript, o.DropScript,",
+                            "  upper( pt.Name ) as ParentTypeObjectName", "from MetaObject o",
                             "  join TypeObject t on t.TypeObject_id = o.TypeObject_id",
                             "  left join MetaObject p on p.Object_id = o.ParentObject_id",
+                            "  left join TypeObject pt on pt.TypeObject_id = p.TypeObject_id",
                             "where o.Object_id = :Object_id"});
   s["dsAlarm"] = Lf({"select Alarm_id, upper( VarName ) as VarName", "from Alarm",
                      "where Dialect_id = :Dialect_id", "order by Alarm_id"});
@@ -308,7 +312,10 @@ QString StatementSet::ObjectSourcesStatement(int count) const {
   for (int i = 0; i < count; ++i) keys += (i > 0 ? QStringLiteral(", :") : QStringLiteral(":")) + Str(ObjectSourceKey(i));
   return QStringLiteral("select o.Object_id, upper( t.Name ) as TypeObjectName, o.Object,") + n +
          QStringLiteral("  ( select p.Object from MetaObject p where p.Object_id = o.ParentObject_id ) as ParentObject,") +
-         n + QStringLiteral("  ") + ScriptColumn(backend_, "SourceScript") + n + QStringLiteral("from MetaObject o") + n +
+         n + QStringLiteral("  ") + ScriptColumn(backend_, "SourceScript") + QStringLiteral(",") + n +
+         QStringLiteral("  ( select upper( pt.Name ) from MetaObject p join TypeObject pt on pt.TypeObject_id = p.TypeObject_id") +
+         n + QStringLiteral("    where p.Object_id = o.ParentObject_id ) as ParentTypeObjectName") + n +
+         QStringLiteral("from MetaObject o") + n +
          JoinType(backend_, "  ") + n + QStringLiteral("where o.Object_id in ( ") + keys + QStringLiteral(" )");
 }
 

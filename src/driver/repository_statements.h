@@ -47,7 +47,8 @@ class StatementSet {
   /// 3: the project's not-compiled objects of the listed types (`Object_id`).
   QString ObjectsToCompileStatement(int projectId, const std::string& typeList) const;
   /// 3b: what compiling one of statement 3's objects needs (`Object_id`,
-  /// `TypeObjectName` in upper case, `Object`, `ParentObject`, `SourceScript`),
+  /// `TypeObjectName` in upper case, `Object`, `ParentObject`, `SourceScript`,
+  /// `ParentTypeObjectName` in upper case),
   /// for the objects whose keys its `count` placeholders (ObjectSourceKey)
   /// give; a placeholder left null stands for none.
   /// SQLite hands the source over as the UTF-8 bytes it stores.

@@ -172,7 +172,7 @@ namespace {
 // between reading the object and storing the result.
 struct TCompileItem {
   QVariant ObjectId;
-  std::string TypeName, ParentName, ObjectName;
+  std::string TypeName, ParentName, ObjectName, ParentTypeName;
   std::string Source;  ///< the stored source text, UTF-8
   // The result: Converted is false when the type has no analyzer.
   bool Converted = false;
@@ -188,7 +188,8 @@ struct TCompileItem {
         [&] {
           core.Parser.Parse(destLines, core.Terms, core.Words);
           ConvertObject(core.Analizers, TypeName, ParentName, ObjectName, core.Words, destLines, dropLines, Alarms,
-                        TCompileFrame::WholeRun, [this](const std::string& line) { Logs.push_back(line); });
+                        TCompileFrame::WholeRun, [this](const std::string& line) { Logs.push_back(line); },
+                        ParentTypeName);
         },
         [&] { core.Words.Clear(); });
     Converted = !destLines.empty();
@@ -288,6 +289,7 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
               item->ObjectName = row.Bytes(2);
               item->ParentName = row.Bytes(3);
               item->Source = row.Bytes(4);
+              item->ParentTypeName = row.Bytes(5);
               if (IsIndexType(item->TypeName))
                 if (auto it = RunIndexNames.find(item->ObjectId.toLongLong()); it != RunIndexNames.end())
                   item->ObjectName = it->second;

@@ -399,8 +399,10 @@ bool FindStoredObject(TConvertDataModule& m, const std::string& typeName, const 
 
 // The key of the table or view named `parentName`, from the keys when they
 // are loaded. Raises "Родительский обьект не обнаружен" when there is none.
-QVariant FindParent(TConvertDataModule& m, const std::string& parentName) {
+// `parentType` receives the parent's type name.
+QVariant FindParent(TConvertDataModule& m, const std::string& parentName, std::string& parentType) {
   for (const char* typeName : kParentTypeNames) {
+    parentType = typeName;
     if (m.ObjectKeysLoaded) {
       if (!m.LocateTypeObject(typeName)) throw Error("Тип не обнаружен");
       if (const long long* found =
@@ -438,7 +440,8 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
     // An object is one of its parent: two indexes of one name on two tables
     // are two objects.
     QVariant parentId;  // null: no parent
-    if (!object.ParentName.empty()) parentId = FindParent(m, object.ParentName);
+    std::string parentType;
+    if (!object.ParentName.empty()) parentId = FindParent(m, object.ParentName, parentType);
     const bool exists = FindStoredObject(m, object.TypeName, object.ObjectName, parentId);
     const QVariant typeId = m.dsTypeObject.Value("TypeObject_id");
     const QByteArray& text = texts[static_cast<std::size_t>(i)];
@@ -455,6 +458,9 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         break;
     }
 
+    // What stands on a view converts otherwise than what stands on a table,
+    // which reading did not know.
+    if (!SameText(parentType, "table") && !parentId.isNull()) result = nullptr;
     // An index whose name another index of the project has is renamed in
     // the target, which the compilation run decides.
     int* indexNames = nullptr;

@@ -361,7 +361,7 @@ TEST(DialectData, AlarmKindsTheAnalyzersRaiseExist) {
   EXPECT_EQ(kinds, (std::set<std::string>{"SYSTABLE", "SYSVIEW", "SYSPROC", "SYSDB", "SYSGLOBVAR", "DBCC",
                                           "DYNAMICSQL", "TRIGGERINSTEADOF", "IDENTITYSEED", "TYPECHANGED",
                                           "COMPUTEDCOLUMN", "RULEONTYPE", "COLLATION", "IGNOREDUPKEY",
-                                          "IDENTCURRENT", "INDEXRENAMED", "DEFAULTONTYPE",
+                                          "IDENTCURRENT", "INDEXRENAMED", "DEFAULTONTYPE", "INDEXONVIEW", "TRIGGERONVIEW",
                                           // The rules of the code objects' statements.
                                           "RAISERRORFORMAT", "RAISERRORNUMBER", "RAISERROROPTION", "UPDATEDELETEFROM",
                                           "COMMENTEDENDMARK", "MODULOOPERATOR", "FUNCTIONPARAMDEFAULT", "OBJECTOPTION",

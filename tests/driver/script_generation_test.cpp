@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <regex>
 
 #include <QFileInfo>
@@ -196,6 +198,34 @@ TEST_P(Generation, OrdersDropsAndCreationsByTypeThenParentThenSourceOrder) {
   EXPECT_EQ(Dropped(text), (std::vector<std::string>{"[V]", "[B].IX_B1", "[B].IX_B2", "[A].IX_A", "[A]", "[B]"}));
   EXPECT_THAT(text, HasSubstr("> Участвующие типы обьектов: 'table', 'index', 'view'\r\n"));
   EXPECT_FALSE(Object("P").dest.has_value());
+}
+
+// A trigger or an index on a view has nothing to stand on in the target: it
+// is kept commented out with its warning, and nothing drops it. The run on
+// workers and the single compilation know the parent's type alike.
+TEST_P(Generation, TriggersAndIndexesOnViewsAreKeptAsComments) {
+  const std::string script =
+      "CREATE TABLE T (a int)\nGO\nCREATE VIEW V AS SELECT a FROM T\nGO\n"
+      "CREATE TRIGGER trV ON V INSTEAD OF INSERT AS SELECT 1\nGO\nCREATE UNIQUE CLUSTERED INDEX IX ON V (a)\nGO\n"
+      "CREATE TRIGGER trT ON T FOR INSERT AS SELECT 1\nGO\n";
+  for (int workers : {1, 3}) {
+    SCOPED_TRACE("workers " + std::to_string(workers));
+    m().Workers = workers;
+    m().ClearCompilation(0);
+    Import(script, amUpdateAll);
+    m().GenerateScript(AllTypes(Path("out.sql")));
+    for (const StoredObject& object : Objects()) {
+      if (object.name != "trV" && object.name != "IX") continue;
+      EXPECT_THAT(object.dest.value_or(""), HasSubstr("-- нет поддержки !!!")) << object.name;
+      EXPECT_FALSE(object.drop.has_value()) << object.name;
+    }
+    EXPECT_THAT(Object("trT").dest.value_or(""), ::testing::Not(HasSubstr("нет поддержки")));
+    std::set<std::string> kinds;
+    for (const test::StoredAlarm& alarm : Alarms()) kinds.insert(alarm.object + " " + alarm.varName);
+    EXPECT_EQ(kinds, (std::set<std::string>{"IX IndexOnView", "trV TriggerOnView"}));
+  }
+  Compile("trV");
+  EXPECT_THAT(Object("trV").dest.value_or(""), HasSubstr("-- нет поддержки !!!"));
 }
 
 // The object name in the print line is a string literal: quotes are doubled.

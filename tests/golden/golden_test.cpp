@@ -188,7 +188,8 @@ TEST_P(GoldenCase, ConvertsAsWrittenByHand) {
     } else {
       ASSERT_NE(analizers.IndexOfTypeName(0, type), -1) << "no analyzer for " << type;
       ConvertObject(analizers, type, Key(c, "parent"), Key(c, "name"), words, dest, drop, alarms,
-                    TCompileFrame::SingleObject, [&](const std::string& line) { log.push_back(line); });
+                    TCompileFrame::SingleObject, [&](const std::string& line) { log.push_back(line); },
+                    Key(c, "parent-type"));
     }
   } catch (const Error& e) {
     error = e.what();

@@ -1,0 +1,1 @@
+CREATE UNIQUE CLUSTERED INDEX IX_vTotals ON dbo.vTotals (id)
