@@ -157,6 +157,22 @@ TObjectName BoundObject(const TConvertContext& context, const TParserWordList& w
   return SplitObjectName(nameWords, 0);
 }
 
+// The object a binding yields: `typeName` named table + `suffix` + "_" +
+// column on the table, or, bound to a user type (a name of one part),
+// type + `suffix` without a parent.
+void AddBinding(const TConvertContext& context, const TParserWordList& words, int index, const char* message,
+                const char* typeName, const std::string& suffix, const std::vector<std::string>& script,
+                TSQLObjectList& objects) {
+  const TObjectName name = BoundObject(context, words, index, message, true);
+  const std::string& column = name.Parts[3];
+  const std::string& table = name.Parts[2];
+  if (column.empty()) throw Error(message);
+  if (table.empty())
+    objects.AddObject(typeName, column + suffix, std::string(), script);
+  else
+    objects.AddObject(typeName, table + suffix + "_" + column, table, script);
+}
+
 }  // namespace
 
 TTerm* TCommand_CreateDefaultField::GetKeyTerm() {
@@ -166,15 +182,7 @@ TTerm* TCommand_CreateDefaultField::GetKeyTerm() {
 
 void TCommand_CreateDefaultField::ParseCommand(int index, const std::vector<std::string>& lines,
                                                const TParserWordList& words, TSQLObjectList& objects) {
-  const TObjectName name = BoundObject(Context(), words, index, kBindParams, true);
-  const std::string& column = name.Parts[3];
-  const std::string& table = name.Parts[2];
-  if (column.empty()) throw Error(kBindParams);
-  // A default bound to a user type has no table.
-  if (table.empty())
-    objects.AddObject("CONSTRAINT DEFAULT", column + "_default", std::string(), StatementLines(lines));
-  else
-    objects.AddObject("CONSTRAINT DEFAULT", table + "_default_" + column, table, StatementLines(lines));
+  AddBinding(Context(), words, index, kBindParams, "CONSTRAINT DEFAULT", "_default", StatementLines(lines), objects);
 }
 
 TTerm* TCommand_BindRule::GetKeyTerm() {
@@ -183,16 +191,8 @@ TTerm* TCommand_BindRule::GetKeyTerm() {
 
 void TCommand_BindRule::ParseCommand(int index, const std::vector<std::string>& lines,
                                      const TParserWordList& words, TSQLObjectList& objects) {
-  constexpr const char* kRuleParams = "Неправильные параметры команды привязки правила";
-  const TObjectName name = BoundObject(Context(), words, index, kRuleParams, true);
-  const std::string& column = name.Parts[3];
-  const std::string& table = name.Parts[2];
-  if (column.empty()) throw Error(kRuleParams);
-  // A rule bound to a user type has no table.
-  if (table.empty())
-    objects.AddObject("CONSTRAINT RULE", column + "_rule", std::string(), StatementLines(lines));
-  else
-    objects.AddObject("CONSTRAINT RULE", table + "_rule_" + column, table, StatementLines(lines));
+  AddBinding(Context(), words, index, "Неправильные параметры команды привязки правила", "CONSTRAINT RULE", "_rule",
+             StatementLines(lines), objects);
 }
 
 }  // namespace ambrix
