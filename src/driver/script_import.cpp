@@ -17,6 +17,7 @@
 #include <QSqlQuery>
 
 #include "conversion/alarm_object.h"
+#include "conversion/batch_conversion.h"
 #include "conversion/convert_object.h"
 #include "driver/convert_data_module.h"
 #include "driver/core_workers.h"
@@ -60,37 +61,10 @@ auto ReadingScript(const std::string& fileName, Read&& read) {
   }
 }
 
-// `lines` joined as JoinLines joins them, made straight into the byte array
-// the repository is given (a std::string first would be copied once more).
-QByteArray JoinedBytes(const std::vector<std::string>& lines) {
-  qsizetype total = 0;
-  for (const auto& line : lines) total += static_cast<qsizetype>(line.size()) + 2;
-  QByteArray text(total, Qt::Uninitialized);
-  char* out = text.data();
-  for (const auto& line : lines) {
-    std::memcpy(out, line.data(), line.size());
-    out += line.size();
-    *out++ = '\r';
-    *out++ = '\n';
-  }
-  return text;
-}
+// UTF-8 text as the bytes the repository is given.
+QByteArray Bytes(const std::string& text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
 
-// The stored source text of an object: its lines joined, with the blanks
-// and line ends around them trimmed.
-QByteArray ObjectText(const std::vector<std::string>& script) {
-  QByteArray text = JoinedBytes(script);
-  const std::string_view kept = Trim(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
-  text.truncate(static_cast<qsizetype>(kept.data() - text.constData() + kept.size()));
-  text.remove(0, static_cast<qsizetype>(kept.data() - text.constData()));
-  return text;
-}
-
-std::string_view View(const QByteArray& bytes) {
-  return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-std::string ObjectLabel(const TSQLObject& object) {
+std::string ObjectLabel(const TBatchObject& object) {
   std::string label = LowerCase(object.TypeName) + " ";
   if (object.ParentName.empty()) return label + "[" + object.ObjectName + "]";
   return label + "[" + object.ParentName + "].[" + object.ObjectName + "]";
@@ -111,7 +85,7 @@ bool HasStatements(const std::vector<std::string>& lines) {
 
 // Runs the statement that stores `object`; its failure is logged with the
 // object's name.
-void StoreObject(TConvertDataModule& m, const TSQLObject& object, const std::function<void()>& store) {
+void StoreObject(TConvertDataModule& m, const TBatchObject& object, const std::function<void()>& store) {
   try {
     store();
   } catch (...) {
@@ -130,190 +104,12 @@ void CountStoredObject(TConvertDataModule& m, const std::string& typeName) {
   m.TypeCounts.emplace_back(typeName, 1);
 }
 
-// The file line where `object`'s text starts: the first batch line holding
-// the first line of its script (an ALTER TABLE item starts inside a line).
-// 0 when the batch's lines were not read from a file.
-int ObjectLine(const TConvertDataModule& m, const TSQLObject& object) {
+// The file line (from 1) where `object`'s text starts; 0 when the batch's
+// lines were not read from a file.
+int ObjectLine(const TConvertDataModule& m, const TBatchObject& object) {
   if (m.BatchLineNumbers.size() != m.BatchLines.size() || m.BatchLines.empty()) return 0;
-  if (object.Line >= 0) {
-    // Recognition tells where the text starts; its blank lines are trimmed.
-    std::size_t line = static_cast<std::size_t>(object.Line);
-    for (std::size_t i = 0; i + 1 < object.Script.size() && Trim(object.Script[i]).empty(); ++i) ++line;
-    return m.BatchLineNumbers[std::min(line, m.BatchLineNumbers.size() - 1)];
-  }
-  std::string_view first;
-  for (const auto& line : object.Script) {
-    first = Trim(line);
-    if (!first.empty()) break;
-  }
-  for (std::size_t i = 0; i < m.BatchLines.size() && !first.empty(); ++i)
-    if (m.BatchLines[i].find(first) != std::string::npos) return m.BatchLineNumbers[i];
-  return m.BatchLineNumbers.front();
-}
-
-// Parses the batch `lines` with `core` and recognises its statements; the
-// objects they yield go to `objects`, in order. The log lines go to `log`.
-// This is the part of a batch's handling that reads no repository (it may run
-// on a worker).
-void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObjectList& objects,
-                    const std::function<void(const std::string&)>& log) {
-  TParserWordList& words = core.Words;
-  const auto incomprehensible = [&](int startLine) {
-    const auto line = static_cast<std::size_t>(startLine);
-    log("Не понятная команда: \"" + (line < lines.size() ? lines[line] : std::string()) + "\"");
-  };
-  const auto isCommand = [](const TTerm* term) { return term->Kind == tkDefined && term->TypeName == "DML"; };
-  const auto isSettings = [](const TTerm* term) { return term != nullptr && term->StartText() == "SET"; };
-  // A batch whose first word is neither a comment nor a command (the "if
-  // exists ... drop" before each object of a generated script, a PRINT) is
-  // only checked: no parse result is made for it, unless a statement that
-  // may be recognised (a command, a procedure call) starts further on.
-  const std::string& comment = core.Context.CommentTermName;
-  const TCommandList& commands = core.Commands;
-  const std::function<bool(const TTerm*)> later = [&](const TTerm* term) {
-    return term->Kind == tkDefined &&
-           (commands.IndexOfKeyTerm(term) >= 0 || term->StartText() == "EXEC" || term->StartText() == "EXECUTE");
-  };
-  TParser::TLead lead;
-  bool parsed;
-  try {
-    parsed = core.Parser.ParseIfWanted(
-        lines, core.Terms, words,
-        [&](const TTerm* term) { return term && (term->TypeName == comment || isCommand(term)); }, &lead, &later);
-  } catch (...) {
-    log("Ошибка обработки скрипта:");
-    log(JoinLines(lines));
-    throw;
-  }
-  if (!parsed) {
-    // Option settings (SET ...) pass without a word.
-    if (!isSettings(lead.term)) incomprehensible(lead.line);
-    return;
-  }
-  if (words.Empty()) return;
-
-  RecogniseStatements(core.Context, commands, lines, words, objects, [&](const TBatchStatement& statement) {
-    // Statements of other kinds: the data changes, permissions and the like
-    // that reverse-engineering leaves out pass without a word, the others are
-    // named once per stretch.
-    const TParserWord& key = *words.Words(statement.Key);
-    if (!isCommand(key.Term) && !isSettings(key.Term)) incomprehensible(key.StartPos.Line);
-  });
-}
-
-// The stored source texts of the objects a batch yielded, in their order.
-std::vector<QByteArray> ObjectTexts(const TSQLObjectList& objects) {
-  std::vector<QByteArray> texts;
-  texts.reserve(static_cast<std::size_t>(objects.Count()));
-  for (int i = 0; i < objects.Count(); ++i) texts.push_back(ObjectText(objects.Items(i).Script));
-  return texts;
-}
-
-bool IsSelected(const std::vector<std::string>& selectedTypes, const std::string& upperTypeName) {
-  for (const auto& name : selectedTypes)
-    if (name == upperTypeName) return true;
-  return false;
-}
-
-// Whether `text` split into lines as SplitLines splits it gives `lines`;
-// the lines are compared where they stand, not copied out first.
-bool HasLines(std::string_view text, const std::vector<std::string>& lines) {
-  TLineReader reader(text);
-  std::size_t k = 0;
-  for (std::string_view line; reader.Next(line); ++k)
-    if (k == lines.size() || line != lines[k]) return false;
-  return k == lines.size();
-}
-
-// What compiling an object while its script is read gave.
-struct TReadCompilation {
-  bool Converted = false;          ///< false: left to the compilation run
-  QByteArray DestScript, DropScript;  ///< UTF-8; DropScript null: none
-  TAlarmList Alarms;
-  std::vector<std::string> Logs;
-};
-
-// Thrown by the source look-up of a compilation at reading: what a conversion
-// reads of the repository may be stored later in the script, so the object
-// waits for the compilation run.
-struct TDeferredToCompilationRun {};
-
-class DeferringLookup : public IObjectSourceLookup {
- public:
-  std::vector<std::string> OpenObjectSource(const std::string&) override { throw TDeferredToCompilationRun{}; }
-};
-
-// Compiles the objects of the selected types as a compilation run compiles
-// them once stored (`texts` are their stored texts). An object whose
-// conversion fails or reads the repository is left uncompiled: the
-// compilation run compiles it and reports its failure.
-//
-// `core.Words` holds the parse of `batchLines` (the batch the objects came
-// from, as parsed); the first object whose text has exactly these lines (a
-// batch of one object: a procedure, a view, a trigger) is converted on that
-// parse instead of a second one of the same lines.
-std::vector<TReadCompilation> CompileReadObjects(TConvertCore& core, TCompileFrame frame, const TSQLObjectList& objects,
-                                                 const std::vector<QByteArray>& texts,
-                                                 const std::vector<std::string>& selectedTypes,
-                                                 const std::vector<std::string>& batchLines) {
-  bool batchParsed = !core.Words.Empty();
-  std::vector<TReadCompilation> results(static_cast<std::size_t>(objects.Count()));
-  DeferringLookup defer;
-  // The core's own look-up comes back however this ends.
-  struct LookupSwap {
-    TConvertCore& core;
-    IObjectSourceLookup* const saved;
-    ~LookupSwap() { core.Context.Sources = saved; }
-  } swap{core, core.Context.Sources};
-  core.Context.Sources = &defer;
-  for (int i = 0; i < objects.Count(); ++i) {
-    const TSQLObject& object = objects.Items(i);
-    const std::string typeName = UpperCase(object.TypeName);
-    if (!IsSelected(selectedTypes, typeName)) continue;
-    TReadCompilation& result = results[static_cast<std::size_t>(i)];
-    const std::string_view text = View(texts[static_cast<std::size_t>(i)]);
-    std::vector<std::string> destLines;  // the object's lines to parse; then what converting it gave
-    std::vector<std::string> dropLines;
-    try {
-      if (batchParsed && HasLines(text, batchLines)) {
-        // The lines were normalised by that parse, and parsing them again gives the same words.
-        batchParsed = false;
-      } else {
-        batchParsed = false;
-        destLines = SplitLines(text);
-        core.Parser.Parse(destLines, core.Terms, core.Words);
-      }
-      result.Converted = ConvertObject(core.Analizers, typeName, object.ParentName, object.ObjectName, core.Words,
-                                       destLines, dropLines, result.Alarms, frame,
-                                       [&result](const std::string& line) { result.Logs.push_back(line); });
-    } catch (...) {
-      result.Converted = false;
-    }
-    core.Words.Clear();
-    if (!result.Converted || destLines.empty()) {
-      result = TReadCompilation();
-      continue;
-    }
-    result.DestScript = JoinedBytes(destLines);
-    if (!dropLines.empty()) result.DropScript = JoinedBytes(dropLines);
-  }
-  return results;
-}
-
-// The part of a batch's handling that reads no repository (it may run on a
-// worker): recognises the batch `lines`, gives the stored texts of the
-// objects found, and compiles them when `compiledTypes` is set (see
-// CompileReadObjects). Log lines go to `log`.
-void ReadBatch(TConvertCore& core, TCompileFrame frame, const std::vector<std::string>* compiledTypes,
-               std::vector<std::string>& lines, TSQLObjectList& objects, std::vector<QByteArray>& texts,
-               std::vector<TReadCompilation>& compiled, const std::function<void(const std::string&)>& log) {
-  RunGuarded(
-      [&] {
-        RecogniseBatch(core, lines, objects, log);
-        texts = ObjectTexts(objects);
-        if (compiledTypes != nullptr) compiled = CompileReadObjects(core, frame, objects, texts, *compiledTypes, lines);
-      },
-      [&] { core.Words.Clear(); });
+  const auto line = std::min(static_cast<std::size_t>(object.Line), m.BatchLineNumbers.size() - 1);
+  return m.BatchLineNumbers[line];
 }
 
 // A batch read on a worker, and what its handling gave.
@@ -321,15 +117,14 @@ struct TReadBatch {
   std::vector<std::string> Lines;
   std::vector<int> LineNumbers;
   int FirstLine = 0;
-  const std::vector<std::string>* CompiledTypes = nullptr;  ///< null: no compilation
-  TSQLObjectList Objects;
-  std::vector<QByteArray> Texts;           ///< the stored texts of Objects, UTF-8
-  std::vector<TReadCompilation> Compiled;  ///< per object of Objects; empty without compilation
-  std::vector<std::string> Logs;           ///< log lines of its handling, in order
-  std::exception_ptr Failure;              ///< what its handling threw
+  const std::vector<std::string>* SelectedTypes = nullptr;
+  bool Convert = false;                 ///< convert the objects as they are read
+  std::vector<TBatchObject> Objects;
+  std::vector<std::string> Logs;        ///< log lines of its handling, in order
+  std::exception_ptr Failure;           ///< what its handling threw
 
   void Run(TConvertCore& core) {
-    ReadBatch(core, TCompileFrame::WholeRun, CompiledTypes, Lines, Objects, Texts, Compiled,
+    ReadBatch(core, TCompileFrame::WholeRun, Lines, *SelectedTypes, Convert, Objects,
               [this](const std::string& line) { Logs.push_back(line); });
   }
 };
@@ -415,26 +210,24 @@ QVariant FindParent(TConvertDataModule& m, const std::string& parentName, std::s
   throw Error("Родительский обьект не обнаружен");
 }
 
-// Whether what compiling `object` at reading gave (null: not compiled) is
-// what a compilation run would store: the run converts with the stored names,
-// so an object stored under another letter case (a replaced object, a parent
-// found ignoring case) waits for it instead.
-bool FitsStoredNames(const TConvertDataModule& m, const TSQLObject& object, const std::string& storedName,
-                     const QVariant& parentId, const TReadCompilation* compiled) {
-  if (compiled == nullptr || !compiled->Converted || storedName != object.ObjectName) return false;
+// Whether what converting `object` at reading gave is what a compilation
+// run would store: the run converts with the stored names, so an object
+// stored under another letter case (a replaced object, a parent found
+// ignoring case) waits for it instead.
+bool FitsStoredNames(const TConvertDataModule& m, const TBatchObject& object, const std::string& storedName,
+                     const QVariant& parentId) {
+  if (!object.Converted || storedName != object.ObjectName) return false;
   if (parentId.isNull()) return true;
   const auto parent = m.StoredObjectNames.find(parentId.toLongLong());
   return parent != m.StoredObjectNames.end() && parent->second == object.ParentName;
 }
 
-// Stores the objects a batch yielded (the batch is in BatchLines); `texts`
-// are their stored texts (ObjectTexts), `compiled` what compiling them at
-// reading gave (empty: not compiled).
-void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, const std::vector<QByteArray>& texts,
-                       const std::vector<TReadCompilation>& compiled) {
-  for (int i = 0; i < objects.Count(); ++i) {
-    const TSQLObject& object = objects.Items(i);
-    if (!IsSelected(m.SelectedTypes, UpperCase(object.TypeName))) continue;
+// Stores the objects a batch yielded (the batch is in BatchLines), with what
+// converting them at reading gave where it is what a compilation run would
+// store.
+void StoreBatchObjects(TConvertDataModule& m, const std::vector<TBatchObject>& objects) {
+  for (const TBatchObject& object : objects) {
+    if (!object.Selected) continue;
 
     if (m.OnObjectRead) m.OnObjectRead(object.TypeName, object.ObjectName, ObjectLine(m, object));
     // An object is one of its parent: two indexes of one name on two tables
@@ -444,33 +237,33 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
     if (!object.ParentName.empty()) parentId = FindParent(m, object.ParentName, parentType);
     const bool exists = FindStoredObject(m, object.TypeName, object.ObjectName, parentId);
     const QVariant typeId = m.dsTypeObject.Value("TypeObject_id");
-    const QByteArray& text = texts[static_cast<std::size_t>(i)];
-    const TReadCompilation* result = compiled.empty() ? nullptr : &compiled[static_cast<std::size_t>(i)];
+    const QString text = QString::fromStdString(object.Text);
     switch (m.Options.Mode) {
       case amOnlyNew:
         // An object the project has ends the handling of its batch.
         if (exists) return;
         break;
       case amUpdateChanged:
-        if (exists && m.dsScript.Value("SourceScript").toString() == QString::fromUtf8(text)) continue;
+        if (exists && m.dsScript.Value("SourceScript").toString() == text) continue;
         break;
       default:
         break;
     }
 
-    // What stands on a view converts otherwise than what stands on a table,
-    // which reading did not know.
-    if (!SameText(parentType, "table") && !parentId.isNull()) result = nullptr;
+    // What reading converted; what stands on a view converts otherwise than
+    // what stands on a table, which reading did not know.
+    bool converted = object.Converted;
+    if (!SameText(parentType, "table") && !parentId.isNull()) converted = false;
     // An index whose name another index of the project has is renamed in
     // the target, which the compilation run decides.
     int* indexNames = nullptr;
-    if (result != nullptr && TConvertDataModule::IsIndexType(object.TypeName)) {
+    if (converted && TConvertDataModule::IsIndexType(object.TypeName)) {
       indexNames = &m.IndexNameCounts[UpperCase(object.ObjectName)];
-      if (*indexNames >= (exists ? 2 : 1)) result = nullptr;
+      if (*indexNames >= (exists ? 2 : 1)) converted = false;
     }
 
     QVariant objectId;
-    // Stored with what compiling it at reading gave. The dialect must have
+    // Stored with what converting it at reading gave. The dialect must have
     // every alarm kind of the result (`alarmIds`): an object whose result
     // cannot be stored waits for the compilation run, which reports the
     // failure for that object as always.
@@ -479,37 +272,38 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
     if (exists) {
       objectId = m.dsScript.Value("Object_id");
       const std::string storedName = m.dsScript.Text("Object");
-      if (result != nullptr && IsParentType(object.TypeName)) m.StoredObjectNames[objectId.toLongLong()] = storedName;
+      if (converted && IsParentType(object.TypeName)) m.StoredObjectNames[objectId.toLongLong()] = storedName;
       StoreObject(m, object, [&] {
-        m.cmdScriptUpdate.SetParam("SourceScript", QString::fromUtf8(text));
+        m.cmdScriptUpdate.SetParam("SourceScript", text);
         m.cmdScriptUpdate.SetParam("Object_id", objectId);
         m.cmdScriptUpdate.Execute();
       });
       m.Log("Заменен обьект " + ObjectLabel(object));
-      withResult = FitsStoredNames(m, object, storedName, parentId, result) && m.FindAlarmIds(result->Alarms, alarmIds);
+      withResult = converted && FitsStoredNames(m, object, storedName, parentId) &&
+                   m.FindAlarmIds(object.Alarms, alarmIds);
       if (withResult) {
-        for (const std::string& line : result->Logs) m.Log(line);
+        for (const std::string& line : object.Logs) m.Log(line);
         // The object loses the alarms of its old source.
         StoreObject(m, object, [&] {
-          m.StoreCompiledObject(objectId, QString::fromUtf8(result->DestScript),
-                                result->DropScript.isNull() ? QString() : QString::fromUtf8(result->DropScript),
-                                result->Alarms, alarmIds, true);
+          m.StoreCompiledObject(objectId, QString::fromStdString(object.Dest),
+                                object.HasDrop ? QString::fromStdString(object.Drop) : QString(), object.Alarms,
+                                alarmIds, true);
         });
       }
     } else {
-      withResult =
-          FitsStoredNames(m, object, object.ObjectName, parentId, result) && m.FindAlarmIds(result->Alarms, alarmIds);
+      withResult = converted && FitsStoredNames(m, object, object.ObjectName, parentId) &&
+                   m.FindAlarmIds(object.Alarms, alarmIds);
       StoreObject(m, object, [&] {
         if (withResult) {
-          objectId = m.AppendCompiledObject(object.ObjectName, parentId, typeId, text, result->DestScript,
-                                            result->DropScript, result->Alarms, alarmIds);
+          objectId = m.AppendCompiledObject(object.ObjectName, parentId, typeId, Bytes(object.Text), Bytes(object.Dest),
+                                            object.HasDrop ? Bytes(object.Drop) : QByteArray(), object.Alarms, alarmIds);
           return;
         }
         m.cmdScriptAppend.SetParam("Object", QString::fromStdString(object.ObjectName));
         m.cmdScriptAppend.SetParam("ParentObject_id", parentId);
         m.cmdScriptAppend.SetParam("TypeObject_id", typeId);
         m.cmdScriptAppend.SetParam("Project_id", m.ProjectId);
-        m.cmdScriptAppend.SetParam("SourceScript", QString::fromUtf8(text));
+        m.cmdScriptAppend.SetParam("SourceScript", text);
         m.cmdScriptAppend.Execute();
         objectId = m.cmdScriptAppend.InsertedId();
       });
@@ -518,12 +312,12 @@ void StoreBatchObjects(TConvertDataModule& m, const TSQLObjectList& objects, con
         if (objectId.isNull()) m.ObjectKeysLoaded = false;
         else m.ObjectKeys.Insert(ObjectKey(typeId, parentId, object.ObjectName), objectId.toLongLong());
       }
-      if (result != nullptr && !objectId.isNull() && IsParentType(object.TypeName))
+      if (converted && !objectId.isNull() && IsParentType(object.TypeName))
         m.StoredObjectNames[objectId.toLongLong()] = object.ObjectName;
       if (indexNames != nullptr) ++*indexNames;
       m.Log("Добавлен обьект " + ObjectLabel(object));
       if (withResult)
-        for (const std::string& line : result->Logs) m.Log(line);
+        for (const std::string& line : object.Logs) m.Log(line);
     }
     m.CloseDataSet(m.dsScript);
     CountStoredObject(m, object.TypeName);
@@ -605,7 +399,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
                   [&] {
                     for (const std::string& line : batch->Logs) Log(line);
                     if (batch->Failure) std::rethrow_exception(batch->Failure);
-                    StoreBatchObjects(*this, batch->Objects, batch->Texts, batch->Compiled);
+                    StoreBatchObjects(*this, batch->Objects);
                   },
                   [&] {
                     CloseDataSet(dsScript);
@@ -626,7 +420,8 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
             batch->Lines = std::move(BatchLines);
             batch->LineNumbers = std::move(BatchLineNumbers);
             batch->FirstLine = batchLine;
-            if (options.CompileOnImport) batch->CompiledTypes = &SelectedTypes;
+            batch->SelectedTypes = &SelectedTypes;
+            batch->Convert = options.CompileOnImport;
             feeder->Add(std::move(batch), bytes);
           }
           BatchLines.clear();
@@ -677,17 +472,15 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
 
 void TConvertDataModule::ProcessBatch() {
   if (!HasStatements(BatchLines)) return;
-  TSQLObjectList objects;
+  std::vector<TBatchObject> objects;
   RunGuarded(
       [&] {
-        std::vector<QByteArray> texts;
-        std::vector<TReadCompilation> compiled;
-        ReadBatch(Core, TCompileFrame::SingleObject, Options.CompileOnImport ? &SelectedTypes : nullptr, BatchLines,
-                  objects, texts, compiled, [this](const std::string& line) { Log(line); });
-        StoreBatchObjects(*this, objects, texts, compiled);
+        ReadBatch(Core, TCompileFrame::SingleObject, BatchLines, SelectedTypes, Options.CompileOnImport, objects,
+                  [this](const std::string& line) { Log(line); });
+        StoreBatchObjects(*this, objects);
       },
       [&] {
-        objects.Clear();
+        objects.clear();
         CloseDataSet(dsScript);
         CloseDataSet(dsParentScript);
         Core.Words.Clear();
