@@ -23,6 +23,7 @@
 #include "driver/convert_data_module.h"
 #include "driver/core_workers.h"
 #include "driver/operation_guard.h"
+#include "driver/script_file.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/string_helpers.h"
@@ -30,139 +31,6 @@
 namespace ambrix {
 
 namespace {
-
-constexpr std::string_view kHeaderStart = "/******************************************************";
-constexpr std::string_view kHeaderEnd = "*******************************************************/";
-
-// The target script, written into a temporary file beside the target and
-// renamed into place by Commit: a generation that fails leaves the old file
-// as it was and no partial file behind. Each item is followed by CR LF; an
-// item holding a stored script spans several lines.
-class TScriptFile {
- public:
-  TScriptFile(const std::string& fileName, TextEncoding encoding)
-      : file_(QString::fromStdString(fileName)), fileName_(fileName), encoding_(encoding) {
-    if (fileName.empty()) throw Error("Не указан файл скрипта");
-    if (!file_.open(QIODevice::WriteOnly)) Fail();
-  }
-
-  void Add(std::string_view item) {
-    if (encoding_ == TextEncoding::Utf8) {
-      Write(item);  // the program's strings are UTF-8 already
-    } else {
-      try {
-        Write(EncodeText(item, encoding_, line_));
-      } catch (const Error& error) {
-        throw Error("Скрипт не записан в файл \"" + fileName_ + "\": " + error.what());
-      }
-    }
-    line_ += static_cast<int>(CountLineEnds(item));
-    Write("\r\n");
-    ++line_;
-  }
-
-  /// The "GO" that ends a batch, and a blank line: the same bytes in every
-  /// encoding the file is written in.
-  void AddGo() {
-    Write("GO\r\n\r\n");
-    line_ += 2;
-  }
-
-  /// The number of the next item's first line.
-  int Line() const { return line_; }
-
-  /// Hands what is written to the file and has its data reach the disk, the
-  /// slow part of Commit, on a thread of its own while the caller goes on.
-  void StartSync() {
-    Flush();
-    if (!file_.flush()) Fail();
-    const int handle = file_.handle();
-    if (handle >= 0) sync_ = std::async(std::launch::async, [handle] { ::fdatasync(handle); });
-  }
-
-  void Commit() {
-    if (sync_.valid()) sync_.get();
-    Flush();
-    if (!file_.commit()) Fail();
-  }
-
- private:
-  // Items are gathered into large writes: a file device's write costs more
-  // than a copy of a short item.
-  static constexpr std::size_t kFlushSize = std::size_t{1} << 20;
-
-  void Write(std::string_view bytes) {
-    if (pending_.size() + bytes.size() > kFlushSize) Flush();
-    if (bytes.size() >= kFlushSize) {
-      WriteOut(bytes);  // a large script goes out as it is
-      return;
-    }
-    if (pending_.capacity() < kFlushSize) pending_.reserve(kFlushSize);
-    pending_.append(bytes);
-  }
-  void Flush() {
-    WriteOut(pending_);
-    pending_.clear();
-  }
-  void WriteOut(std::string_view bytes) {
-    const auto size = static_cast<qint64>(bytes.size());
-    if (size > 0 && file_.write(bytes.data(), size) != size) Fail();
-    StartWriteback();
-  }
-  // Has the system start writing what the file holds so far to the disk,
-  // without waiting: the sync of Commit then finds little left to write.
-  void StartWriteback() {
-#ifdef __linux__
-    const qint64 written = file_.pos();
-    if (written - writtenBack_ < static_cast<qint64>(kFlushSize)) return;
-    if (!file_.flush()) Fail();
-    const int handle = file_.handle();
-    if (handle >= 0) ::sync_file_range(handle, writtenBack_, written - writtenBack_, SYNC_FILE_RANGE_WRITE);
-    writtenBack_ = written;
-#endif
-  }
-  [[noreturn]] void Fail() {
-    throw Error("Не удалось записать файл скрипта \"" + fileName_ + "\": " + file_.errorString().toStdString());
-  }
-
-  QSaveFile file_;
-  std::string pending_;  // written, not yet handed to the file
-  std::string fileName_;
-  TextEncoding encoding_;
-  int line_ = 1;  // the number of the next item's first line
-  qint64 writtenBack_ = 0;  // the bytes StartWriteback has handed to the disk
-  // StartSync's work; waited for (destroyed) before the file is closed.
-  std::future<void> sync_;
-};
-
-// The encoding of the target script: UTF-8 unless Windows-1251 is named.
-TextEncoding OutputEncoding(const std::string& name) {
-  const TextEncoding encoding = EncodingFromName(name);
-  if (encoding == TextEncoding::Auto || encoding == TextEncoding::Utf8) return TextEncoding::Utf8;
-  if (encoding == TextEncoding::Windows1251) return encoding;
-  throw Error("Запись в кодировке " + std::string(EncodingName(encoding)) + " не поддерживается");
-}
-
-// The local date and time of the header: a short date, a blank, the time
-// with seconds.
-std::string GenerationTime() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
-  return text;
-}
-
-// Appends an object name inside a string literal: each quote doubled.
-void AppendQuotedName(std::string& out, std::string_view name) {
-  out += '\'';
-  for (char c : name) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  out += '\'';
-}
 
 }  // namespace
 
@@ -353,55 +221,32 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   dsObjects.SetStatement(statements.DropScriptsStatement(ProjectId, typeList));
   RunGuarded(
       [&] {
-        file.Add(kHeaderStart);
-        file.Add("> Velkor Ambrix Data Convertor");
-        file.Add("> Проект: \"" + ProjectName + "\"");
-        file.Add("> Участвующие типы обьектов: " + typeList);
-        file.Add("> Дата генерации: " + GenerationTime());
-        file.Add(kHeaderEnd);
-        file.Add("");
-        file.Add("");
-        file.Add(kHeaderStart);
-        file.Add("> Удаление существующих обьектов базы данных");
-        file.Add(kHeaderEnd);
-        file.Add("");
+        WriteScriptHeader(file, ProjectName, typeList);
         Log("Генерация удаления существующих обьектов базы данных ...");
         // The scripts are written as they are read: the file's text is
         // never held in memory whole.
         int dropColumn = -1;
         dsObjects.ForEachRow([&](const QueryRow& row) {
           if (dropColumn < 0) dropColumn = row.RequireColumn("DropScript", "dsObjects");
-          file.Add(row.Bytes(dropColumn));
-          file.AddGo();
+          WriteDropScript(file, row.Bytes(dropColumn));
         });
       },
       [&] { CloseDataSet(dsObjects); });
 
-  file.Add("");
-  file.Add("");
-  file.Add(kHeaderStart);
-  file.Add("> Создание обьектов базы данных");
-  file.Add(kHeaderEnd);
-  file.Add("");
+  WriteCreationHeading(file);
   Log("Генерация скриптов создания обьектов ...");
   dsObjects.SetStatement(statements.CreationScriptsStatement(ProjectId, typeList));
   RunGuarded(
       [&] {
         int objectColumn = -1, destColumn = -1, idColumn = -1;
-        std::string print;  // each object's print line, made in the same room
         dsObjects.ForEachRow([&](const QueryRow& row) {
           if (objectColumn < 0) {
             objectColumn = row.RequireColumn("Object", "dsObjects");
             destColumn = row.RequireColumn("DestScript", "dsObjects");
             idColumn = row.IndexOf("Object_id");
           }
-          print.assign("/* -------------- */ print ");
-          AppendQuotedName(print, row.Bytes(objectColumn));
-          file.Add(print);
-          file.AddGo();
-          if (OnScriptPlaced && idColumn >= 0) OnScriptPlaced(static_cast<int>(row.Integer(idColumn)), file.Line());
-          file.Add(row.Bytes(destColumn));
-          file.AddGo();
+          const int line = WriteCreationScript(file, row.Bytes(objectColumn), row.Bytes(destColumn));
+          if (OnScriptPlaced && idColumn >= 0) OnScriptPlaced(static_cast<int>(row.Integer(idColumn)), line);
         });
       },
       [&] { CloseDataSet(dsObjects); });
