@@ -309,7 +309,7 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// True for the types whose objects become indexes of the target.
   static bool IsIndexType(const std::string& typeName);
 
-  /// The stored source of the open project's first object named
+  /// The stored source of the open project's first default or rule named
   /// `objectName`, as lines; empty when there is none (dsObjectType).
   std::vector<std::string> OpenObjectSource(const std::string& objectName) override;
 

@@ -36,8 +36,9 @@ void AddSqlAnywhere(std::map<std::string, QString>& s) {
                               "where m.Project_id = :Project_id and", "  m.Object = :Object and",
                               "  m.TypeObject_id = :TypeObject_id"});
   s["dsResevedWord"] = Crlf({"select *", "from ReservedWord", "where Dialect_id = :Dialect_id"});
-  s["dsObjectType"] = Crlf({"select o.SourceScript", "from MetaObject o", "where ",
-                            "  o.Project_id = :Project_id and", "  o.Object = :Object"});
+  s["dsObjectType"] = Crlf({"select o.SourceScript", "from MetaObject o", "  key join TypeObject t", "where ",
+                            "  o.Project_id = :Project_id and", "  o.Object = :Object and",
+                            "  Lower( t.Name ) in ( 'default', 'rule' )", "order by o.Object_id"});
   s["dsScript"] = Crlf({"select *", "from MetaObject m", "where ", "  m.Project_id = :Project_id and",
                         "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id and",
                         "  IsNull( m.ParentObject_id, 0 ) = IsNull( :ParentObject_id, 0 )"});
@@ -174,8 +175,12 @@ void AddSQLite(std::map<std::string, QString>& s) {
   s["dsParentScript"] = Lf({"select m.Object_id", "from MetaObject m", "where m.Project_id = :Project_id and",
                             "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id",
                             "order by m.Object_id"});
-  s["dsObjectType"] = Lf({"select o.SourceScript", "from MetaObject o", "where",
-                          "  o.Project_id = :Project_id and", "  o.Object = :Object", "order by o.Object_id"});
+  // A binding reads a default or a rule: another object of that name (a
+  // table, say) is not what it binds.
+  s["dsObjectType"] = Lf({"select o.SourceScript", "from MetaObject o",
+                          "  join TypeObject t on t.TypeObject_id = o.TypeObject_id", "where",
+                          "  o.Project_id = :Project_id and", "  o.Object = :Object and",
+                          "  lower( t.Name ) in ( 'default', 'rule' )", "order by o.Object_id"});
   s["dsScript"] = Lf({"select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, m.Project_id,",
                       "  m.SourceScript", "from MetaObject m", "where", "  m.Project_id = :Project_id and",
                       "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id and",
@@ -198,9 +203,10 @@ void AddPostgreSQL(std::map<std::string, QString>& s) {
   s["dsParentScript"] = Lf({"select m.Object_id", "from MetaObject m", "where m.Project_id = :Project_id and",
                             "  lower( m.Object ) = lower( :Object ) and", "  m.TypeObject_id = :TypeObject_id",
                             "order by m.Object_id"});
-  s["dsObjectType"] = Lf({"select o.SourceScript", "from MetaObject o", "where",
-                          "  o.Project_id = :Project_id and", "  lower( o.Object ) = lower( :Object )",
-                          "order by o.Object_id"});
+  s["dsObjectType"] = Lf({"select o.SourceScript", "from MetaObject o",
+                          "  join TypeObject t on t.TypeObject_id = o.TypeObject_id", "where",
+                          "  o.Project_id = :Project_id and", "  lower( o.Object ) = lower( :Object ) and",
+                          "  lower( t.Name ) in ( 'default', 'rule' )", "order by o.Object_id"});
   s["dsScript"] = Lf({"select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, m.Project_id,",
                       "  m.SourceScript", "from MetaObject m", "where", "  m.Project_id = :Project_id and",
                       "  lower( m.Object ) = lower( :Object ) and", "  m.TypeObject_id = :TypeObject_id and",

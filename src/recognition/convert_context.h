@@ -9,14 +9,14 @@ class TTerm;
 class TTermList;
 
 /// The one repository read a converter needs: the stored source text of the
-/// open project's objects with a given name (the bound-default form of a
-/// default constraint). Implemented by the driver over the repository, and by
+/// open project's default or rule with a given name (what sp_bindefault and
+/// sp_bindrule bind). Implemented by the driver over the repository, and by
 /// an in-memory table in tests.
 class IObjectSourceLookup {
  public:
   virtual ~IObjectSourceLookup() = default;
-  /// The source script of the first stored object named `objectName` (lines
-  /// as stored), or an empty list when there is none.
+  /// The source script of the first stored default or rule named
+  /// `objectName` (lines as stored), or an empty list when there is none.
   virtual std::vector<std::string> OpenObjectSource(const std::string& objectName) = 0;
 };
 

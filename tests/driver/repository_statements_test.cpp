@@ -102,10 +102,14 @@ TEST_P(ObjectLookup, ParentScriptReturnsTheKeyOnly) {
   EXPECT_EQ(ds.Int("Object_id"), orders);
 }
 
-TEST_P(ObjectLookup, ObjectTypeGivesTheSourceOfTheFirstObjectOfThatName) {
+// What a binding reads: the first default or rule of that name; other
+// objects of the name are not what it binds.
+TEST_P(ObjectLookup, ObjectTypeGivesTheSourceOfTheFirstDefaultOrRuleOfThatName) {
   const int p = AddProject("One");
-  const int t = AddObject(p, "table", "DF_Qty", 0, "first");
-  AddObject(p, "constraint default", "DF_Qty", t, "second");
+  const int t = AddObject(p, "table", "DF_Qty", 0, "a table");
+  AddObject(p, "constraint default", "DF_Qty", t, "a binding");
+  AddObject(p, "rule", "df_qty", 0, "first");
+  AddObject(p, "default", "DF_Qty", 0, "second");
   DataSet ds(repo(), "dsObjectType", {{"SourceScript", FieldType::Text}});
   ds.SetParam("Project_id", p);
   ds.SetParam("Object", "df_qty");
