@@ -127,10 +127,16 @@ TConvertDataModule& App::Converter(bool inMemory) {
   // only where a command reports them.
   converter_->KeepObjectTree = false;
   converter_->KeepAlarmObjects = false;
-  converter_->OnLog = [this](const std::string& line) { console_.Log(line); };
-  converter_->OnProgressStart = [this](int max) { console_.Start(max); };
-  converter_->OnProgress = [this](int position) { console_.Step(position); };
-  converter_->OnSkipped = [this](const TSkippedFailure& skipped) {
+  PlugCallbacks(*converter_);
+  return *converter_;
+}
+
+template <class Target>
+void App::PlugCallbacks(Target& converter) {
+  converter.OnLog = [this](const std::string& line) { console_.Log(line); };
+  converter.OnProgressStart = [this](int max) { console_.Start(max); };
+  converter.OnProgress = [this](int position) { console_.Step(position); };
+  converter.OnSkipped = [this](const TSkippedFailure& skipped) {
     // A batch that failed is in the script being read.
     const bool batch = skipped.ObjectName.empty() && !readFiles_.empty();
     Failure failure{batch ? readFiles_.back() : std::string(), skipped.Line, skipped.TypeName,
@@ -140,13 +146,15 @@ TConvertDataModule& App::Converter(bool inMemory) {
     // converter as the failure itself would.
     if (!inv_.Has("keep-going")) throw Error(skipped.Message);
   };
-  converter_->OnScriptPlaced = [this](int objectId, int line) { placed_.emplace_back(objectId, line); };
-  converter_->OnObjectRead = [this](const std::string& type, const std::string& name, int line) {
+  converter.OnScriptPlaced = [this](int objectId, int line) { placed_.emplace_back(objectId, line); };
+  converter.OnObjectRead = [this](const std::string& type, const std::string& name, int line) {
     // Objects are read while ImportFile reads their script, the last one listed.
     if (!readFiles_.empty()) read_.Assign(ReadKey(type, name), ReadPlace{readFiles_.size() - 1, line});
   };
-  return *converter_;
 }
+
+template void App::PlugCallbacks(TConvertDataModule&);
+template void App::PlugCallbacks(TDirectConversion&);
 
 std::string_view App::ReadKey(const std::string& typeName, const std::string& objectName) {
   // A line break stands in no type name: the key cannot be made two ways.

@@ -10,6 +10,7 @@
 #include "cli/cli_args.h"
 #include "cli/progress_bar.h"
 #include "driver/convert_data_module.h"
+#include "driver/direct_conversion.h"
 #include "text/text_key_map.h"
 
 namespace ambrix::cli {
@@ -95,6 +96,12 @@ class App {
   const Invocation& inv_;
   Console& console_;
   std::unique_ptr<TConvertDataModule> converter_;
+  /// convert without --repository: the conversion that keeps no repository.
+  std::unique_ptr<TDirectConversion> direct_;
+  /// Plugs the command's callbacks into a converter (TConvertDataModule or
+  /// TDirectConversion).
+  template <class Target>
+  void PlugCallbacks(Target& converter);
   std::vector<Failure> failures_;
   std::size_t reported_ = 0;         ///< failures_ reported so far
   std::vector<std::string> inputs_;  ///< convert: the scripts read
@@ -106,6 +113,8 @@ class App {
   };
   /// The alarms of the open project, in the order of the alarm view.
   std::vector<AlarmRow> ReadAlarms();
+  /// The alarms of the conversion without a repository, in the same order.
+  std::vector<AlarmRow> DirectAlarms();
   /// (object key, first line of its creation script in the output), in the
   /// order the objects were written; sorted by key by SortPlaced.
   std::vector<std::pair<int, int>> placed_;

@@ -90,6 +90,14 @@ std::string JsonString(const std::string& text) {
 
 }  // namespace
 
+std::vector<App::AlarmRow> App::DirectAlarms() {
+  std::vector<AlarmRow> rows;
+  for (TDirectConversion::TAlarmRow& alarm : direct_->Alarms())
+    rows.push_back({alarm.ObjectId, std::move(alarm.TypeName), std::move(alarm.ObjectName), std::move(alarm.Text),
+                    std::move(alarm.Word), alarm.Line, alarm.Column});
+  return rows;
+}
+
 std::vector<App::AlarmRow> App::ReadAlarms() {
   TConvertDataModule& cv = Converter();
   std::vector<AlarmRow> rows;
@@ -187,13 +195,15 @@ bool App::CheckInput(const std::string& file) {
 }
 
 bool App::ImportFile(const std::string& file, TOptAddScript options) {
-  TConvertDataModule& cv = Converter();
   options.FileName = file;
   readFiles_.push_back(file);
   const std::size_t before = failures_.size();
   console_.SetLabel(fs::path(file).filename().string());
   try {
-    cv.AddScript(options);
+    if (direct_)
+      direct_->AddScript(options);
+    else
+      Converter().AddScript(options);
   } catch (const Error& error) {
     console_.Finish();
     if (failures_.size() == before) failures_.push_back({file, 0, {}, {}, error.what()});
@@ -221,7 +231,7 @@ void App::ReportFailures(const std::vector<std::string>& inputs) {
         failure.line = at->line;
       }
     }
-    if (failure.file.empty() && !failure.objectName.empty() && !inputs.empty()) {
+    if (failure.file.empty() && !failure.objectName.empty() && !inputs.empty() && !direct_) {
       if (!read) {
         read = true;
         const TextEncoding encoding = EncodingFromName(inv_.Value("input-encoding").value_or(""));
@@ -257,15 +267,17 @@ void App::ReportFailures(const std::vector<std::string>& inputs) {
 }
 
 int App::CompileAndGenerate(TOptAddScript options, const std::string* output) {
-  TConvertDataModule& cv = Converter();
   placed_.clear();
   console_.SetLabel(output ? "converting" : "compiling");
   try {
     if (output) {
       options.FileName = *output;
-      cv.GenerateScript(options);
+      if (direct_)
+        direct_->GenerateScript(options);
+      else
+        Converter().GenerateScript(options);
     } else {
-      cv.CompilePending(options);
+      Converter().CompilePending(options);
     }
   } catch (const Error&) {
     console_.Finish();
@@ -276,7 +288,7 @@ int App::CompileAndGenerate(TOptAddScript options, const std::string* output) {
   console_.Finish();
   ReportFailures(inputs_);
   if (!output) {
-    console_.Log("ambrix: compiled the pending objects of project '" + cv.ProjectName + "'");
+    console_.Log("ambrix: compiled the pending objects of project '" + Converter().ProjectName + "'");
     return failures_.empty() ? kExitOk : kExitObjectsFailed;
   }
 
@@ -288,7 +300,7 @@ int App::CompileAndGenerate(TOptAddScript options, const std::string* output) {
   };
   std::vector<Placed> warnings;
   SortPlaced();
-  for (const AlarmRow& alarm : ReadAlarms()) {
+  for (const AlarmRow& alarm : direct_ ? DirectAlarms() : ReadAlarms()) {
     const int* at = PlacedLine(alarm.objectId);
     if (at == nullptr) continue;  // not in this file
     const int line = *at + std::max(alarm.line, 1) - 1;
@@ -318,19 +330,9 @@ int App::Convert() {
     if (!CheckInput(input)) return kExitError;
 
   const bool persistent = inv_.Has("repository");
-  TConvertDataModule& cv = Converter(!persistent);
   std::string name = inv_.Value("project").value_or(fs::path(inputs_[0]).stem().string());
   if (Utf8Length(name) > 50) name.resize(Utf8ByteOffset(name, 50));
   if (Trim(name).empty()) name = "convert";
-  int projectId = 0;
-  if (persistent) {
-    DataSet& projects = cv.dsProject;
-    if (projects.Locate("Name", [&](const QVariant& v) { return v.toString().toStdString() == name; }))
-      projectId = static_cast<int>(projects.Int("Project_id"));
-  }
-  if (projectId == 0) projectId = CreateProject(name, std::nullopt, std::nullopt);
-  cv.SetProject(projectId);
-
   TOptAddScript options = BaseOptions();
   options.Mode = amUpdateChanged;
   // Every object read is generated: it is compiled as soon as it is stored.
@@ -340,12 +342,23 @@ int App::Convert() {
       if (!ImportFile(input, options)) return kExitError;
     return CompileAndGenerate(options, &output);
   };
-  if (persistent) return work();
-  // The private repository is seen by this run alone and dropped at its end:
-  // one transaction spares it a commit per statement.
-  int code = kExitError;
-  cv.repository().InTransaction([&] { code = work(); });
-  return code;
+  if (!persistent) {
+    // Without a repository: the objects are kept in memory for this run.
+    direct_ = std::make_unique<TDirectConversion>(inv_.Value("jobs") ? std::stoi(*inv_.Value("jobs")) : 0);
+    PlugCallbacks(*direct_);
+    direct_->Open(name);
+    return work();
+  }
+  TConvertDataModule& cv = Converter();
+  int projectId = 0;
+  if (persistent) {
+    DataSet& projects = cv.dsProject;
+    if (projects.Locate("Name", [&](const QVariant& v) { return v.toString().toStdString() == name; }))
+      projectId = static_cast<int>(projects.Int("Project_id"));
+  }
+  if (projectId == 0) projectId = CreateProject(name, std::nullopt, std::nullopt);
+  cv.SetProject(projectId);
+  return work();
 }
 
 int App::Import() {
