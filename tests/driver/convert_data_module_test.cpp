@@ -372,17 +372,20 @@ TEST_P(ConverterTest, ObjectViewIsNotReReadForTheObjectItShows) {
   EXPECT_FALSE(m().dsObjectScript.IsOpen());
 }
 
+// What a binding reads: the stored lines of the project's default or rule of
+// that name (any letter case); other objects of the name, and other
+// projects' defaults, are not it.
 TEST_P(ConverterTest, ObjectSourceComesAsStoredLines) {
   const int p = AddProject("Shop");
-  const int t = AddObject(p, "table", "Orders");
-  AddObject(p, "constraint default", "DF_Qty", t, "exec sp_bindefault 'D_Zero',\r\n  'Orders.Qty'");
-  AddObject(AddProject("Other"), "default", "D_Zero", 0, "elsewhere");
+  AddObject(p, "table", "D_Zero", 0, "a table");
+  AddObject(p, "default", "D_Zero", 0, "CREATE DEFAULT D_Zero AS\r\n  0");
+  AddObject(AddProject("Other"), "default", "D_One", 0, "elsewhere");
   m().SetProject(p);
-  EXPECT_EQ(m().OpenObjectSource("df_qty"), (std::vector<std::string>{"exec sp_bindefault 'D_Zero',", "  'Orders.Qty'"}));
-  EXPECT_TRUE(m().OpenObjectSource("D_Zero").empty());
+  EXPECT_EQ(m().OpenObjectSource("d_zero"), (std::vector<std::string>{"CREATE DEFAULT D_Zero AS", "  0"}));
+  EXPECT_TRUE(m().OpenObjectSource("D_One").empty());
   EXPECT_FALSE(m().dsObjectType.IsOpen());
   IObjectSourceLookup* lookup = m().Core.Context.Sources;
-  EXPECT_EQ(lookup->OpenObjectSource("Orders"), (std::vector<std::string>{"source"}));
+  EXPECT_EQ(lookup->OpenObjectSource("D_ZERO"), (std::vector<std::string>{"CREATE DEFAULT D_Zero AS", "  0"}));
 }
 
 TEST_P(ConverterTest, AlarmViewRefreshCallsBack) {
