@@ -6,6 +6,7 @@
 #include "driver/direct_conversion.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -23,26 +24,82 @@
 #include "text/string_helpers.h"
 #include "text/utf8.h"
 
+#include <unistd.h>
+
 namespace ambrix {
 
-// One object of the project.
+// One object of the project, kept small: a script of tens of megabytes has
+// tens of thousands of them. Its converted scripts are in the spill file,
+// its source and alarms (when it keeps or has any) in side tables.
 struct TDirectConversion::TObject {
-  long long Id = 0;
-  const TType* Type = nullptr;
-  std::string TypeName;  ///< upper case
-  std::string Name;      ///< as first stored
-  long long ParentId = 0;  ///< 0: none
+  std::string Name;  ///< as first stored
   std::size_t SourceHash = 0;
-  std::size_t SourceSize = 0;
-  /// The source: kept while the object waits to be converted, and for
-  /// defaults and rules, which bindings read.
-  std::string Source;
-  bool HasSource = false;
+  std::uint32_t SourceSize = 0;
+  std::uint32_t ParentIndex = 0;  ///< index + 1 of its parent; 0: none
+  std::uint16_t TypeIndex = 0;    ///< in types_
   bool Compiled = false;
-  std::string Dest, Drop;
   bool HasDrop = false;
-  TAlarmList Alarms;
+  bool HasSource = false;  ///< kept while it waits to be converted, and for defaults and rules
+  std::uint64_t ScriptOffset = 0;  ///< where its scripts start in the spill file
+  std::uint32_t DestSize = 0, DropSize = 0;  ///< the drop script follows the destination script
   long long AlarmSequence = 0;  ///< when its alarms were stored
+
+  long long Id(const TDirectConversion& owner) const {
+    return static_cast<long long>(this - owner.objects_.data()) + 1;
+  }
+};
+
+// Appends texts to an unnamed temporary file and reads them back by place.
+class TDirectConversion::TSpill {
+ public:
+  TSpill() : file_(std::tmpfile()) {
+    if (file_ == nullptr) throw Error("Не удалось создать временный файл");
+  }
+  ~TSpill() { std::fclose(file_); }
+  TSpill(const TSpill&) = delete;
+  TSpill& operator=(const TSpill&) = delete;
+
+  std::uint64_t Append(std::string_view text) {
+    const std::uint64_t at = size_;
+    if (buffer_.size() + text.size() > kBuffer) Flush();
+    if (text.size() >= kBuffer) {
+      Write(text);
+    } else {
+      buffer_.append(text);
+    }
+    size_ += text.size();
+    return at;
+  }
+
+  void Read(std::uint64_t offset, std::size_t size, std::string& out) {
+    Flush();
+    out.resize(size);
+    std::size_t done = 0;
+    while (done < size) {
+      const ssize_t n = ::pread(fileno(file_), out.data() + done, size - done, static_cast<off_t>(offset + done));
+      if (n <= 0) throw Error("Не удалось прочитать временный файл");
+      done += static_cast<std::size_t>(n);
+    }
+  }
+
+ private:
+  static constexpr std::size_t kBuffer = std::size_t{1} << 20;
+  void Flush() {
+    Write(buffer_);
+    buffer_.clear();
+  }
+  void Write(std::string_view bytes) {
+    const int fd = fileno(file_);
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+      if (n <= 0) throw Error("Не удалось записать временный файл");
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+  }
+
+  std::FILE* file_;
+  std::string buffer_;
+  std::uint64_t size_ = 0;
 };
 
 namespace {
@@ -124,7 +181,8 @@ TDirectConversion::TDirectConversion(int workers) : workers_(workers) {
     } else if (table.table == "TypeObject") {
       const std::size_t id = column("TypeObject_id"), name = column("Name"), num = column("Num");
       for (const auto& row : table.rows)
-        types_.push_back({std::stoi(text(row[id])), std::stoi(text(row[num])), LowerCase(text(row[name]))});
+        types_.push_back({std::stoi(text(row[id])), std::stoi(text(row[num])), LowerCase(text(row[name])),
+                          UpperCase(text(row[name]))});
     } else if (table.table == "Alarm") {
       const std::size_t id = column("Alarm_id"), var = column("VarName"), name = column("Name");
       for (const auto& row : table.rows) alarms_[UpperCase(text(row[var]))] = {std::stoi(text(row[id])), text(row[name])};
@@ -150,15 +208,26 @@ const TDirectConversion::TType& TDirectConversion::TypeOf(const std::string& typ
   throw Error("Тип не обнаружен");
 }
 
-std::string TDirectConversion::Key(int typeId, long long parentId, std::string_view name) {
-  std::string key = std::to_string(typeId) + ":" + std::to_string(parentId) + ":";
-  key.reserve(key.size() + name.size());
+std::string_view TDirectConversion::Key(int typeId, long long parentId, std::string_view name) {
+  // Made in a buffer kept for the next key, valid until then.
+  thread_local std::string key;
+  key.assign(std::to_string(typeId));
+  key += ':';
+  key += std::to_string(parentId);
+  key += ':';
   for (char c : name) key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   return key;
 }
 
+const std::string& TDirectConversion::Source(std::uint32_t index) const {
+  static const std::string kNone;
+  const auto it = sources_.find(index);
+  return it == sources_.end() ? kNone : it->second;
+}
+
 void TDirectConversion::Open(const std::string& name) {
   projectName_ = name;
+  spill_ = std::make_unique<TSpill>();
   Log("Загрузка модулей конвертора завершена успешно");
   Log("Обьектов БД:");
 }
@@ -166,21 +235,30 @@ void TDirectConversion::Open(const std::string& name) {
 long long TDirectConversion::FindParent(const std::string& parentName, std::string& parentType) const {
   for (const char* typeName : kParentTypeNames) {
     parentType = typeName;
-    const auto it = keys_.find(Key(TypeOf(typeName).Id, 0, parentName));
-    if (it != keys_.end()) return objects_[it->second]->Id;
+    if (const std::uint32_t* found = keys_.Find(Key(TypeOf(typeName).Id, 0, parentName)))
+      return static_cast<long long>(*found) + 1;
   }
   throw Error("Родительский обьект не обнаружен");
 }
 
-void TDirectConversion::StoreResult(TObject& object, TBatchObject& read) {
+void TDirectConversion::StoreResult(std::uint32_t index, TBatchObject& read) {
+  TObject& object = objects_[index];
   object.Compiled = true;
-  object.Dest = std::move(read.Dest);
+  object.ScriptOffset = spill_->Append(read.Dest);
+  object.DestSize = static_cast<std::uint32_t>(read.Dest.size());
   object.HasDrop = read.HasDrop;
-  object.Drop = std::move(read.Drop);
-  object.Alarms = std::move(read.Alarms);
+  object.DropSize = 0;
+  if (read.HasDrop) {
+    spill_->Append(read.Drop);
+    object.DropSize = static_cast<std::uint32_t>(read.Drop.size());
+  }
+  if (read.Alarms.Count() > 0)
+    alarmLists_[index] = std::move(read.Alarms);
+  else
+    alarmLists_.erase(index);
   object.AlarmSequence = ++alarmSequence_;
-  if (!KeepsSource(object.TypeName)) {
-    object.Source = std::string();
+  if (!KeepsSource(types_[object.TypeIndex].UpperName)) {
+    sources_.erase(index);
     object.HasSource = false;
   }
 }
@@ -195,11 +273,11 @@ void TDirectConversion::StoreBatchObjects(std::vector<TBatchObject>& objects, co
     std::string parentType;
     if (!read.ParentName.empty()) parentId = FindParent(read.ParentName, parentType);
     const TType& type = TypeOf(read.TypeName);
-    const auto found = keys_.find(Key(type.Id, parentId, read.ObjectName));
-    const bool exists = found != keys_.end();
+    const std::uint32_t* found = keys_.Find(Key(type.Id, parentId, read.ObjectName));
+    const bool exists = found != nullptr;
     const std::size_t hash = HashOf(read.Text);
     if (exists) {
-      const TObject& stored = *objects_[found->second];
+      const TObject& stored = objects_[*found];
       switch (options_.Mode) {
         case amOnlyNew:
           return;
@@ -221,54 +299,52 @@ void TDirectConversion::StoreBatchObjects(std::vector<TBatchObject>& objects, co
     // The names the object and its parent are stored under.
     auto fits = [&](const std::string& storedName) {
       if (!converted || storedName != read.ObjectName) return false;
-      return parentId == 0 || objects_[static_cast<std::size_t>(parentId - 1)]->Name == read.ParentName;
+      return parentId == 0 || objects_[static_cast<std::size_t>(parentId - 1)].Name == read.ParentName;
+    };
+    // Every alarm kind of the result must be known.
+    auto kindsKnown = [&] {
+      for (int i = 0; i < read.Alarms.Count(); ++i)
+        if (alarms_.count(UpperCase(read.Alarms.Items(i).VarName)) == 0) return false;
+      return true;
     };
 
-    TObject* object = nullptr;
+    std::uint32_t index = 0;
     bool withResult = false;
     if (exists) {
-      object = objects_[found->second].get();
-      object->SourceHash = hash;
-      object->SourceSize = read.Text.size();
-      object->Compiled = false;
-      object->Dest.clear();
-      object->Drop.clear();
-      object->HasDrop = false;
-      object->Alarms.Clear();
+      index = *found;
+      TObject& object = objects_[index];
+      object.SourceHash = hash;
+      object.SourceSize = static_cast<std::uint32_t>(read.Text.size());
+      object.Compiled = false;
+      object.HasDrop = false;
+      alarmLists_.erase(index);
       Log("Заменен обьект " + ObjectLabel(read.TypeName, read.ObjectName, read.ParentName));
-      withResult = fits(object->Name);
-      if (withResult) {
+      withResult = fits(object.Name) && kindsKnown();
+      if (withResult)
         for (const std::string& logLine : read.Logs) Log(logLine);
-      }
     } else {
-      auto added = std::make_unique<TObject>();
-      added->Id = static_cast<long long>(objects_.size()) + 1;
-      added->Type = &type;
-      added->TypeName = read.TypeName;
-      added->Name = read.ObjectName;
-      added->ParentId = parentId;
-      added->SourceHash = hash;
-      added->SourceSize = read.Text.size();
-      withResult = fits(read.ObjectName);
-      keys_.emplace(Key(type.Id, parentId, read.ObjectName), objects_.size());
-      if (KeepsSource(read.TypeName)) bound_.emplace(Key(0, 0, read.ObjectName), objects_.size());
+      index = static_cast<std::uint32_t>(objects_.size());
+      TObject added;
+      added.TypeIndex = static_cast<std::uint16_t>(&type - types_.data());
+      added.Name = read.ObjectName;
+      added.ParentIndex = static_cast<std::uint32_t>(parentId);
+      added.SourceHash = hash;
+      added.SourceSize = static_cast<std::uint32_t>(read.Text.size());
+      withResult = fits(read.ObjectName) && kindsKnown();
+      keys_.Insert(Key(type.Id, parentId, read.ObjectName), index);
+      if (KeepsSource(read.TypeName)) bound_.Insert(Key(0, 0, read.ObjectName), index);
       objects_.push_back(std::move(added));
-      object = objects_.back().get();
       if (indexNames != nullptr) ++*indexNames;
       Log("Добавлен обьект " + ObjectLabel(read.TypeName, read.ObjectName, read.ParentName));
       if (withResult)
         for (const std::string& logLine : read.Logs) Log(logLine);
     }
-    if (withResult) {
-      if (KeepsSource(object->TypeName)) {
-        object->Source = read.Text;
-        object->HasSource = true;
-      }
-      StoreResult(*object, read);
-    } else {
-      object->Source = std::move(read.Text);
-      object->HasSource = true;
+    TObject& object = objects_[index];
+    if (!withResult || KeepsSource(read.TypeName)) {
+      sources_[index] = std::move(read.Text);
+      object.HasSource = true;
     }
+    if (withResult) StoreResult(index, read);
     bool counted = false;
     for (auto& [name, count] : typeCounts_)
       if (SameText(name, read.TypeName)) {
@@ -285,12 +361,13 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
   std::error_code ignored;
   if (!std::filesystem::is_regular_file(std::filesystem::path(options.FileName), ignored))
     throw Error("Файл скрипта не найден");
+  if (!spill_) spill_ = std::make_unique<TSpill>();
   options_ = options;
   selectedTypes_ = SelectedTypeNames(options);
   typeCounts_.clear();
   indexNameCounts_.clear();
-  for (const auto& object : objects_)
-    if (TConvertDataModule::IsIndexType(object->TypeName)) ++indexNameCounts_[UpperCase(object->Name)];
+  for (const TObject& object : objects_)
+    if (TConvertDataModule::IsIndexType(types_[object.TypeIndex].UpperName)) ++indexNameCounts_[UpperCase(object.Name)];
 
   Log("");
   Log("Обработка файла \"" + options.FileName + "\"");
@@ -393,42 +470,46 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
 std::unordered_map<long long, std::string> TDirectConversion::IndexTargetNames() const {
   std::unordered_map<long long, std::string> renamed;
   std::vector<const TObject*> indexes;
-  for (const auto& object : objects_)
-    if (TConvertDataModule::IsIndexType(object->TypeName)) indexes.push_back(object.get());
+  for (const TObject& object : objects_)
+    if (TConvertDataModule::IsIndexType(types_[object.TypeIndex].UpperName)) indexes.push_back(&object);
   std::unordered_set<std::string> taken;
   for (const TObject* index : indexes) taken.insert(UpperCase(index->Name));
   std::unordered_set<std::string> used;
   for (const TObject* index : indexes) {
     if (used.insert(UpperCase(index->Name)).second) continue;
-    std::string base = index->Name + "_" + objects_[static_cast<std::size_t>(index->ParentId - 1)]->Name;
+    std::string base = index->Name + "_" + objects_[index->ParentIndex - 1].Name;
     base.resize(Utf8ByteOffset(base, 120));
     std::string name = base;
     for (int n = 2; taken.count(UpperCase(name)) != 0; ++n) name = base + "_" + std::to_string(n);
     taken.insert(UpperCase(name));
-    renamed.emplace(index->Id, std::move(name));
+    renamed.emplace(index->Id(*this), std::move(name));
   }
   return renamed;
 }
 
 std::vector<std::string> TDirectConversion::OpenObjectSource(const std::string& objectName) {
   // The first default or rule of that name, as the repository's look-up.
-  const auto it = bound_.find(Key(0, 0, objectName));
-  if (it == bound_.end()) return {};
-  return SplitLines(objects_[it->second]->Source);
+  const std::uint32_t* found = bound_.Find(Key(0, 0, objectName));
+  if (found == nullptr) return {};
+  return SplitLines(Source(*found));
 }
 
 void TDirectConversion::CompilePending(const TOptAddScript& options) {
   Log("Удаление предупреждений компилятора");
-  std::vector<TObject*> pending;
-  for (const auto& object : objects_)
-    if (!object->Compiled) pending.push_back(object.get());
+  std::vector<std::uint32_t> pending;
+  for (std::uint32_t i = 0; i < objects_.size(); ++i)
+    if (!objects_[i].Compiled) pending.push_back(i);
   // The order of a compilation run: objects without a parent first, then by
   // parent; by type; by key.
-  std::stable_sort(pending.begin(), pending.end(), [](const TObject* a, const TObject* b) {
-    if ((a->ParentId == 0) != (b->ParentId == 0)) return a->ParentId == 0;
-    if (a->ParentId != b->ParentId) return a->ParentId < b->ParentId;
-    if (a->Type->Id != b->Type->Id) return a->Type->Id < b->Type->Id;
-    return a->Id < b->Id;
+  std::stable_sort(pending.begin(), pending.end(), [this](std::uint32_t ia, std::uint32_t ib) {
+    const TObject& a = objects_[ia];
+    const TObject& b = objects_[ib];
+    if (a.ParentIndex != b.ParentIndex) {
+      if (a.ParentIndex == 0 || b.ParentIndex == 0) return a.ParentIndex == 0;
+      return a.ParentIndex < b.ParentIndex;
+    }
+    if (types_[a.TypeIndex].Id != types_[b.TypeIndex].Id) return types_[a.TypeIndex].Id < types_[b.TypeIndex].Id;
+    return ia < ib;
   });
   const std::unordered_map<long long, std::string> targetNames = IndexTargetNames();
   const int count = static_cast<int>(pending.size());
@@ -442,45 +523,48 @@ void TDirectConversion::CompilePending(const TOptAddScript& options) {
   core_.Analizers.BeginCompileAll();
   RunGuarded(
       [&] {
-        for (TObject* object : pending) {
+        for (const std::uint32_t index : pending) {
           if (OnProgress) OnProgress(++step);
-          std::string name = object->Name;
-          if (TConvertDataModule::IsIndexType(object->TypeName))
-            if (auto it = targetNames.find(object->Id); it != targetNames.end()) name = it->second;
-          const std::string parentName =
-              object->ParentId != 0 ? objects_[static_cast<std::size_t>(object->ParentId - 1)]->Name : std::string();
-          const std::string parentType =
-              object->ParentId != 0 ? UpperCase(objects_[static_cast<std::size_t>(object->ParentId - 1)]->Type->Name)
-                                    : std::string();
+          const TObject& object = objects_[index];
+          const std::string& typeName = types_[object.TypeIndex].UpperName;
+          std::string name = object.Name;
+          if (TConvertDataModule::IsIndexType(typeName))
+            if (auto it = targetNames.find(object.Id(*this)); it != targetNames.end()) name = it->second;
+          const TObject* parent = object.ParentIndex != 0 ? &objects_[object.ParentIndex - 1] : nullptr;
+          const std::string parentName = parent != nullptr ? parent->Name : std::string();
+          const std::string parentType = parent != nullptr ? types_[parent->TypeIndex].UpperName : std::string();
           RunOrSkip(
               options.KeepGoing,
               [&] {
-                std::vector<std::string> destLines = SplitLines(object->Source);
+                std::vector<std::string> destLines = SplitLines(Source(index));
                 std::vector<std::string> dropLines;
                 TAlarmList alarms;
                 std::vector<std::string> logs;
                 RunGuarded(
                     [&] {
                       core_.Parser.Parse(destLines, core_.Terms, core_.Words);
-                      ConvertObject(core_.Analizers, object->TypeName, parentName, name, core_.Words, destLines,
-                                    dropLines, alarms, TCompileFrame::WholeRun,
+                      ConvertObject(core_.Analizers, typeName, parentName, name, core_.Words, destLines, dropLines,
+                                    alarms, TCompileFrame::WholeRun,
                                     [&](const std::string& line) { logs.push_back(line); }, parentType);
                     },
                     [&] { core_.Words.Clear(); });
                 for (const std::string& line : logs) Log(line);
                 if (destLines.empty()) return;
+                for (int i = 0; i < alarms.Count(); ++i)
+                  if (alarms_.count(UpperCase(alarms.Items(i).VarName)) == 0)
+                    throw Error("Имя предупреждения [" + alarms.Items(i).VarName + "] не найдено");
                 TBatchObject result;
                 result.Dest = JoinLines(destLines);
                 result.HasDrop = !dropLines.empty();
                 if (result.HasDrop) result.Drop = JoinLines(dropLines);
                 result.Alarms = std::move(alarms);
-                StoreResult(*object, result);
+                StoreResult(index, result);
               },
               [&](const Error& error) {
                 ++skipped;
-                const std::string& shown = onWorkers ? name : object->Name;
+                const std::string& shown = onWorkers ? name : object.Name;
                 Log("Обьект [" + shown + "] пропущен: " + error.what());
-                if (OnSkipped) OnSkipped(TSkippedFailure{0, shown, object->TypeName, error.what()});
+                if (OnSkipped) OnSkipped(TSkippedFailure{0, shown, typeName, error.what()});
               });
         }
         if (count > 0) {
@@ -496,42 +580,52 @@ void TDirectConversion::CompilePending(const TOptAddScript& options) {
 void TDirectConversion::GenerateScript(const TOptAddScript& options) {
   const std::string typeList = TypeList(options);
   if (typeList.empty()) return;
+  if (!spill_) spill_ = std::make_unique<TSpill>();
   TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding));
   CompilePending(options);
 
   // The sections' orders: by the type's place, then without a parent first,
   // by parent, by key; drops the other way round within a type.
-  std::vector<const TObject*> written;
-  for (const auto& object : objects_)
-    if (object->Compiled) written.push_back(object.get());
-  auto byParent = [](const TObject* a, const TObject* b) {
-    if ((a->ParentId == 0) != (b->ParentId == 0)) return a->ParentId == 0;
-    return a->ParentId < b->ParentId;
+  std::vector<std::uint32_t> written;
+  for (std::uint32_t i = 0; i < objects_.size(); ++i)
+    if (objects_[i].Compiled) written.push_back(i);
+  auto num = [this](std::uint32_t i) { return types_[objects_[i].TypeIndex].Num; };
+  auto byParent = [this](std::uint32_t a, std::uint32_t b) {
+    const std::uint32_t pa = objects_[a].ParentIndex, pb = objects_[b].ParentIndex;
+    if (pa == 0 || pb == 0) return pa == 0 && pb != 0;
+    return pa < pb;
   };
+  std::string script;  // one object's script, read back in the same room
   Log("");
   Log("Сборка скрипта ...");
   WriteScriptHeader(file, projectName_, typeList);
   Log("Генерация удаления существующих обьектов базы данных ...");
-  std::vector<const TObject*> drops;
-  for (const TObject* object : written)
-    if (object->HasDrop) drops.push_back(object);
-  std::sort(drops.begin(), drops.end(), [&](const TObject* a, const TObject* b) {
-    if (a->Type->Num != b->Type->Num) return a->Type->Num > b->Type->Num;
-    if (a->ParentId != b->ParentId) return byParent(a, b);
-    return a->Id > b->Id;
+  std::vector<std::uint32_t> drops;
+  for (std::uint32_t i : written)
+    if (objects_[i].HasDrop) drops.push_back(i);
+  std::sort(drops.begin(), drops.end(), [&](std::uint32_t a, std::uint32_t b) {
+    if (num(a) != num(b)) return num(a) > num(b);
+    if (objects_[a].ParentIndex != objects_[b].ParentIndex) return byParent(a, b);
+    return a > b;
   });
-  for (const TObject* object : drops) WriteDropScript(file, object->Drop);
+  for (std::uint32_t i : drops) {
+    const TObject& object = objects_[i];
+    spill_->Read(object.ScriptOffset + object.DestSize, object.DropSize, script);
+    WriteDropScript(file, script);
+  }
 
   WriteCreationHeading(file);
   Log("Генерация скриптов создания обьектов ...");
-  std::sort(written.begin(), written.end(), [&](const TObject* a, const TObject* b) {
-    if (a->Type->Num != b->Type->Num) return a->Type->Num < b->Type->Num;
-    if (a->ParentId != b->ParentId) return byParent(a, b);
-    return a->Id < b->Id;
+  std::sort(written.begin(), written.end(), [&](std::uint32_t a, std::uint32_t b) {
+    if (num(a) != num(b)) return num(a) < num(b);
+    if (objects_[a].ParentIndex != objects_[b].ParentIndex) return byParent(a, b);
+    return a < b;
   });
-  for (const TObject* object : written) {
-    const int line = WriteCreationScript(file, object->Name, object->Dest);
-    if (OnScriptPlaced) OnScriptPlaced(static_cast<int>(object->Id), line);
+  for (std::uint32_t i : written) {
+    const TObject& object = objects_[i];
+    spill_->Read(object.ScriptOffset, object.DestSize, script);
+    const int line = WriteCreationScript(file, object.Name, script);
+    if (OnScriptPlaced) OnScriptPlaced(static_cast<int>(object.Id(*this)), line);
   }
   Log("Запись скрипта в файл \"" + options.FileName + "\" ...");
   file.StartSync();
@@ -541,17 +635,20 @@ void TDirectConversion::GenerateScript(const TOptAddScript& options) {
 }
 
 std::vector<TDirectConversion::TAlarmRow> TDirectConversion::Alarms() const {
-  std::vector<const TObject*> withAlarms;
-  for (const auto& object : objects_)
-    if (object->Compiled && object->Alarms.Count() > 0) withAlarms.push_back(object.get());
-  std::sort(withAlarms.begin(), withAlarms.end(),
-            [](const TObject* a, const TObject* b) { return a->AlarmSequence < b->AlarmSequence; });
+  std::vector<std::uint32_t> withAlarms;
+  for (const auto& [index, list] : alarmLists_)
+    if (objects_[index].Compiled) withAlarms.push_back(index);
+  std::sort(withAlarms.begin(), withAlarms.end(), [this](std::uint32_t a, std::uint32_t b) {
+    return objects_[a].AlarmSequence < objects_[b].AlarmSequence;
+  });
   std::vector<TAlarmRow> rows;
-  for (const TObject* object : withAlarms) {
-    for (int i = 0; i < object->Alarms.Count(); ++i) {
-      const TAlarmObject& alarm = object->Alarms.Items(i);
+  for (std::uint32_t index : withAlarms) {
+    const TObject& object = objects_[index];
+    const TAlarmList& list = alarmLists_.at(index);
+    for (int i = 0; i < list.Count(); ++i) {
+      const TAlarmObject& alarm = list.Items(i);
       const auto kind = alarms_.find(UpperCase(alarm.VarName));
-      rows.push_back({static_cast<int>(object->Id), object->Type->Name, object->Name,
+      rows.push_back({static_cast<int>(object.Id(*this)), types_[object.TypeIndex].Name, object.Name,
                       kind != alarms_.end() ? kind->second.second : alarm.VarName, alarm.Word, alarm.NumLine,
                       alarm.NumPos});
     }

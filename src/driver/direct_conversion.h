@@ -12,6 +12,7 @@
 #include "conversion/convert_core.h"
 #include "driver/convert_data_module.h"
 #include "driver/opt_add_script.h"
+#include "text/text_key_map.h"
 
 namespace ambrix {
 
@@ -68,7 +69,8 @@ class TDirectConversion : public IObjectSourceLookup {
   struct TType {
     int Id = 0;
     int Num = 0;
-    std::string Name;  ///< lower case, as the repository stores it
+    std::string Name;       ///< lower case, as the repository stores it
+    std::string UpperName;  ///< upper case, as commands and converters name it
   };
 
   void Log(const std::string& line);
@@ -76,10 +78,11 @@ class TDirectConversion : public IObjectSourceLookup {
   const TType& TypeOf(const std::string& typeName) const;
   // The keys of objects as the repository's index compares names (ASCII
   // letters in any case, SQLite's NOCASE).
-  static std::string Key(int typeId, long long parentId, std::string_view name);
+  static std::string_view Key(int typeId, long long parentId, std::string_view name);
   long long FindParent(const std::string& parentName, std::string& parentType) const;
   void StoreBatchObjects(std::vector<TBatchObject>& objects, const std::vector<int>& lineNumbers);
-  void StoreResult(TObject& object, TBatchObject& read);
+  void StoreResult(std::uint32_t index, TBatchObject& read);
+  const std::string& Source(std::uint32_t index) const;
   void CompilePending(const TOptAddScript& options);
   std::unordered_map<long long, std::string> IndexTargetNames() const;
 
@@ -97,12 +100,20 @@ class TDirectConversion : public IObjectSourceLookup {
   std::string projectName_;
   TOptAddScript options_;
   std::vector<std::string> selectedTypes_;
-  std::vector<std::unique_ptr<TObject>> objects_;  // by key - 1
-  std::unordered_map<std::string, std::size_t> keys_;
+  std::vector<TObject> objects_;  // by key - 1
+  TTextKeyMap<std::uint32_t> keys_;  // Key() -> index in objects_
   std::unordered_map<std::string, int> indexNameCounts_;
   /// The first default or rule of each name (Key(0, 0, name)): what a
   /// binding reads.
-  std::unordered_map<std::string, std::size_t> bound_;
+  TTextKeyMap<std::uint32_t> bound_;
+  /// The sources kept (see TObject::HasSource), by index in objects_.
+  std::unordered_map<std::uint32_t, std::string> sources_;
+  /// The alarms of the objects that have any, by index in objects_.
+  std::unordered_map<std::uint32_t, TAlarmList> alarmLists_;
+  /// The converted scripts, written out as they come and read back when the
+  /// target script is written: the process never holds them all.
+  class TSpill;
+  std::unique_ptr<TSpill> spill_;
   std::vector<std::pair<std::string, int>> typeCounts_;
   long long alarmSequence_ = 0;
 };
