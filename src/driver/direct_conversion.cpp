@@ -6,6 +6,7 @@
 #include "driver/direct_conversion.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -40,7 +41,7 @@ struct TDirectConversion::TObject {
   bool Compiled = false;
   bool HasDrop = false;
   bool HasSource = false;  ///< kept while it waits to be converted, and for defaults and rules
-  std::uint64_t ScriptOffset = 0;  ///< where its scripts start in the spill file
+  std::uint64_t ScriptOffset = 0;  ///< where its scripts start in its type's stream of the spill file
   std::uint32_t DestSize = 0, DropSize = 0;  ///< the drop script follows the destination script
   long long AlarmSequence = 0;  ///< when its alarms were stored
 
@@ -50,6 +51,11 @@ struct TDirectConversion::TObject {
 };
 
 // Appends texts to an unnamed temporary file and reads them back by place.
+// The converted scripts, kept in an unnamed temporary file rather than in
+// memory. Each type has a stream of its own, written in blocks: a section of
+// the generated script reads one type's objects mostly in the order they were
+// stored, so it reads each block once, with one call, instead of making a
+// call per object.
 class TDirectConversion::TSpill {
  public:
   TSpill() : file_(std::tmpfile()) {
@@ -59,35 +65,76 @@ class TDirectConversion::TSpill {
   TSpill(const TSpill&) = delete;
   TSpill& operator=(const TSpill&) = delete;
 
-  std::uint64_t Append(std::string_view text) {
-    const std::uint64_t at = size_;
-    if (buffer_.size() + text.size() > kBuffer) Flush();
-    if (text.size() >= kBuffer) {
-      Write(text);
-    } else {
-      buffer_.append(text);
+  /// Adds `text` to the end of stream `stream`; returns its offset there.
+  std::uint64_t Append(std::size_t stream, std::string_view text) {
+    if (stream >= streams_.size()) streams_.resize(stream + 1);
+    Stream& s = streams_[stream];
+    const std::uint64_t at = s.size;
+    s.size += text.size();
+    while (!text.empty()) {
+      if (s.tail.capacity() < kBlock) s.tail.reserve(kBlock);
+      const std::size_t part = std::min(text.size(), kBlock - s.tail.size());
+      s.tail.append(text.substr(0, part));
+      text.remove_prefix(part);
+      if (s.tail.size() == kBlock) {
+        s.blocks.push_back(fileSize_);
+        Write(s.tail);
+        fileSize_ += kBlock;
+        s.tail.clear();
+      }
     }
-    size_ += text.size();
     return at;
   }
 
-  void Read(std::uint64_t offset, std::size_t size, std::string& out) {
-    Flush();
-    out.resize(size);
-    std::size_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::pread(fileno(file_), out.data() + done, size - done, static_cast<off_t>(offset + done));
-      if (n <= 0) throw Error("Не удалось прочитать временный файл");
-      done += static_cast<std::size_t>(n);
+  /// The `size` bytes at `offset` of stream `stream`, into `out`.
+  void Read(std::size_t stream, std::uint64_t offset, std::size_t size, std::string& out) {
+    out.clear();
+    const Stream& s = streams_.at(stream);
+    while (size > 0) {
+      const std::uint64_t block = offset / kBlock;
+      const std::size_t within = static_cast<std::size_t>(offset % kBlock);
+      const std::size_t part = std::min(size, kBlock - within);
+      if (block == s.blocks.size()) {
+        out.append(s.tail, within, part);
+      } else {
+        out.append(Cached(s.blocks.at(block)), within, part);
+      }
+      offset += part;
+      size -= part;
     }
   }
 
  private:
-  static constexpr std::size_t kBuffer = std::size_t{1} << 20;
-  void Flush() {
-    Write(buffer_);
-    buffer_.clear();
+  static constexpr std::size_t kBlock = std::size_t{128} << 10;
+  static constexpr std::size_t kCached = 4;  // blocks kept read, the oldest replaced
+
+  struct Stream {
+    std::vector<std::uint64_t> blocks;  // file offsets of its written blocks, in order
+    std::string tail;                   // what follows them, not yet written
+    std::uint64_t size = 0;
+  };
+  struct CachedBlock {
+    std::uint64_t at = ~std::uint64_t{0};
+    std::string bytes;
+  };
+
+  const std::string& Cached(std::uint64_t at) {
+    for (const CachedBlock& block : cache_)
+      if (block.at == at) return block.bytes;
+    CachedBlock& block = cache_[next_];
+    next_ = (next_ + 1) % kCached;
+    block.at = ~std::uint64_t{0};
+    block.bytes.resize(kBlock);
+    std::size_t done = 0;
+    while (done < kBlock) {
+      const ssize_t n = ::pread(fileno(file_), block.bytes.data() + done, kBlock - done, static_cast<off_t>(at + done));
+      if (n <= 0) throw Error("Не удалось прочитать временный файл");
+      done += static_cast<std::size_t>(n);
+    }
+    block.at = at;
+    return block.bytes;
   }
+
   void Write(std::string_view bytes) {
     const int fd = fileno(file_);
     while (!bytes.empty()) {
@@ -98,8 +145,10 @@ class TDirectConversion::TSpill {
   }
 
   std::FILE* file_;
-  std::string buffer_;
-  std::uint64_t size_ = 0;
+  std::vector<Stream> streams_;
+  std::uint64_t fileSize_ = 0;
+  std::array<CachedBlock, kCached> cache_;
+  std::size_t next_ = 0;
 };
 
 namespace {
@@ -244,12 +293,12 @@ long long TDirectConversion::FindParent(const std::string& parentName, std::stri
 void TDirectConversion::StoreResult(std::uint32_t index, TBatchObject& read) {
   TObject& object = objects_[index];
   object.Compiled = true;
-  object.ScriptOffset = spill_->Append(read.Dest);
+  object.ScriptOffset = spill_->Append(object.TypeIndex, read.Dest);
   object.DestSize = static_cast<std::uint32_t>(read.Dest.size());
   object.HasDrop = read.HasDrop;
   object.DropSize = 0;
   if (read.HasDrop) {
-    spill_->Append(read.Drop);
+    spill_->Append(object.TypeIndex, read.Drop);
     object.DropSize = static_cast<std::uint32_t>(read.Drop.size());
   }
   if (read.Alarms.Count() > 0)
@@ -610,7 +659,7 @@ void TDirectConversion::GenerateScript(const TOptAddScript& options) {
   });
   for (std::uint32_t i : drops) {
     const TObject& object = objects_[i];
-    spill_->Read(object.ScriptOffset + object.DestSize, object.DropSize, script);
+    spill_->Read(object.TypeIndex, object.ScriptOffset + object.DestSize, object.DropSize, script);
     WriteDropScript(file, script);
   }
 
@@ -623,7 +672,7 @@ void TDirectConversion::GenerateScript(const TOptAddScript& options) {
   });
   for (std::uint32_t i : written) {
     const TObject& object = objects_[i];
-    spill_->Read(object.ScriptOffset, object.DestSize, script);
+    spill_->Read(object.TypeIndex, object.ScriptOffset, object.DestSize, script);
     const int line = WriteCreationScript(file, object.Name, script);
     if (OnScriptPlaced) OnScriptPlaced(static_cast<int>(object.Id(*this)), line);
   }
