@@ -155,8 +155,24 @@ bool IsTypeIn(const std::vector<std::string>& Types, const std::string& TypeName
 }
 
 std::string StoredText(const std::vector<std::string>& Lines) {
-  const std::string joined = JoinedLines(Lines);
-  return std::string(Trim(joined));
+  // Joined straight into the result, without the blank lines and the blanks
+  // that trimming would take off at both ends.
+  std::size_t first = 0, last = Lines.size();
+  while (first < last && Trim(Lines[first]).empty()) ++first;
+  while (last > first && Trim(Lines[last - 1]).empty()) --last;
+  if (first == last) return {};
+  std::size_t total = 0;
+  for (std::size_t i = first; i < last; ++i) total += Lines[i].size() + 2;
+  std::string text;
+  text.reserve(total);
+  for (std::size_t i = first; i < last; ++i) {
+    std::string_view line = Lines[i];
+    if (i == first) line = TrimLeft(line);
+    if (i + 1 == last) line = TrimRight(line);
+    text += line;
+    if (i + 1 < last) text += "\r\n";
+  }
+  return text;
 }
 
 void ReadBatch(TConvertCore& Core, TCompileFrame Frame, std::vector<std::string>& Lines,

@@ -206,6 +206,9 @@ struct TDirectBatch {
   void Run(TConvertCore& core) {
     ReadBatch(core, TCompileFrame::WholeRun, Lines, *SelectedTypes, true, Objects,
               [this](const std::string& line) { Logs.push_back(line); });
+    // The lines are not needed any more: they are freed here, not on the
+    // thread that stores the results.
+    std::vector<std::string>().swap(Lines);
   }
 };
 

@@ -159,6 +159,9 @@ class TParserWordList {
                const std::vector<std::string>& types) const;
   void FindAll(std::span<const std::string_view> texts, bool byStartText, TParserWordList& out,
                std::span<const std::string_view> types) const;
+  /// `FindAll` into a plain array of the nodes (emptied first).
+  void FindAll(std::span<const std::string_view> texts, bool byStartText, std::vector<TParserWord*>& out,
+               std::span<const std::string_view> types) const;
   /// Collects into `out` (emptied, made non-owning) every node of the whole
   /// tree whose type is one of `types`.
   void FindAllByType(TParserWordList& out, const std::vector<std::string>& types) const;
@@ -214,14 +217,15 @@ class TParserWordList {
     std::uint32_t startKey, firstWordKey, typeKey;
     std::int32_t parent;  // the flat index of the node's parent; -1 at this list
     // The previous node (flat index, -1: none) whose start key, first-word
-    // key falls in the same bucket of flatStartBuckets_, flatFirstWordBuckets_.
-    std::int32_t prevByStart, prevByFirstWord;
+    // key, type key falls in the same bucket of flatStartBuckets_,
+    // flatFirstWordBuckets_, flatTypeBuckets_.
+    std::int32_t prevByStart, prevByFirstWord, prevByType;
   };
   mutable std::vector<FlatWord> flat_;
-  // Hash buckets of the nodes by start key and by first-word key: the last
-  // node of each bucket (-1: none), a power of two of them. A search looks up
-  // its texts' keys instead of reading every node.
-  mutable std::vector<std::int32_t> flatStartBuckets_, flatFirstWordBuckets_;
+  // Hash buckets of the nodes by start key, by first-word key and by type
+  // key: the last node of each bucket (-1: none), a power of two of them. A
+  // search looks up its texts' (or types') keys instead of reading every node.
+  mutable std::vector<std::int32_t> flatStartBuckets_, flatFirstWordBuckets_, flatTypeBuckets_;
   mutable bool flatValid_ = false;
   const std::vector<FlatWord>& Flat() const;
 

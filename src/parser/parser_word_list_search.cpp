@@ -252,7 +252,7 @@ const std::vector<TParserWordList::FlatWord>& TParserWordList::Flat() const {
     }
     TParserWord* node = level.list->items_[level.next++];
     const TTerm* term = node->Term;
-    flat_.push_back({node, term->StartKey(), term->FirstWordKey(), term->TypeKey(), level.owner, -1, -1});
+    flat_.push_back({node, term->StartKey(), term->FirstWordKey(), term->TypeKey(), level.owner, -1, -1, -1});
     if (node->Children && !node->Children->Empty())
       stack.push_back({node->Children.get(), 0, static_cast<std::int32_t>(flat_.size() - 1)});
   }
@@ -260,6 +260,7 @@ const std::vector<TParserWordList::FlatWord>& TParserWordList::Flat() const {
   while (buckets < flat_.size() * 2) buckets *= 2;
   flatStartBuckets_.assign(buckets, -1);
   flatFirstWordBuckets_.assign(buckets, -1);
+  flatTypeBuckets_.assign(buckets, -1);
   const std::uint32_t mask = static_cast<std::uint32_t>(buckets - 1);
   for (std::size_t i = 0; i < flat_.size(); ++i) {
     FlatWord& word = flat_[i];
@@ -269,6 +270,9 @@ const std::vector<TParserWordList::FlatWord>& TParserWordList::Flat() const {
     std::int32_t& first = flatFirstWordBuckets_[word.firstWordKey & mask];
     word.prevByFirstWord = first;
     first = static_cast<std::int32_t>(i);
+    std::int32_t& type = flatTypeBuckets_[word.typeKey & mask];
+    word.prevByType = type;
+    type = static_cast<std::int32_t>(i);
   }
   flatValid_ = true;
   return flat_;
@@ -286,6 +290,14 @@ void TParserWordList::FindAll(std::span<const std::string_view> texts, bool bySt
                               std::span<const std::string_view> types) const {
   out.Clear();
   out.OwnsObjects = false;
+  std::vector<TParserWord*> found;
+  FindAll(texts, byStartText, found, types);
+  for (TParserWord* node : found) out.Add(node);
+}
+
+void TParserWordList::FindAll(std::span<const std::string_view> texts, bool byStartText,
+                              std::vector<TParserWord*>& out, std::span<const std::string_view> types) const {
+  out.clear();
   const NormalList normalTexts(texts);
   const NormalList normalTypes(types);
   const std::vector<FlatWord>& flat = Flat();
@@ -314,7 +326,7 @@ void TParserWordList::FindAll(std::span<const std::string_view> texts, bool bySt
       const FlatWord& word = flat[static_cast<std::size_t>(p)];
       skipped = normalTypes.MayHave(word.typeKey) && normalTypes.Contains(word.node->Term->TypeName);
     }
-    if (!skipped) out.Add(flat[i].node);
+    if (!skipped) out.push_back(flat[i].node);
   }
 }
 
@@ -322,8 +334,19 @@ void TParserWordList::FindAllByType(TParserWordList& out, const std::vector<std:
   out.Clear();
   out.OwnsObjects = false;
   const NormalList normalTypes(types);
-  for (const FlatWord& word : Flat())
-    if (normalTypes.MayHave(word.typeKey) && normalTypes.Contains(word.node->Term->TypeName)) out.Add(word.node);
+  const std::vector<FlatWord>& flat = Flat();
+  // The nodes whose type key is one of the types' keys, in document order.
+  const std::uint32_t mask = static_cast<std::uint32_t>(flatTypeBuckets_.size() - 1);
+  std::vector<std::uint32_t> found;
+  for (std::size_t t = 0; t < normalTypes.Size(); ++t) {
+    const std::uint32_t key = normalTypes.Key(t);
+    for (std::int32_t i = flatTypeBuckets_[key & mask]; i >= 0; i = flat[static_cast<std::size_t>(i)].prevByType)
+      if (flat[static_cast<std::size_t>(i)].typeKey == key) found.push_back(static_cast<std::uint32_t>(i));
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  for (const std::uint32_t i : found)
+    if (normalTypes.Contains(flat[i].node->Term->TypeName)) out.Add(flat[i].node);
 }
 
 void TParserWordList::AddItem(TParserWordList& out, int fromIndex, int toIndex) const {

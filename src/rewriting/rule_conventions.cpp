@@ -14,10 +14,10 @@ namespace {
 
 std::vector<TParserWord*> Collect(TParserWordList& Words, std::initializer_list<std::string_view> Texts,
                                   bool ByStartText, std::initializer_list<std::string_view> SkippedTypes) {
-  TParserWordList found(false);
+  std::vector<TParserWord*> found;
   Words.FindAll(std::span<const std::string_view>(Texts.begin(), Texts.size()), ByStartText, found,
                 std::span<const std::string_view>(SkippedTypes.begin(), SkippedTypes.size()));
-  return std::vector<TParserWord*>(found.begin(), found.end());
+  return found;
 }
 
 TParserTextWordList& TextOf(TParserWordList& Words) {
