@@ -14,6 +14,7 @@
 #include <unordered_set>
 
 #include "conversion/batch_conversion.h"
+#include "driver/batch_memory.h"
 #include "driver/core_workers.h"
 #include "driver/dialect_seed.h"
 #include "driver/operation_guard.h"
@@ -465,8 +466,15 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
           StoreBatchObjects(batch->Objects, batch->LineNumbers);
         });
     });
+  TBatchSize size;
   auto handleBatch = [&] {
-    if (HasStatements(batchLines)) {
+    const bool large = TBatchMemory::IsLarge(size.Bytes());
+    // A large batch is read alone: the batches in flight finish first.
+    if (large && feeder) feeder->Finish();
+    const std::string refusal = size.Check();
+    if (!refusal.empty()) {
+      guarded(batchLine, [&] { throw Error(refusal); });
+    } else if (HasStatements(batchLines)) {
       if (!pool) {
         guarded(batchLine, [&] {
           std::vector<TBatchObject> objects;
@@ -480,17 +488,17 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
         });
       } else {
         auto batch = std::make_unique<TDirectBatch>();
-        std::size_t bytes = 0;
-        for (const std::string& line : batchLines) bytes += line.size();
         batch->Lines = std::move(batchLines);
         batch->LineNumbers = std::move(batchLineNumbers);
         batch->FirstLine = batchLine;
         batch->SelectedTypes = &selectedTypes_;
-        feeder->Add(std::move(batch), bytes);
+        feeder->Add(std::move(batch), size.Bytes());
+        if (large) feeder->Finish();
       }
     }
     batchLines.clear();
     batchLineNumbers.clear();
+    size.Reset();
   };
   int lineNumber = 0;
   auto nextLine = [&](std::string_view& line) {
@@ -502,12 +510,10 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
     if (IsBatchEnd(line)) {
       handleBatch();
     } else if (!line.empty()) {
-      if (batchLines.empty()) batchLine = lineNumber;
-      batchLines.emplace_back(line);
-      batchLineNumbers.push_back(lineNumber);
+      size.Keep(line, lineNumber, batchLines, batchLineNumbers, batchLine);
     }
   }
-  if (!batchLines.empty()) handleBatch();
+  if (size.Bytes() > 0) handleBatch();
   if (feeder) feeder->Finish();
   feeder.reset();
   pool.reset();

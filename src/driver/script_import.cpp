@@ -20,6 +20,7 @@
 #include "conversion/batch_conversion.h"
 #include "conversion/convert_object.h"
 #include "driver/convert_data_module.h"
+#include "driver/batch_memory.h"
 #include "driver/core_workers.h"
 #include "driver/operation_guard.h"
 #include "parser/parser_word_list.h"
@@ -410,22 +411,29 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
             BatchLineNumbers.clear();
           }
         });
+        TBatchSize size;
         auto handleBatch = [&] {
-          if (!pool) {
+          const bool large = TBatchMemory::IsLarge(size.Bytes());
+          // A large batch is read alone: the batches in flight finish first.
+          if (large && feeder) feeder->Finish();
+          const std::string refusal = size.Check();
+          if (!refusal.empty()) {
+            guarded(batchLine, [&] { throw Error(refusal); });
+          } else if (!pool) {
             guarded(batchLine, [&] { ProcessBatch(); });
           } else if (HasStatements(BatchLines)) {
             auto batch = std::make_unique<TReadBatch>();
-            std::size_t bytes = 0;
-            for (const std::string& line : BatchLines) bytes += line.size();
             batch->Lines = std::move(BatchLines);
             batch->LineNumbers = std::move(BatchLineNumbers);
             batch->FirstLine = batchLine;
             batch->SelectedTypes = &SelectedTypes;
             batch->Convert = options.CompileOnImport;
-            feeder->Add(std::move(batch), bytes);
+            feeder->Add(std::move(batch), size.Bytes());
+            if (large) feeder->Finish();
           }
           BatchLines.clear();
           BatchLineNumbers.clear();
+          size.Reset();
         };
         int lineNumber = 0;
         auto nextLine = [&](std::string_view& line) {
@@ -437,14 +445,12 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
           if (IsBatchEnd(line)) {
             handleBatch();
           } else if (!line.empty()) {
-            if (BatchLines.empty()) batchLine = lineNumber;
-            BatchLines.emplace_back(line);
-            BatchLineNumbers.push_back(lineNumber);
+            size.Keep(line, lineNumber, BatchLines, BatchLineNumbers, batchLine);
           }
         }
         // A last batch without its GO line is handled as SQL Server's own tools
         // do: as if the file ended with one.
-        if (!BatchLines.empty()) handleBatch();
+        if (size.Bytes() > 0) handleBatch();
         if (feeder) feeder->Finish();
         feeder.reset();
         pool.reset();

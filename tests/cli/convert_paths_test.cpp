@@ -99,5 +99,54 @@ TEST_F(ConvertPaths, StopAtTheSameFirstFailure) {
   ExpectSame(compile, {"-q"});
 }
 
+// A batch of several megabytes, whose reading would take more memory than
+// the run may use, is refused with its size and what it needs; the batches
+// around it are converted. Both paths refuse it alike.
+TEST_F(ConvertPaths, RefuseABatchThatCannotFitAndConvertTheRest) {
+  std::string procedure = "CREATE PROCEDURE Big @x int AS\nBEGIN\n";
+  for (int i = 0; procedure.size() < 5 * 1024 * 1024; ++i)
+    procedure += "  IF @x > " + std::to_string(i) + " SELECT @x = @x + LEN('abc') -- step " + std::to_string(i) + "\n";
+  procedure += "END\n";
+  const fs::path script =
+      Write("big.sql", "CREATE TABLE Before1 (a int)\nGO\n" + procedure + "GO\nCREATE TABLE After1 (a int)\nGO\n");
+  setenv("AMBRIX_MEMORY_LIMIT_MB", "64", 1);
+  struct Unset {
+    ~Unset() { unsetenv("AMBRIX_MEMORY_LIMIT_MB"); }
+  } unset;
+
+  const Outcome kept = Convert(script, {"--keep-going", "-q"}, "kept");
+  EXPECT_EQ(kept.exitCode, 1);
+  EXPECT_TRUE(std::regex_search(kept.err, std::regex(":3: error: Пакет слишком велик для доступной памяти: его размер 5 "
+                                                      "МБ, для его чтения нужно около [0-9]+ МБ, доступно 64 МБ")))
+      << kept.err;
+  EXPECT_NE(kept.file.find("Before1"), std::string::npos);
+  EXPECT_NE(kept.file.find("After1"), std::string::npos);
+  EXPECT_EQ(kept.file.find("Big"), std::string::npos);
+
+  const Outcome stopped = Convert(script, {"-q"}, "stopped");
+  EXPECT_EQ(stopped.exitCode, 3);
+  EXPECT_NE(stopped.err.find("Пакет слишком велик для доступной памяти"), std::string::npos) << stopped.err;
+
+  for (const char* jobs : {"1", "3"}) ExpectSame(script, {"--keep-going", "-q", "-j", jobs});
+}
+
+// A large batch that fits is read alone, after the batches before it and
+// before those after it: the result is the one a single thread gives.
+TEST_F(ConvertPaths, ReadALargeBatchThatFitsAlone) {
+  std::string inserts;
+  for (int i = 0; inserts.size() < 4300 * 1024; ++i)
+    inserts += "INSERT INTO T1 (a, b) VALUES (" + std::to_string(i) + ", 'row " + std::to_string(i) + "')\n";
+  const fs::path script = Write("inserts.sql", "CREATE TABLE T1 (a int, b varchar(20))\nGO\n" + inserts +
+                                                   "GO\nCREATE TABLE T2 (a int)\nGO\nCREATE INDEX IX_T2 ON T2 (a)\nGO\n");
+  const Outcome one = Convert(script, {"--keep-going", "-q", "-j", "1"}, "one");
+  const Outcome three = Convert(script, {"--keep-going", "-q", "-j", "3"}, "three");
+  EXPECT_EQ(one.exitCode, 0) << one.err;
+  EXPECT_EQ(three.exitCode, one.exitCode);
+  EXPECT_EQ(three.err, one.err);
+  EXPECT_TRUE(three.file == one.file);
+  EXPECT_NE(one.file.find("IX_T2"), std::string::npos);
+  ExpectSame(script, {"--keep-going", "-q", "-j", "3"});
+}
+
 }  // namespace
 }  // namespace ambrix::test
