@@ -233,9 +233,11 @@ TDirectConversion::TDirectConversion(int workers) : workers_(workers) {
       }
     } else if (table.table == "TypeObject") {
       const std::size_t id = column("TypeObject_id"), name = column("Name"), num = column("Num");
-      for (const auto& row : table.rows)
-        types_.push_back({std::stoi(text(row[id])), std::stoi(text(row[num])), LowerCase(text(row[name])),
-                          UpperCase(text(row[name]))});
+      for (const auto& row : table.rows) {
+        const std::string upper = UpperCase(text(row[name]));
+        types_.push_back({std::stoi(text(row[id])), std::stoi(text(row[num])), LowerCase(text(row[name])), upper,
+                          TConvertDataModule::IsIndexType(upper)});
+      }
     } else if (table.table == "Alarm") {
       const std::size_t id = column("Alarm_id"), var = column("VarName"), name = column("Name");
       for (const auto& row : table.rows) alarms_[UpperCase(text(row[var]))] = {std::stoi(text(row[id])), text(row[name])};
@@ -345,7 +347,7 @@ void TDirectConversion::StoreBatchObjects(std::vector<TBatchObject>& objects, co
     bool converted = read.Converted;
     if (parentId != 0 && parentType != "table") converted = false;
     int* indexNames = nullptr;
-    if (converted && TConvertDataModule::IsIndexType(read.TypeName)) {
+    if (converted && type.IsIndex) {
       indexNames = &indexNameCounts_[UpperCase(read.ObjectName)];
       if (*indexNames >= (exists ? 2 : 1)) converted = false;
     }
@@ -415,12 +417,16 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
   if (!std::filesystem::is_regular_file(std::filesystem::path(options.FileName), ignored))
     throw Error("Файл скрипта не найден");
   if (!spill_) spill_ = std::make_unique<TSpill>();
+  // About one object in every few hundred bytes of a script: room made at
+  // once spares copying the records as they come.
+  const std::uintmax_t scriptBytes = std::filesystem::file_size(options.FileName, ignored);
+  if (!ignored) objects_.reserve(objects_.size() + static_cast<std::size_t>(scriptBytes / 256));
   options_ = options;
   selectedTypes_ = SelectedTypeNames(options);
   typeCounts_.clear();
   indexNameCounts_.clear();
   for (const TObject& object : objects_)
-    if (TConvertDataModule::IsIndexType(types_[object.TypeIndex].UpperName)) ++indexNameCounts_[UpperCase(object.Name)];
+    if (types_[object.TypeIndex].IsIndex) ++indexNameCounts_[UpperCase(object.Name)];
 
   Log("");
   Log("Обработка файла \"" + options.FileName + "\"");
@@ -527,14 +533,12 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
 
 std::unordered_map<long long, std::string> TDirectConversion::IndexTargetNames() const {
   std::unordered_map<long long, std::string> renamed;
-  std::vector<const TObject*> indexes;
-  for (const TObject& object : objects_)
-    if (TConvertDataModule::IsIndexType(types_[object.TypeIndex].UpperName)) indexes.push_back(&object);
+  // The names in use, and the indexes that come after another of their name.
   std::unordered_set<std::string> taken;
-  for (const TObject* index : indexes) taken.insert(UpperCase(index->Name));
-  std::unordered_set<std::string> used;
-  for (const TObject* index : indexes) {
-    if (used.insert(UpperCase(index->Name)).second) continue;
+  std::vector<const TObject*> later;
+  for (const TObject& object : objects_)
+    if (types_[object.TypeIndex].IsIndex && !taken.insert(UpperCase(object.Name)).second) later.push_back(&object);
+  for (const TObject* index : later) {
     std::string base = index->Name + "_" + objects_[index->ParentIndex - 1].Name;
     base.resize(Utf8ByteOffset(base, 120));
     std::string name = base;
@@ -586,7 +590,7 @@ void TDirectConversion::CompilePending(const TOptAddScript& options) {
           const TObject& object = objects_[index];
           const std::string& typeName = types_[object.TypeIndex].UpperName;
           std::string name = object.Name;
-          if (TConvertDataModule::IsIndexType(typeName))
+          if (types_[object.TypeIndex].IsIndex)
             if (auto it = targetNames.find(object.Id(*this)); it != targetNames.end()) name = it->second;
           const TObject* parent = object.ParentIndex != 0 ? &objects_[object.ParentIndex - 1] : nullptr;
           const std::string parentName = parent != nullptr ? parent->Name : std::string();

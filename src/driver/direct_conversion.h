@@ -71,6 +71,7 @@ class TDirectConversion : public IObjectSourceLookup {
     int Num = 0;
     std::string Name;       ///< lower case, as the repository stores it
     std::string UpperName;  ///< upper case, as commands and converters name it
+    bool IsIndex = false;
   };
 
   void Log(const std::string& line);
