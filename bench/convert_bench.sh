@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Times the whole `ambrix convert` on generated scripts of 1, 10 and 50 MB (or the
-# sizes given) and prints the throughput and the peak resident memory.
+# sizes given) and prints the throughput and the peak resident memory against
+# the input's size; then the conversion core alone (convert_core_bench): what
+# one thread gets through, on one thread and on two.
 #   bench/convert_bench.sh [SIZE_MB...]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh" >&2
 gen=$root/build/bench/generate_script
 ambrix=$root/build/src/cli/ambrix
+core=$root/build/bench/convert_core_bench
 [ -x "$ambrix" ] || { echo "convert_bench: $ambrix is not built" >&2; exit 3; }
 work=$(mktemp -d /tmp/ambrix-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -24,3 +27,16 @@ for mb in "${sizes[@]}"; do
   awk -v b="$bytes" -v s="$secs" -v r="$rss" -v mb="$mb" 'BEGIN {
     m = b / 1048576; printf "%8s %12d %10.2f %10.2f %14.1f %8.2f\n", mb, b, s, (s > 0 ? m / s : 0), r / 1024, (r * 1024) / b }'
 done
+
+# The core: MB/s of one thread, alone and beside a second one.
+if [ -x "$core" ]; then
+  echo
+  printf '%-28s %14s\n' "core_benchmark" "MB/s/thread"
+  "$core" >"$work/core.txt" 2>&1 || { cat "$work/core.txt" >&2; echo "convert_bench: $core failed" >&2; exit 3; }
+  # Lines like "BM_ConvertScript/10/real_time/threads:1 ... MB/s/thread=31.4/s ...".
+  awk '/^BM_ConvertScript\// {
+    split($1, part, "/"); size = part[2] / 10; threads = part[4]; sub("threads:", "", threads)
+    for (i = 2; i <= NF; i++) if ($i ~ /^MB\/s\/thread=/) { rate = $i; sub("MB/s/thread=", "", rate); sub("/s", "", rate) }
+    printf "%-28s %14.2f\n", sprintf("%.1f MB, %s thread%s", size, threads, threads == 1 ? "" : "s"), rate
+  }' "$work/core.txt"
+fi
