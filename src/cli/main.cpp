@@ -5,6 +5,14 @@
 
 #include "cli/app.h"
 
+// Read by jemalloc when the program is linked with it (and ignored
+// otherwise): a conversion touches tens of megabytes of fresh memory, and in
+// huge pages it takes a fault every two megabytes instead of every four
+// kilobytes, and fewer TLB misses while it parses.
+extern "C" {
+const char* malloc_conf = "thp:always";
+}
+
 int main(int argc, char** argv) {
   // QtSql loads its database drivers as plugins, which needs the application object.
   QCoreApplication application(argc, argv);
