@@ -3,12 +3,15 @@
 # builds incrementally.  Used by both commands of the README.
 #   scripts/setup.sh                 release build in build/, optimised with the profile
 #                                    scripts/pgo-profile.sh records once (AMBRIX_PGO=0: without)
-#   scripts/setup.sh --asan          core-only AddressSanitizer+UBSan build in build-asan/
+#   scripts/setup.sh --asan          core-only AddressSanitizer+UBSan build in build-asan/, made
+#                                    with clang so that it also holds the fuzz targets
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libqt6sql6-psql libjemalloc-dev postgresql time)
+# The sanitizer build is clang's: libFuzzer comes with it.
+[ "${1:-}" = "--asan" ] && packages+=(clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -24,7 +27,13 @@ fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
 if [ "${1:-}" = "--asan" ]; then
-  cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DAMBRIX_SANITIZE=ON \
+  # A folder configured for another compiler is made again.
+  if [ -f "$root/build-asan/CMakeCache.txt" ] &&
+     ! grep -q "^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++" "$root/build-asan/CMakeCache.txt"; then
+    rm -rf "$root/build-asan"
+  fi
+  cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DAMBRIX_SANITIZE=ON -DAMBRIX_FUZZ=ON \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DAMBRIX_CORE_ONLY=ON -DAMBRIX_BUILD_BENCH=OFF >/dev/null
   cmake --build "$root/build-asan" -j "$jobs"
 else

@@ -140,7 +140,7 @@ void App::PlugCallbacks(Target& converter) {
     // A batch that failed is in the script being read.
     const bool batch = skipped.ObjectName.empty() && !readFiles_.empty();
     Failure failure{batch ? readFiles_.back() : std::string(), skipped.Line, skipped.TypeName,
-                    skipped.ObjectName, skipped.Message};
+                    skipped.ObjectName, skipped.Message, skipped.Col};
     failures_.push_back(std::move(failure));
     // Without --keep-going the first failure ends the run: it leaves the
     // converter as the failure itself would.

@@ -35,6 +35,7 @@ struct Failure {
   std::string typeName;     ///< repository type name of the object; empty for a batch
   std::string objectName;
   std::string message;
+  int column = 0;           ///< 0: unknown (the line is where the batch or object starts)
 };
 
 /// The running command: its invocation, the console (log, progress,

@@ -48,9 +48,10 @@ std::string FormatWarning(std::string_view file, int line, int column, std::stri
 }
 
 std::string FormatError(std::string_view file, std::optional<int> line, std::string_view message,
-                        std::string_view repositoryType, std::string_view object) {
+                        std::string_view repositoryType, std::string_view object, int column) {
   std::string out = file.empty() ? std::string("ambrix") : std::string(file);
   if (!file.empty() && line) out += ":" + std::to_string(*line);
+  if (!file.empty() && line && column > 0) out += ":" + std::to_string(column);
   out += ": error: " + OneLine(message);
   AppendTag(out, repositoryType, object);
   return out;

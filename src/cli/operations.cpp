@@ -262,7 +262,7 @@ void App::ReportFailures(const std::vector<std::string>& inputs) {
       }
     }
     console_.Report(FormatError(failure.file, failure.line > 0 ? std::optional<int>(failure.line) : std::nullopt,
-                                failure.message, failure.typeName, failure.objectName));
+                                failure.message, failure.typeName, failure.objectName, failure.column));
   }
 }
 

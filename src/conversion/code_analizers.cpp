@@ -349,7 +349,7 @@ void TAnalizer_Trigger::GetDropScript(const std::string& ParentName, const std::
   DropLines.push_back(
       "if exists( select * from SysTrigger tr key join SysTable t where tr.Trigger_Name  = " +
       QuotedString(ObjectName) + " and t.Table_Name = " + QuotedString(ParentName) + " )");
-  DropLines.push_back("  drop trigger " + BracketedName(ParentName) + "." + ObjectName);
+  DropLines.push_back("  drop trigger " + BracketedName(ParentName) + "." + BracketedName(ObjectName));
 }
 
 void TAnalizer_Trigger::CheckAlarms(const std::string&, const std::string&, TParserWordList& Words,

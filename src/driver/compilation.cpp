@@ -20,6 +20,15 @@ namespace ambrix {
 
 QString StoredScript(const std::vector<std::string>& lines) { return QString::fromStdString(JoinLines(lines)); }
 
+TSkippedFailure BatchFailure(int firstLine, const std::vector<int>& lineNumbers, const Error& error) {
+  TSkippedFailure failure{firstLine, {}, {}, error.what()};
+  if (!error.HasPlace()) return failure;
+  const auto index = static_cast<std::size_t>(error.Line);
+  failure.Line = index < lineNumbers.size() ? lineNumbers[index] : firstLine + error.Line;
+  failure.Col = error.Col;
+  return failure;
+}
+
 namespace {
 
 // The key of the alarm row of each alarm's kind, in the list's order. Raises

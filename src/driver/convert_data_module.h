@@ -11,6 +11,7 @@
 #include "driver/data_set.h"
 #include "driver/opt_add_script.h"
 #include "driver/repository.h"
+#include "text/error.h"
 #include "recognition/convert_context.h"
 #include "text/text_key_map.h"
 
@@ -37,7 +38,16 @@ struct TSkippedFailure {
   std::string ObjectName;
   std::string TypeName;
   std::string Message;  ///< the failure's message
+  /// The 1-based column in `Line` where the failure was found; 0: the line
+  /// is where the batch starts, no place inside it is known.
+  int Col = 0;
 };
+
+/// The failure of the batch that starts at file line `firstLine`. When the
+/// error names a place inside the batch (a quote or bracket never closed),
+/// the failure names that place: `lineNumbers` gives the file line of each
+/// line of the batch (empty: the lines follow each other from `firstLine`).
+TSkippedFailure BatchFailure(int firstLine, const std::vector<int>& lineNumbers, const Error& error);
 
 /// The stored form of script lines (a destination or drop script): each line
 /// followed by CR LF.

@@ -454,11 +454,11 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
   std::vector<int> batchLineNumbers;
   int batchLine = 0;
   int skipped = 0;
-  auto guarded = [&](int firstLine, const std::function<void()>& handle) {
+  auto guarded = [&](int firstLine, const std::vector<int>& lineNumbers, const std::function<void()>& handle) {
     RunOrSkip(options.KeepGoing, handle, [&](const Error& error) {
       ++skipped;
       Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
-      if (OnSkipped) OnSkipped(TSkippedFailure{firstLine, {}, {}, error.what()});
+      if (OnSkipped) OnSkipped(BatchFailure(firstLine, lineNumbers, error));
     });
   };
 
@@ -466,7 +466,7 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
   if (pool)
     feeder = std::make_unique<TItemsFeeder<TDirectBatch>>(*pool, [&](TItemsJob<TDirectBatch>& job) {
       for (auto& batch : job.Items)
-        guarded(batch->FirstLine, [&] {
+        guarded(batch->FirstLine, batch->LineNumbers, [&] {
           for (const std::string& line : batch->Logs) Log(line);
           if (batch->Failure) std::rethrow_exception(batch->Failure);
           StoreBatchObjects(batch->Objects, batch->LineNumbers);
@@ -479,10 +479,10 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
     if (large && feeder) feeder->Finish();
     const std::string refusal = size.Check();
     if (!refusal.empty()) {
-      guarded(batchLine, [&] { throw Error(refusal); });
+      guarded(batchLine, {}, [&] { throw Error(refusal); });
     } else if (HasStatements(batchLines)) {
       if (!pool) {
-        guarded(batchLine, [&] {
+        guarded(batchLine, batchLineNumbers, [&] {
           std::vector<TBatchObject> objects;
           RunGuarded(
               [&] {
@@ -515,7 +515,7 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
     if (OnProgress) OnProgress(lineNumber);
     if (IsBatchEnd(line)) {
       handleBatch();
-    } else if (!line.empty()) {
+    } else if (!line.empty() || !batchLines.empty()) {  // an empty line inside a batch may be inside a string
       size.Keep(line, lineNumber, batchLines, batchLineNumbers, batchLine);
     }
   }

@@ -37,23 +37,14 @@ std::string GenerationTime() {
   return text;
 }
 
-// Appends an object name inside a string literal: each quote doubled.
-void AppendQuotedName(std::string& out, std::string_view name) {
-  out += '\'';
-  for (char c : name) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  out += '\'';
-}
-
 
 }  // namespace
 
 void WriteScriptHeader(TScriptFile& file, const std::string& projectName, const std::string& typeList) {
   file.Add(kHeaderStart);
   file.Add("> Velkor Ambrix Data Convertor");
-  file.Add("> Проект: \"" + projectName + "\"");
+  // The project's name is anybody's text: it must stay inside the comment.
+  file.Add("> Проект: \"" + CommentSafeText(projectName) + "\"");
   file.Add("> Участвующие типы обьектов: " + typeList);
   file.Add("> Дата генерации: " + GenerationTime());
   file.Add(kHeaderEnd);
@@ -83,7 +74,7 @@ int WriteCreationScript(TScriptFile& file, std::string_view objectName, std::str
   // Each object's print line is made in the same room.
   thread_local std::string print;
   print.assign("/* -------------- */ print ");
-  AppendQuotedName(print, objectName);
+  AppendTargetStringLiteral(print, objectName);
   file.Add(print);
   file.AddGo();
   const int line = file.Line();

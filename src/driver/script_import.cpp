@@ -386,7 +386,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
           RunOrSkip(options.KeepGoing, handle, [&](const Error& error) {
             ++skipped;
             Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
-            if (OnSkipped) OnSkipped(TSkippedFailure{firstLine, {}, {}, error.what()});
+            if (OnSkipped) OnSkipped(BatchFailure(firstLine, BatchLineNumbers, error));
           });
         };
 
@@ -444,7 +444,7 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
           if (OnProgress) OnProgress(lineNumber);
           if (IsBatchEnd(line)) {
             handleBatch();
-          } else if (!line.empty()) {
+          } else if (!line.empty() || !BatchLines.empty()) {  // an empty line inside a batch may be inside a string
             size.Keep(line, lineNumber, BatchLines, BatchLineNumbers, batchLine);
           }
         }

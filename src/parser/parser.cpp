@@ -263,12 +263,26 @@ void TParser::FlushPending(TParserWordList& target) {
   pending.clear();
 }
 
-void TParser::FlushRaw(int first, int last, TParserWordList& target) {
-  if (first > last) return;
-  const TTextWord& a = Words->Words(first);
-  const TTextWord& b = Words->Words(last);
-  Words->RebuildText(first, last, scratch_);
-  target.AddParsedWord(PlainTermOf(scratch_), a.StartPoint(), nullptr, b.EndPoint(), a.StartPoint());
+void TParser::FlushRaw(int afterWord, int beforeWord, TParserWordList& target) {
+  // The interior of a string, a quoted name or a comment is kept exactly as
+  // written: its tabs, the blanks at its line ends and its empty lines are
+  // part of a value or of what the author wrote.
+  Words->SourceBetween(afterWord, beforeWord, scratch_);
+  // Blanks before the text on the start's line are laid out again from the
+  // columns (so the text, and a warning about it, start at its first word).
+  const std::size_t blanks = std::min(scratch_.find_first_not_of(' '), scratch_.size());
+  scratch_.erase(0, blanks);
+  if (scratch_.empty()) return;
+  const TTextWord& a = Words->Words(afterWord);
+  const TTextPoint start{a.Line, a.LastCol() + 1 + static_cast<int>(blanks)};
+  TTextPoint end;
+  if (beforeWord >= 0) {
+    const TTextWord& z = Words->Words(beforeWord);
+    end = {z.Line, z.Col - 1};
+  } else {
+    end = {a.Line, a.LastCol() + ColumnCount(scratch_)};
+  }
+  target.AddParsedWord(PlainTermOf(scratch_), start, nullptr, end, start);
 }
 
 // kBuild false: the words are only checked, as a parse checks them (the same
@@ -282,7 +296,13 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
     TParserWordList* target = nullptr;  // where this level's nodes go
     std::unique_ptr<TParserWordList> children;  // owned until the delimiter closes
     bool raw = false;
-    int rawStart = 0;      // first word of a raw interior
+    // A raw interior whose one-character end, written twice, stands for
+    // itself ('it''s', [a]]b], "a""b").
+    bool escapes = false;
+    // A raw interior that opens again at its own start sequence and closes
+    // once for each (block comments nest: /* a /* b */ c */).
+    bool nests = false;
+    int depth = 0;
     int startWord = 0;     // first word of the delimiter's start sequence
     int startLast = 0;     // last word of the delimiter's start sequence
   };
@@ -316,7 +336,7 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
     Level& level = levels.back();
     if (i >= count) {
       if constexpr (kBuild) {
-        if (level.raw) FlushRaw(level.rawStart, count - 1, *level.target);
+        if (level.raw) FlushRaw(level.startLast, -1, *level.target);
         FlushPending(*level.target);
       }
       if (!level.term) return watched;
@@ -324,10 +344,10 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
       const int after = level.startLast + 1;
       if (after < count) {
         const TTextWord& w = Words->Words(after);
-        throw Error("Ошибка вложений разделителя: " + PositionText(w.Line, w.Col));
+        throw Error("Ошибка вложений разделителя: " + PositionText(w.Line, w.Col), w.Line, w.Col);
       }
       const TTextWord& w = Words->Words(level.startLast);
-      throw Error("Ошибка вложений разделителя: " + PositionText(w.Line, w.LastCol() + 1));
+      throw Error("Ошибка вложений разделителя: " + PositionText(w.Line, w.LastCol() + 1), w.Line, w.LastCol() + 1);
     }
 
     if (level.term) {
@@ -336,7 +356,7 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
       if (f == kEndOfLine) {
         if (Words->IsLastOnLine(i)) {
           if constexpr (kBuild) {
-            if (level.raw) FlushRaw(level.rawStart, i, *level.target);
+            if (level.raw) FlushRaw(level.startLast, -1, *level.target);
             FlushPending(*level.target);
           }
           close(i);
@@ -345,8 +365,18 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
       } else if (Words->Words(i).Text.size() == f.size() && EqualsUpper(Words->Words(i).Text, f)) {
         const int k = static_cast<int>(e.EndWords.size());
         if (k == 1 || EqualsUpper(Words->JoinWords(i, k), e.EndText())) {
+          if (level.escapes && i + 1 < count && Words->Words(i + 1).Text == Words->Words(i).Text &&
+              Words->Words(i).Touches(Words->Words(i + 1))) {
+            i += 2;
+            continue;
+          }
+          if (level.depth > 0) {
+            --level.depth;
+            i += k;
+            continue;
+          }
           if constexpr (kBuild) {
-            if (level.raw) FlushRaw(level.rawStart, i - 1, *level.target);
+            if (level.raw) FlushRaw(level.startLast, i, *level.target);
             FlushPending(*level.target);
           }
           close(k == 1 ? i : i + k - 1);
@@ -356,6 +386,7 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
     }
 
     if (level.raw) {
+      if (level.nests && Words->Words(i).Text == level.term->StartText()) ++level.depth;
       ++i;
       continue;
     }
@@ -394,7 +425,7 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
     }
     if (levels.size() > kMaxNesting) {
       const TTextWord& w = Words->Words(i);
-      throw Error("Слишком глубокая вложенность разделителей: " + PositionText(w.Line, w.Col));
+      throw Error("Слишком глубокая вложенность разделителей: " + PositionText(w.Line, w.Col), w.Line, w.Col);
     }
     Level inner;
     inner.term = term;
@@ -403,7 +434,11 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
       inner.target = inner.children.get();
     }
     inner.raw = !term->Nested;
-    inner.rawStart = j + 1;
+    if (inner.raw && term->HasEndText()) {
+      const bool comment = term->TypeName == kCommentTypeName;
+      inner.escapes = !comment && term->EndWords.size() == 1 && term->EndText().size() == 1;
+      inner.nests = comment && term->StartWords.size() == 1;
+    }
     inner.startWord = i;
     inner.startLast = j;
     levels.push_back(std::move(inner));

@@ -318,7 +318,7 @@ void TParserTextWordList::Print(TParserTextWord* fromWord, TParserTextWord* toWo
     for (std::size_t i = 0; i < text.size(); ++i) {
       const auto c = static_cast<unsigned char>(text[i]);
       if (c != '\r' && c != '\n') {
-        chars += (c & 0xC0) != 0x80;
+        chars += c == '\t' ? kTabSize : (c & 0xC0) != 0x80;
         continue;
       }
       current->append(text, pieceStart, i - pieceStart);

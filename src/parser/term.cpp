@@ -1,6 +1,7 @@
 #include "parser/term.h"
 
 #include "text/error.h"
+#include "text/text_point.h"
 #include "text/utf8.h"
 
 namespace ambrix {
@@ -20,7 +21,8 @@ TTextExtent ExtentOf(std::string_view text) {
   for (std::size_t i = 0; i < n; ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c != '\r' && c != '\n') {
-      extent.lastLineChars += (c & 0xC0) != 0x80;
+      // A raw text keeps its tabs; the columns count them as the source did.
+      extent.lastLineChars += c == '\t' ? kTabSize : (c & 0xC0) != 0x80;
       continue;
     }
     if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;

@@ -54,11 +54,11 @@ int TTermList::AddWord(std::string_view typeName, std::string_view startWord, bo
 
 int TTermList::AddBlockComment(std::string_view startWord, std::string_view endWord, bool isWord,
                                const std::vector<std::string>& tags) {
-  return AddDelimiter("#COMMENT#", startWord, endWord, isWord, false, csAsIs, tags);
+  return AddDelimiter(kCommentTypeName, startWord, endWord, isWord, false, csAsIs, tags);
 }
 
 int TTermList::AddLineComment(std::string_view startWord, bool isWord, const std::vector<std::string>& tags) {
-  return AddDelimiter("#COMMENT#", startWord, kEndOfLine, isWord, true, csAsIs, tags);
+  return AddDelimiter(kCommentTypeName, startWord, kEndOfLine, isWord, true, csAsIs, tags);
 }
 
 int TTermList::IndexOfStart(std::string_view text, int from) const {

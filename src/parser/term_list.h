@@ -15,6 +15,9 @@ namespace ambrix {
 /// The registry of the terms of one dialect; owns its terms. Register every
 /// term, then `Prepare` (the parser calls it at every parse). Sorting reorders
 /// the terms, so keep term objects, not indexes.
+/// The type of the comment terms (AddBlockComment, AddLineComment).
+inline constexpr std::string_view kCommentTypeName = "#COMMENT#";
+
 class TTermList {
  public:
   TTermList() = default;
@@ -36,7 +39,7 @@ class TTermList {
   /// Registers a `tkDefined` term without end sequence.
   int AddWord(std::string_view typeName, std::string_view startWord, bool isWord,
               TCharClasses ignoreNear, TCaseStyle caseStyle, const std::vector<std::string>& tags = {});
-  /// A "#COMMENT#" delimiter, not nested, `csAsIs`.
+  /// A `kCommentTypeName` delimiter, not nested, `csAsIs`.
   int AddBlockComment(std::string_view startWord, std::string_view endWord, bool isWord,
                       const std::vector<std::string>& tags = {});
   /// A "#COMMENT#" delimiter that ends at the end of the line.

@@ -37,7 +37,7 @@ void TCommandDML::ExecuteStatement(const std::vector<std::string>& lines, const 
     // A statement that starts its line takes the line's indentation too.
     TTextPoint from = first.StartPos;
     const std::string& line = lines[static_cast<std::size_t>(from.Line)];
-    if (Trim(std::string_view(line).substr(0, Utf8ByteOffset(line, from.Col - 1))).empty()) from.Col = 1;
+    if (Trim(std::string_view(line).substr(0, ColumnByteOffset(line, from.Col))).empty()) from.Col = 1;
     CopyTextRange(lines, from, last.EndPos, script);
   }
   // The command reads its statement's words only; one that runs to the end

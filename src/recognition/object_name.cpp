@@ -18,12 +18,13 @@ const std::vector<std::string> kCommentTypes{"#COMMENT#"};
 bool IsObjectDiv(const TParserWord& word) { return word.TypeName() == "OBJECT_DIV"; }
 
 // The text of one name part: a plain word as written, a delimited name
-// without its delimiters (empty for [] or ""); anything else is no name.
+// without its delimiters, its doubled closers read as one ([a]]b] is a]b;
+// empty for [] or ""); anything else is no name.
 std::string NamePartText(const TParserWord& word) {
   if (word.Term->Kind == tkText) return word.Text();
   if (word.TypeName() == "OBJECT_NAME") {
     if (word.Children == nullptr || word.Children->Empty()) return std::string();
-    return word.Children->Words(0)->Text();
+    return Undoubled(word.Children->Words(0)->Text(), word.Term->EndText());
   }
   throw Error(kNameError);
 }

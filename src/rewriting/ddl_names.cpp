@@ -6,6 +6,7 @@
 #include "rewriting/ddl_words.h"
 #include "rewriting/rule_conventions.h"
 #include "rewriting/target_names.h"
+#include "text/string_helpers.h"
 
 namespace ambrix {
 
@@ -34,9 +35,16 @@ void DelimitDdlNames(const TConvertContext& Context, TParserWordList& Words) {
   for (TParserWord* word : candidates) {
     if (word->StartTextWord == nullptr) continue;
     if (IsType(*word, "OBJECT_NAME")) {
-      // "name" -> [name]
+      // "name" -> [name]; a doubled quote inside is one quote of the name,
+      // a closing bracket is doubled.
       if (word->EndTextWord == nullptr || word->StartTextWord->Text != "\"") continue;
-      if (FirstChildText(*word).find(']') != std::string::npos) continue;
+      if (word->Children != nullptr && !word->Children->Empty()) {
+        TParserTextWord* inner = word->Children->Words(0)->StartTextWord;
+        if (inner == nullptr) continue;
+        const std::string name = Undoubled(inner->Text, "\"");
+        const std::string bracketed = BracketedName(name);
+        inner->Text = bracketed.substr(1, bracketed.size() - 2);
+      }
       word->StartTextWord->Text = "[";
       word->EndTextWord->Text = "]";
       continue;

@@ -208,7 +208,11 @@ void MarkAlarm(TParserWordList& Words, TParserWord& At, const std::string& VarNa
   MarkAlarm(Words, FirstTextWordOf(At), VarName, At.Text());
 }
 
-std::string QuotedString(const std::string& Name) { return "'" + Doubled(Name, '\'') + "'"; }
+std::string QuotedString(const std::string& Name) {
+  std::string out;
+  AppendTargetStringLiteral(out, Name);
+  return out;
+}
 
 std::string BracketedName(const std::string& Name) { return "[" + Doubled(Name, ']') + "]"; }
 

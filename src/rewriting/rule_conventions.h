@@ -120,7 +120,7 @@ void MarkAlarm(TParserWordList& Words, TParserWord& At, const std::string& VarNa
 
 // --- Names in generated SQL -------------------------------------------------
 
-/// `Name` as a string literal: '...' with every quote inside doubled.
+/// `Name` as a string literal of the target (AppendTargetStringLiteral).
 std::string QuotedString(const std::string& Name);
 /// `Name` as a bracketed name: [...] with every closing bracket inside doubled.
 std::string BracketedName(const std::string& Name);

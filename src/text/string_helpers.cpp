@@ -405,16 +405,88 @@ TCharClasses CharClasses(std::string_view s) {
 
 namespace {
 
-// Characters fromCol..toCol (1-based, inclusive) of a line, clamped to it.
+// Columns fromCol..toCol (1-based, inclusive) of a line, clamped to it.
 std::string CopyColumns(std::string_view line, int fromCol, int toCol) {
   if (fromCol < 1) fromCol = 1;
   if (toCol < fromCol) return {};
-  const std::size_t begin = Utf8ByteOffset(line, static_cast<std::size_t>(fromCol - 1));
-  const std::size_t end = begin + Utf8ByteOffset(line.substr(begin), static_cast<std::size_t>(toCol - fromCol + 1));
+  const std::size_t begin = ColumnByteOffset(line, fromCol);
+  const std::size_t end = ColumnByteOffset(line, toCol + 1);
   return std::string(line.substr(begin, end - begin));
 }
 
 }  // namespace
+
+void AppendTargetStringLiteral(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += '\'';
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 0xF];
+      continue;
+    }
+    out += c;
+    if (c == '\'' || c == '\\') out += c;
+  }
+  out += '\'';
+}
+
+std::string CommentSafeText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 4);
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) c = ' ';
+    // "*/" and "/*" are split whichever of their two characters comes second.
+    if (!out.empty() && ((out.back() == '*' && c == '/') || (out.back() == '/' && c == '*'))) out += ' ';
+    out += c;
+  }
+  return out;
+}
+
+std::string Undoubled(std::string_view text, std::string_view closer) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t at = closer.empty() ? std::string_view::npos : text.find(closer, i);
+    if (at == std::string_view::npos) {
+      out.append(text.substr(i));
+      break;
+    }
+    out.append(text.substr(i, at + closer.size() - i));
+    i = at + closer.size();
+    if (text.substr(i, closer.size()) == closer) i += closer.size();
+  }
+  return out;
+}
+
+std::size_t ColumnByteOffset(std::string_view line, int col) {
+  int at = 1;
+  std::size_t i = 0;
+  const std::size_t n = line.size();
+  while (i < n) {
+    const int width = line[i] == '\t' ? kTabSize : 1;
+    if (at + width > col) return i;
+    at += width;
+    ++i;
+    while (i < n && (static_cast<unsigned char>(line[i]) & 0xC0) == 0x80) ++i;
+  }
+  return n;
+}
+
+int ColumnCount(std::string_view text) {
+  int columns = 0;
+  for (char c : text) {
+    if (c == '\t')
+      columns += kTabSize;
+    else
+      columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }
+  return columns;
+}
 
 void CopyTextRange(const std::vector<std::string>& lines, TTextPoint fromPos, TTextPoint toPos,
                    std::vector<std::string>& out) {
@@ -428,7 +500,7 @@ void CopyTextRange(const std::vector<std::string>& lines, TTextPoint fromPos, TT
     return;
   }
   const std::string_view first = lineAt(fromPos.Line);
-  out.push_back(CopyColumns(first, fromPos.Col, static_cast<int>(Utf8Length(first))));
+  out.push_back(CopyColumns(first, fromPos.Col, ColumnCount(first)));
   for (int i = fromPos.Line + 1; i < toPos.Line; ++i) out.emplace_back(lineAt(i));
   out.push_back(CopyColumns(lineAt(toPos.Line), 1, toPos.Col));
 }

@@ -100,8 +100,32 @@ void NormalizeStrings(std::vector<std::string>& values);
 /// Ё is not a letter here), `ccDigit` for 0-9.
 TCharClasses CharClasses(std::string_view s);
 
+/// Appends `text` as a string literal of the target: '...' with every quote
+/// and backslash doubled (the target reads a backslash as an escape) and
+/// every control character written as a \xHH escape, so that the literal
+/// stays on its line: a line break could start a statement (a GO line).
+void AppendTargetStringLiteral(std::string& out, std::string_view text);
+
+/// `text` made safe inside a /* ... */ comment on one line: a comment
+/// opener or closer is split by a blank and control characters (line breaks
+/// included) become blanks, so the text can neither end the comment nor
+/// start a line of its own.
+std::string CommentSafeText(std::string_view text);
+
+/// `text` with every `closer` written twice taken as one: the interior of a
+/// delimited name or string as it was written ([a]]b], "a""b", 'it''s') read
+/// back to its value.
+std::string Undoubled(std::string_view text, std::string_view closer);
+
+/// The byte offset in `line` where column `col` (from 1; a tab takes
+/// `kTabSize` columns) starts; a column inside a tab is the tab's; past the
+/// end: the line's size.
+std::size_t ColumnByteOffset(std::string_view line, int col);
+/// The columns `text` takes (characters, a tab `kTabSize`).
+int ColumnCount(std::string_view text);
+
 /// The text of `lines` from `fromPos` to `toPos`, both inclusive (line from 0,
-/// column from 1, in characters), one item per line; `out` is emptied first.
+/// column from 1, as ColumnByteOffset counts), one item per line; `out` is emptied first.
 /// Parts of a position outside its line give what lies inside it.
 void CopyTextRange(const std::vector<std::string>& lines, TTextPoint fromPos, TTextPoint toPos,
                    std::vector<std::string>& out);

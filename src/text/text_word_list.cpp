@@ -11,7 +11,7 @@ namespace ambrix {
 
 namespace {
 
-bool HasAny(const std::string& s, bool tab) {
+bool HasAny(std::string_view s, bool tab) {
   // Most lines hold no control character at all: a scan eight bytes at a
   // time for bytes below 14 (tab 9, line feed 10, carriage return 13)
   // settles those.
@@ -33,24 +33,14 @@ bool HasAny(const std::string& s, bool tab) {
   return false;
 }
 
-// Replaces tabs by `tabSize` spaces and splits items that hold line breaks.
-void NormalizeLines(std::vector<std::string>& lines, int tabSize) {
+// Splits items that hold line breaks.
+void SplitLineBreaks(std::vector<std::string>& lines) {
   bool needsSplit = false;
   for (auto& line : lines) {
-    if (!HasAny(line, true)) continue;
-    if (line.find('\t') != std::string::npos) {
-      std::string replaced;
-      replaced.reserve(line.size() + 8);
-      for (char c : line) {
-        if (c == '\t') {
-          replaced.append(static_cast<std::size_t>(tabSize), ' ');
-        } else {
-          replaced.push_back(c);
-        }
-      }
-      line = std::move(replaced);
+    if (HasAny(line, false)) {
+      needsSplit = true;
+      break;
     }
-    if (HasAny(line, false)) needsSplit = true;
   }
   if (!needsSplit) return;
   std::vector<std::string> split;
@@ -128,14 +118,20 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
                                            const std::vector<std::string>& separators) {
   words_.clear();
   text_.clear();
-  NormalizeLines(lines, TabSize);
+  SplitLineBreaks(lines);
   std::size_t bytes = 0;
   for (const auto& line : lines) bytes += line.size();
   words_.reserve(bytes / 4 + 16);  // about one word in four characters of T-SQL
   // The words view `text_`: it is filled once, at its final size, so that no
   // view ever moves.
   text_.reserve(bytes);
-  for (const auto& line : lines) text_ += line;
+  lineStarts_.clear();
+  lineStarts_.reserve(lines.size() + 1);
+  for (const auto& line : lines) {
+    lineStarts_.push_back(text_.size());
+    text_ += line;
+  }
+  lineStarts_.push_back(text_.size());
 
   PrepareSeparators(separators);
   const SeparatorIndex& index = separators_;
@@ -148,13 +144,14 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
     lineOffset += fullSize;
     const std::size_t n = line.size();
     const bool ascii = IsAscii(line);
-    // Columns count characters: on a non-ASCII line the column of byte b is
-    // computed incrementally from the last known one.
+    // Columns count characters, a tab kTabSize: on a line with either of them
+    // the column of byte b is computed incrementally from the last known one.
+    const bool bytesAreColumns = ascii && !HasAny(line, true);
     std::size_t knownByte = 0;
     int knownCol = 1;
     auto columnOf = [&](std::size_t byte) __attribute__((always_inline)) {
-      if (ascii) return static_cast<int>(byte) + 1;
-      knownCol += static_cast<int>(Utf8Length(line.substr(knownByte, byte - knownByte)));
+      if (bytesAreColumns) return static_cast<int>(byte) + 1;
+      knownCol += ColumnCount(line.substr(knownByte, byte - knownByte));
       knownByte = byte;
       return knownCol;
     };
@@ -247,6 +244,34 @@ void TTextWordList::RebuildText(int fromIndex, int toIndex, std::string& out) co
   if (toIndex + 1 < Count()) {
     const TTextWord& next = words_[static_cast<std::size_t>(toIndex) + 1];
     if (next.Line == line && next.Col > col) out.append(static_cast<std::size_t>(next.Col - col), ' ');
+  }
+}
+
+void TTextWordList::SourceBetween(int afterWord, int beforeWord, std::string& out) const {
+  out.clear();
+  const TTextWord& a = words_[static_cast<std::size_t>(afterWord)];
+  const std::size_t from = static_cast<std::size_t>(a.Text.data() + a.Text.size() - text_.data());
+  int lastLine;
+  std::size_t to;
+  if (beforeWord < 0) {
+    lastLine = a.Line;
+    to = lineStarts_[static_cast<std::size_t>(lastLine) + 1];
+  } else {
+    const TTextWord& b = words_[static_cast<std::size_t>(beforeWord)];
+    lastLine = b.Line;
+    to = static_cast<std::size_t>(b.Text.data() - text_.data());
+  }
+  const std::string_view text(text_);
+  if (lastLine == a.Line) {
+    out.assign(text.substr(from, to - from));
+    return;
+  }
+  const auto start = [&](int line) { return lineStarts_[static_cast<std::size_t>(line)]; };
+  out.assign(text.substr(from, start(a.Line + 1) - from));
+  for (int line = a.Line + 1; line <= lastLine; ++line) {
+    out += "\r\n";
+    const std::size_t end = line == lastLine ? to : start(line + 1);
+    out.append(text.substr(start(line), end - start(line)));
   }
 }
 

@@ -15,8 +15,8 @@ struct TTextWord {
   int Line = 0;          ///< index of the word's line, from 0
   int Col = 0;           ///< column of the first character, from 1 (characters)
   int Length = 0;        ///< length of `Text` in characters
-  /// The word as written (source letter case, tabs replaced). Views the list's
-  /// own copy of the text: valid until the list is parsed again or cleared.
+  /// The word as written (source letter case). Views the list's own copy of
+  /// the text: valid until the list is parsed again or cleared.
   std::string_view Text;
 
   int LastCol() const { return Col + Length - 1; }
@@ -38,12 +38,9 @@ class TTextWordList {
   /// Separator strings; `Parse` trims, upper-cases, sorts them (a string
   /// before every proper prefix of itself) and drops blank ones.
   std::vector<std::string> Separators;
-  /// Spaces that replace one tab.
-  const int TabSize = 2;
-
-  /// Empties the list and splits `lines` into words. Changes `lines`: each
-  /// tab becomes `TabSize` spaces, and an item holding line breaks (CR LF, CR
-  /// or LF) is split into separate lines. Columns count the changed lines.
+  /// Empties the list and splits `lines` into words. Changes `lines`: an item
+  /// holding line breaks (CR LF, CR or LF) is split into separate lines.
+  /// Columns count characters of the split lines, a tab `kTabSize`.
   void Parse(std::vector<std::string>& lines);
   /// `Parse` with `separators` in place of `Separators`, which stays as it
   /// is; for a caller that splits many batches with one separator list.
@@ -54,6 +51,7 @@ class TTextWordList {
   void Clear() {
     words_.clear();
     text_.clear();
+    lineStarts_.clear();
   }
 
   /// The texts of at most `count` words from `start` on, joined by single
@@ -67,6 +65,11 @@ class TTextWordList {
   std::string RebuildText(int fromIndex, int toIndex) const;
   /// `RebuildText` written into `out` (emptied first), which keeps its room.
   void RebuildText(int fromIndex, int toIndex, std::string& out) const;
+
+  /// The source exactly as written between word `afterWord` and word
+  /// `beforeWord` (a later word), blanks, tabs and empty lines included, lines
+  /// joined by CR LF; with `beforeWord` < 0, the rest of `afterWord`'s line.
+  void SourceBetween(int afterWord, int beforeWord, std::string& out) const;
 
   /// True when word `i` is the last word or the next word stands on a later line.
   bool IsLastOnLine(int i) const;
@@ -90,6 +93,7 @@ class TTextWordList {
 
   std::vector<TTextWord> words_;
   std::string text_;  // the lines the words view, one after another
+  std::vector<std::size_t> lineStarts_;  // where each line starts in text_, and the end
   SeparatorIndex separators_;
 };
 

@@ -173,7 +173,7 @@ TEST_F(Convert, KeepGoingPassesOverABatchThatDoesNotParse) {
   Write("bad.sql", std::string(kMixedScript) + "CREATE TABLE T2 (a int,\n  b varchar(10)\nGO\nCREATE TABLE T3 (a int)\nGO\n");
   const RunResult r = Ambrix({"convert", "-q", "-k", "bad.sql", "--types", "table"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_THAT(r.err, HasSubstr("bad.sql:15: error: Ошибка вложений разделителя"));
+  EXPECT_THAT(r.err, HasSubstr("bad.sql:15:18: error: Ошибка вложений разделителя"));
   EXPECT_THAT(Read(dir_ / "bad.asa.sql"), AllOf(HasSubstr("print 'T1'"), HasSubstr("print 'T3'")));
 }
 
@@ -204,7 +204,7 @@ TEST_F(Convert, BadInputsGiveAClearErrorAndExitThree) {
       {"binary.sql", "binary.sql: error: binary data (a NUL byte at offset 12, line 1): not a text script"},
       {"late-binary.sql", "late-binary.sql: error: binary data (a NUL byte at offset 80001, line 10001): not a text script"},
       {"folder.sql", "folder.sql: error: is a directory"},
-      {"unclosed.sql", "unclosed.sql:4: error: Ошибка вложений разделителя: "},
+      {"unclosed.sql", "unclosed.sql:4:26: error: Ошибка вложений разделителя: "},
   };
   for (const Case& c : cases) {
     const RunResult r = Ambrix({"convert", "-q", c.input});

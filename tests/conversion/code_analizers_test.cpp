@@ -273,7 +273,7 @@ TEST_F(CodeAnalizers, DropScriptsRemoveTheObjectIfItExists) {
   Convert("TRIGGER", {"CREATE TRIGGER tr ON T FOR INSERT AS SELECT 1"}, "Orders", "tr");
   EXPECT_EQ(drop, (Lines{"if exists( select * from SysTrigger tr key join SysTable t where tr.Trigger_Name  = "
                          "'tr' and t.Table_Name = 'Orders' )",
-                         "  drop trigger [Orders].tr"}));
+                         "  drop trigger [Orders].[tr]"}));
 }
 
 TEST_F(CodeAnalizers, DropScriptsQuoteNamesThatHoldQuotes) {

@@ -78,10 +78,74 @@ TEST_F(ParserTest, DotIsNoDividerInsideANumber) {
 TEST_F(ParserTest, KeepsTheInteriorOfStringsAndNamesRaw) {
   EXPECT_EQ(Parse({"' x '"}), "'{x }'");
   EXPECT_EQ(result[0]->Children->Words(0)->StartPos, (TTextPoint{0, 3}));
+  EXPECT_EQ(Parse({"'   '"}), "'{}'");  // laid out again from the columns
   EXPECT_EQ(Parse({"''"}), "'{}'");
   EXPECT_EQ(result[0]->Children->Count(), 0);
   EXPECT_EQ(Parse({"'('"}), "'{(}'");
   EXPECT_EQ(Parse({"\"my -- name\".x"}), "\"{my -- name}\" . x");
+}
+
+// A string's value and a comment's text are what the author wrote, byte for
+// byte: tabs, blanks before a line end and lines of blanks included.
+TEST_F(ParserTest, KeepsTheInteriorExactlyAsWritten) {
+  struct Case {
+    std::vector<std::string> lines;
+    std::string interior;
+  };
+  const Case cases[] = {
+      {{"x = 'a\tb'"}, "a\tb"},
+      {{"x = '\t'"}, "\t"},
+      {{"x = ' \t '"}, "\t "},
+      {{"x = 'a  ", "  ", "", "b'"}, "a  \r\n  \r\n\r\nb"},
+      {{"x = '", "'"}, "\r\n"},
+      {{"x /* a\t ", "\tb */"}, "a\t \r\n\tb "},
+      {{"x -- a\tb  "}, "a\tb  "},
+      {{"x /*", "  a */"}, "\r\n  a "},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = c.lines;
+    dialect.Parse(lines, result);
+    ASSERT_GE(result.Count(), 2) << c.interior;
+    const TParserWord* raw = result[result.Count() - 1];
+    ASSERT_TRUE(raw->Children) << c.interior;
+    ASSERT_EQ(raw->Children->Count(), 1) << c.interior;
+    EXPECT_EQ(raw->Children->Words(0)->Text(), c.interior);
+  }
+}
+
+// Printed again, a text with tabs and blank line ends reads as it was
+// written, and the words after it keep their places.
+TEST_F(ParserTest, PrintsRawTextsWithTheirTabsAndLineEnds) {
+  const std::vector<std::vector<std::string>> sources = {
+      {"select 'a\tb', 1"},
+      {"select '\ta  ", "", "  b\t' , x"},
+      {"if 1 = 1 /* a\t", "\t*/ print 'x\t'  -- c\t "},
+  };
+  for (const auto& source : sources) {
+    std::vector<std::string> lines = source;
+    dialect.Parse(lines, result);
+    result.BuildText(0);
+    std::vector<std::string> printed;
+    result.TextList->PrintAll(printed);
+    EXPECT_EQ(printed, source);
+  }
+}
+
+// A one-character closer written twice stands for itself inside a string or
+// a quoted name; a block comment nests as Transact-SQL nests it.
+TEST_F(ParserTest, ReadsDoubledClosersAndNestedCommentsWhole) {
+  EXPECT_EQ(Parse({"'it''s' x"}), "'{it''s}' x");
+  EXPECT_EQ(Parse({"'''' x"}), "'{''}' x");
+  EXPECT_EQ(Parse({"'' x"}), "'{}' x");
+  EXPECT_EQ(Parse({"[a]]one] x"}), "[{a]]one}] x");
+  EXPECT_EQ(Parse({"\"a\"\"b\" x"}), "\"{a\"\"b}\" x");
+  EXPECT_EQ(Parse({"'a' 'b'"}), "'{a}' '{b}'");
+  EXPECT_EQ(Parse({"/* a /* b */ c */ x"}), "/*{a /* b */ c }*/ x");
+  EXPECT_EQ(Parse({"/* a /* b */ */ x /* y */"}), "/*{a /* b */ }*/ x /*{y }*/");
+  EXPECT_EQ(Parse({"/* it's */ x"}), "/*{it's }*/ x");
+  EXPECT_EQ(Parse({"-- a /* b", "x"}), "--{a /* b} x");
+  EXPECT_THROW(Parse({"/* a /* b */ x"}), Error);
+  EXPECT_THROW(Parse({"[a]] x"}), Error);  // the doubled closer does not close it
 }
 
 TEST_F(ParserTest, LineCommentTakesTheRestOfItsLine) {
@@ -219,10 +283,10 @@ TEST_F(ParserTest, HandlesEmptyAndBlankBatches) {
   EXPECT_EQ(Parse({")"}), ")");  // a stray closing bracket is a plain word
 }
 
-TEST_F(ParserTest, ReplacesTabsInTheCallersLines) {
+TEST_F(ParserTest, CountsATabAsTwoColumnsAndKeepsTheCallersLines) {
   std::vector<std::string> lines{"\tx\ty"};
   dialect.Parse(lines, result);
-  EXPECT_THAT(lines, ElementsAre("  x  y"));
+  EXPECT_THAT(lines, ElementsAre("\tx\ty"));
   EXPECT_EQ(result[1]->StartPos.Col, 6);
 }
 

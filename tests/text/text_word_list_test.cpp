@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "text/string_helpers.h"
+
 namespace ambrix {
 namespace {
 
@@ -39,15 +41,44 @@ TEST(TextWordList, CountsColumnsInCharacters) {
   EXPECT_THAT(s.cols, ElementsAre(1, 12, 13, 21, 23));
 }
 
-TEST(TextWordList, ReplacesTabsByTwoSpaces) {
-  std::vector<std::string> lines{"\tgo", "a\tb"};
+TEST(TextWordList, CountsATabAsTwoColumnsAndKeepsIt) {
+  std::vector<std::string> lines{"\tgo", "a\tb", "\xd0\xaf\tc"};
   TTextWordList list;
   list.Parse(lines);
-  ASSERT_EQ(list.Count(), 3);
+  ASSERT_EQ(list.Count(), 5);
   EXPECT_EQ(list.Words(0).Text, "go");
   EXPECT_EQ(list.Words(0).Col, 3);
   EXPECT_EQ(list.Words(2).Col, 4);
-  EXPECT_THAT(lines, ElementsAre("  go", "a  b"));
+  EXPECT_EQ(list.Words(4).Col, 4);  // one Cyrillic letter, then a tab
+  EXPECT_THAT(lines, ElementsAre("\tgo", "a\tb", "\xd0\xaf\tc"));
+}
+
+TEST(TextWordList, GivesTheSourceBetweenTwoWordsExactly) {
+  std::vector<std::string> lines{"a \t b  ", "", " \tc d"};
+  TTextWordList list;
+  list.Parse(lines);
+  ASSERT_EQ(list.Count(), 4);
+  std::string out;
+  list.SourceBetween(0, 1, out);
+  EXPECT_EQ(out, " \t ");
+  list.SourceBetween(1, 2, out);
+  EXPECT_EQ(out, "  \r\n\r\n \t");
+  list.SourceBetween(0, -1, out);
+  EXPECT_EQ(out, " \t b  ");
+  list.SourceBetween(2, 3, out);
+  EXPECT_EQ(out, " ");
+}
+
+TEST(CopyTextRange, CountsColumnsAsTheWordsDo) {
+  const std::vector<std::string> lines{"\tab\tcd", "x\ty"};
+  std::vector<std::string> out;
+  CopyTextRange(lines, {0, 3}, {0, 6}, out);  // "ab" at 3-4, the tab 5-6
+  EXPECT_THAT(out, ElementsAre("ab\t"));
+  CopyTextRange(lines, {0, 7}, {1, 1}, out);
+  EXPECT_THAT(out, ElementsAre("cd", "x"));
+  EXPECT_EQ(ColumnByteOffset("\tab", 2), 0u);  // inside the tab
+  EXPECT_EQ(ColumnByteOffset("\tab", 3), 1u);
+  EXPECT_EQ(ColumnCount("\t\xd0\xaf"), 3);
 }
 
 TEST(TextWordList, SplitsItemsHoldingLineBreaks) {

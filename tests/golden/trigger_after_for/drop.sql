@@ -1,2 +1,2 @@
 if exists( select * from SysTrigger tr key join SysTable t where tr.Trigger_Name  = 'trAudit' and t.Table_Name = 'Orders' )
-  drop trigger [Orders].trAudit
+  drop trigger [Orders].[trAudit]
