@@ -2,6 +2,10 @@
 # Builds everything and runs every test: the full build, the repository tests on
 # SQLite and on a throwaway PostgreSQL server on the loopback interface, then the
 # core tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Under CI (the environment variable CI set; .ci/run sets it) nothing may be
+# skipped: a PostgreSQL server that does not start ends the run here, and a
+# test that lacks the server or the shared corpus fails instead of skipping.
+# Outside CI those tests skip and say why.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -10,8 +14,12 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 # shellcheck source=pg-test-server.sh
 source "$root/scripts/pg-test-server.sh"
-pg_test_server_start || echo "test: PostgreSQL server not started; its tests will be skipped" >&2
 trap pg_test_server_stop EXIT
+pg_test_server_for_tests
+if ci_run && [ -z "${AMBRIX_CORPUS_DIR:-}" ] && [ ! -d "$root/../shared/corpus" ] && [ ! -d "$root/../../shared/corpus" ]; then
+  echo "test: error: CI is set and there is no corpus (../shared/corpus beside the sources, or \$AMBRIX_CORPUS_DIR)" >&2
+  exit 1
+fi
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"

@@ -2,12 +2,16 @@
 
 // Where the shared corpus of real SQL Server scripts is: $AMBRIX_CORPUS_DIR,
 // or the shared folder beside the main tree or beside the folder of the
-// developers' worktrees. Empty when there is none (the tests then skip).
+// developers' worktrees. Empty when there is none (the tests then skip, or
+// fail under CI: see skip_outside_ci.h).
 
 #include <cstdlib>
 #include <filesystem>
 
 namespace ambrix::test {
+
+inline constexpr const char* kNoCorpus =
+    "no corpus: neither ../shared/corpus beside the sources nor $AMBRIX_CORPUS_DIR";
 
 inline std::filesystem::path CorpusDir() {
   namespace fs = std::filesystem;
