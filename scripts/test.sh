@@ -16,9 +16,21 @@ jobs=$(nproc 2>/dev/null || echo 2)
 source "$root/scripts/pg-test-server.sh"
 trap pg_test_server_stop EXIT
 pg_test_server_for_tests
-if ci_run && [ -z "${AMBRIX_CORPUS_DIR:-}" ] && [ ! -d "$root/../shared/corpus" ] && [ ! -d "$root/../../shared/corpus" ]; then
-  echo "test: error: CI is set and there is no corpus (../shared/corpus beside the sources, or \$AMBRIX_CORPUS_DIR)" >&2
-  exit 1
+# The shared corpus of real scripts, where the tests look for it
+# (tests/support/corpus_dir.h).
+corpus_found() {
+  if [ -n "${AMBRIX_CORPUS_DIR:-}" ]; then
+    [ -d "$AMBRIX_CORPUS_DIR" ]
+  else
+    [ -d "$root/../shared/corpus" ] || [ -d "$root/../../shared/corpus" ]
+  fi
+}
+if ! corpus_found; then
+  if ci_run; then
+    echo "test: error: CI is set and there is no corpus (../shared/corpus beside the sources, or the folder \$AMBRIX_CORPUS_DIR names)" >&2
+    exit 1
+  fi
+  echo "test: no corpus: the corpus tests will be skipped" >&2
 fi
 
 export QT_QPA_PLATFORM=offscreen

@@ -11,11 +11,12 @@
 namespace ambrix::test {
 
 inline constexpr const char* kNoCorpus =
-    "no corpus: neither ../shared/corpus beside the sources nor $AMBRIX_CORPUS_DIR";
+    "no corpus: neither ../shared/corpus beside the sources nor a folder named by $AMBRIX_CORPUS_DIR";
 
 inline std::filesystem::path CorpusDir() {
   namespace fs = std::filesystem;
-  if (const char* dir = std::getenv("AMBRIX_CORPUS_DIR"); dir != nullptr && *dir != '\0') return dir;
+  if (const char* dir = std::getenv("AMBRIX_CORPUS_DIR"); dir != nullptr && *dir != '\0')
+    return fs::is_directory(dir) ? fs::path(dir) : fs::path();
   const fs::path source(AMBRIX_SOURCE_DIR);
   for (const fs::path& candidate : {source / ".." / "shared" / "corpus", source / ".." / ".." / "shared" / "corpus"})
     if (fs::is_directory(candidate)) return fs::canonical(candidate);
