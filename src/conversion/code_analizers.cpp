@@ -201,9 +201,7 @@ void TAnalizer_Function::ConvertTableFunction(const std::string&, const std::str
 
   TParserTextWord* firstStatement = body->NextWord();
   if (!firstStatement) throw Error(kStrangeFunction);
-  // The body's first statement starts the line after the table definition
-  // (also when it stood on the line of BEGIN).
-  firstStatement->LineBreaks = 1;
+  firstStatement->LineBreaks = 2;
   Words.RootTextList()->MoveRangeBefore(firstStatement, &create, headerEnd);
 
   const std::string newName = "#" + oldName.substr(1);

@@ -121,9 +121,6 @@ void ConvertInsertedExec(const TConvertContext& Context, TParserWordList& Words,
   exec.StartTextWord->Text = "select * from";
   if (open && close) {
     InsertTextBefore(Words, open, "(", 0, 0);
-    // The blank that parted the name from its first argument goes: p(@a),
-    // not p( @a). An argument on a line of its own keeps its indent.
-    if (open->LineBreaks == 0) open->Spaces = 0;
     InsertTextAfter(Words, *close, ")", 0, 0);
   } else {
     InsertTextAfter(Words, *nameEnd, "()", 0, 0);

