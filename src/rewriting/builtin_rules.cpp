@@ -222,13 +222,8 @@ void ConvertBuiltinFunctions(const TConvertContext& Context, TParserWordList& Wo
 namespace {
 
 void RaiseAlarm(const std::string& VarName, const TParserWord& word, TAlarmList& Alarms) {
-  // A word a rule deleted (an argument of a call rewritten without it) is
-  // reported at the nearest call or bracket around it that is still printed;
-  // line 0, column 0 only when nothing around it is.
-  const TParserWord* at = &word;
-  while (at && !at->StartTextWord) at = at->Owner ? at->Owner->ParentWord : nullptr;
-  TTextPoint pos;
-  if (at) pos = {at->StartTextWord->OutLine, at->StartTextWord->OutCol};
+  TTextPoint pos;  // line 0, column 0: a rule deleted the word
+  if (word.StartTextWord) pos = {word.StartTextWord->OutLine, word.StartTextWord->OutCol};
   Alarms.AddAlarm(VarName, WordText(word), pos);
 }
 
