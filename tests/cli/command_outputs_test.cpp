@@ -176,9 +176,18 @@ TEST_F(CommandOutputs, ShowPrintsTheScriptItNames) {
             "CREATE PROCEDURE [Отчёт, \"год\"]\nAS\n  SELECT name FROM sysobjects\n");
 }
 
-// An alarm stored without a place (line 0: its word is not in the converted
-// script) is reported at its object's first line in the generated file; the
-// project's own list keeps line 0.
+// The line (from 1) of the generated file where `head` starts a line; 0
+// when none does.
+int LineStarting(const std::string& file, const std::string& head) {
+  const std::vector<std::string> lines = Lines(file);
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].rfind(head, 0) == 0) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+// A warning without a place (stored at line 0: its word is not in the
+// converted script) is reported at its object's first line in the generated
+// file, column 0; the project's own list keeps line 0.
 TEST_F(CommandOutputs, AWarningWithoutAPlaceStandsAtItsObjectsFirstLine) {
   ASSERT_EQ(In({"import", "shop", "shop.sql"}).exitCode, 0);
   ASSERT_EQ(In({"compile", "shop"}).exitCode, 0);
@@ -186,15 +195,20 @@ TEST_F(CommandOutputs, AWarningWithoutAPlaceStandsAtItsObjectsFirstLine) {
   EXPECT_THAT(In({"alarms", "shop"}).out, StartsWith("[procedure " + std::string(kProcedure) + "]:0:0: "));
   const RunResult r = In({"generate", "shop", "-o", "shop.asa.sql"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const std::vector<std::string> lines = Lines(Read(dir_ / "shop.asa.sql"));
-  int first = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    if (lines[i].rfind("create procedure ", 0) == 0) first = static_cast<int>(i) + 1;
+  const int first = LineStarting(Read(dir_ / "shop.asa.sql"), "create procedure ");
   ASSERT_GT(first, 1);
-  const std::vector<std::string> warnings = Lines(r.err);
-  ASSERT_EQ(warnings.size(), 1u) << r.err;
-  EXPECT_THAT(warnings[0], StartsWith("shop.asa.sql:" + std::to_string(first) + ":"));
-  EXPECT_THAT(warnings[0], HasSubstr(": warning: "));
+  EXPECT_THAT(Lines(r.err), ::testing::ElementsAre(StartsWith("shop.asa.sql:" + std::to_string(first) + ":0: warning: ")));
+
+  // The same from a conversion: ROUND's third argument goes, and with it the
+  // global variable the warning is about.
+  Write("round.sql", "CREATE TABLE T1 (a int)\nGO\nCREATE PROCEDURE P2 @a money\nAS\n"
+                     "  SELECT 1\n  SELECT ROUND(@a, 2, @@LOCK_TIMEOUT)\nGO\n");
+  const RunResult converted = Ambrix({"convert", "-q", "round.sql"});
+  ASSERT_EQ(converted.exitCode, 0) << converted.err;
+  const std::string script = Read(dir_ / "round.asa.sql");
+  ASSERT_THAT(script, Not(HasSubstr("@@LOCK_TIMEOUT")));
+  const std::string head = "round.asa.sql:" + std::to_string(LineStarting(script, "create procedure P2")) + ":0: ";
+  EXPECT_THAT(converted.err, HasSubstr(head + "warning: Глобальная переменная MS SQL Server"));
 }
 
 // An input that exists but cannot be read stops import and convert with
