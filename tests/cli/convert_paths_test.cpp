@@ -81,8 +81,8 @@ class ConvertPaths : public CliTest {
   int runs_ = 0;
 };
 
-// ... and so do one thread and several: -j 3 gives the file, the reports and
-// the exit code of -j 1.
+// With and without a repository alike; and three threads give the file, the
+// reports and the exit code of one.
 TEST_F(ConvertPaths, GiveTheSameFileReportsAndExitCode) {
   for (const fs::path& script : Scripts()) {
     std::vector<Outcome> byJobs;
