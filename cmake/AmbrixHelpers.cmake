@@ -10,7 +10,8 @@ function(ambrix_add_test_dir dir)
   target_link_libraries(${target} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${target} PRIVATE
     AMBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}" AMBRIX_TEST_DIR="${PROJECT_SOURCE_DIR}/tests/${dir}")
-  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${dir})
+  # Every discovered test gets the time limit (AMBRIX_TEST_TIMEOUT).
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${dir} TIMEOUT ${AMBRIX_TEST_TIMEOUT})
 endfunction()
 
 # The conversion core must never depend on Qt: fail the configuration if any

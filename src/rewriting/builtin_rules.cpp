@@ -50,15 +50,15 @@ const TParserWordList& ItemWords(const TParserWordList& Items, int Index) {
   return *Items.Words(Index)->Children;
 }
 
-/// A numeric literal whose value is zero (0, 00, 0.0): ROUND's third argument
-/// that asks for rounding, not truncation.
-bool IsZeroLiteral(const TParserWord& Word) {
+/// A plain numeric literal (digits with at most one point: 1, 0, 00, 0.0);
+/// with `zero`, only one whose value is zero.
+bool IsNumberLiteral(const TParserWord& Word, bool zero) {
   if (Word.Term->Kind != tkText) return false;
   const std::string& text = WordText(Word);
   bool digit = false;
   int points = 0;
   for (const char c : text) {
-    if (c == '0') {
+    if (c == '0' || (!zero && c >= '1' && c <= '9')) {
       digit = true;
     } else if (c == '.') {
       ++points;
@@ -98,7 +98,7 @@ void ConvertCharIndex(const TConvertContext& Context, TParserWord& Call) {
   Call.StartTextWord->Text = "Locate (";
 }
 
-void ConvertRound(const TConvertContext& Context, TParserWord& Call) {
+void ConvertRound(const TConvertContext& Context, TParserWordList& Words, TParserWord& Call) {
   TParserWordList items(false);
   SplitArguments(Context, Call, items);
   if (items.Count() < 2 || items.Count() > 3) throw Error("Странная функция ROUND");
@@ -108,7 +108,16 @@ void ConvertRound(const TConvertContext& Context, TParserWord& Call) {
   TParserTextWord* lengthEnd = LastTextWordIn(length, 0, length.Count() - 1);
   TParserTextWord* close = Call.EndTextWord;
   if (!lengthEnd || !close || lengthEnd->NextWord() == close) return;
-  if (!IsZeroLiteral(*ItemWords(items, 2).Words(0))) Call.StartTextWord->Text = "Truncnum (";
+  TParserWordList& flag = *items.Words(2)->Children;
+  if (!IsNumberLiteral(*flag.Words(0), true)) Call.StartTextWord->Text = "Truncnum (";
+  // A flag known only at run time (a variable, an expression) may be zero:
+  // the call then rounds, which Truncnum does not. Its text goes with it, so
+  // the warning names it.
+  const int flagFirst = FirstSignificant(Context, flag, 0);
+  if (flagFirst < 0 || NextSignificant(Context, flag, flagFirst) >= 0 ||
+      !IsNumberLiteral(*flag.Words(flagFirst), false))
+    MarkAlarm(Words, Call.StartTextWord, "RoundTruncationFlag",
+              PrintedText(Words, *lengthEnd->NextWord()->NextWord(), *close->PrevWord()));
   DeleteTextRange(*lengthEnd->NextWord(), *close->PrevWord(), false);
 }
 
@@ -192,7 +201,7 @@ void ConvertBuiltinFunctions(const TConvertContext& Context, TParserWordList& Wo
     } else if (name == "CHARINDEX") {
       ConvertCharIndex(Context, *call);
     } else if (name == "ROUND") {
-      ConvertRound(Context, *call);
+      ConvertRound(Context, Words, *call);
     } else if (IsDatePartCall(*call)) {
       ConvertDatePart(Context, *call);
     } else if (name == "LEN") {

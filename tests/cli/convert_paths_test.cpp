@@ -14,6 +14,7 @@
 
 #include "../../bench/script_generator.h"
 #include "../support/corpus_dir.h"
+#include "../support/skip_outside_ci.h"
 #include "run_ambrix.h"
 
 namespace ambrix::test {
@@ -43,7 +44,8 @@ class ConvertPaths : public CliTest {
     return outcome;
   }
 
-  void ExpectSame(const fs::path& script, const std::vector<std::string>& options) {
+  // Returns what the run without a repository gave.
+  Outcome ExpectSame(const fs::path& script, const std::vector<std::string>& options) {
     SCOPED_TRACE(script.filename().string());
     std::vector<std::string> stored = options;
     stored.push_back("--repository");
@@ -53,11 +55,13 @@ class ConvertPaths : public CliTest {
     EXPECT_EQ(direct.exitCode, repository.exitCode);
     EXPECT_EQ(direct.err, repository.err);
     EXPECT_TRUE(direct.file == repository.file) << "the generated files differ";
+    return direct;
   }
 
   std::vector<fs::path> Scripts() {
     std::vector<fs::path> scripts;
     const fs::path corpus = CorpusDir();
+    if (corpus.empty() && InCi()) ADD_FAILURE() << kNoCorpus;
     if (!corpus.empty())
       for (const auto& entry : fs::recursive_directory_iterator(corpus))
         if (entry.is_regular_file() && entry.path().extension() == ".sql") scripts.push_back(entry.path());
@@ -77,12 +81,21 @@ class ConvertPaths : public CliTest {
   int runs_ = 0;
 };
 
+// With and without a repository alike; and three threads give the file, the
+// reports and the exit code of one.
 TEST_F(ConvertPaths, GiveTheSameFileReportsAndExitCode) {
-  for (const fs::path& script : Scripts())
+  for (const fs::path& script : Scripts()) {
+    std::vector<Outcome> byJobs;
     for (const char* jobs : {"1", "3"}) {
-      ExpectSame(script, {"--keep-going", "-q", "-j", jobs});
+      byJobs.push_back(ExpectSame(script, {"--keep-going", "-q", "-j", jobs}));
       ExpectSame(script, {"--keep-going", "-j", jobs});
     }
+    SCOPED_TRACE(script.filename().string());
+    EXPECT_EQ(byJobs[0].exitCode, byJobs[1].exitCode);
+    EXPECT_EQ(byJobs[0].err, byJobs[1].err);
+    EXPECT_TRUE(byJobs[0].file == byJobs[1].file) << "-j 3 and -j 1 generate different files";
+    EXPECT_FALSE(byJobs[0].file.empty());
+  }
 }
 
 // Without --keep-going the first failure ends both runs alike, nothing

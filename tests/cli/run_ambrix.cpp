@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -62,8 +64,20 @@ RunResult CliTest::Run(const std::vector<std::string>& args, bool terminal) {
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   int open = 2;
   char buffer[65536];
+  // A run that hangs (or a child that keeps the pipes open) ends the test,
+  // not the whole test run.
+  const auto deadline = std::chrono::steady_clock::now() + kRunLimit;
+  bool killed = false;
   while (open > 0) {
-    if (poll(fds, 2, -1) < 0) break;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    const int ready = left > 0 ? poll(fds, 2, static_cast<int>(left)) : 0;
+    if (ready == 0) {
+      kill(pid, SIGKILL);
+      killed = true;
+      break;
+    }
+    if (ready < 0) break;
     for (int k = 0; k < 2; ++k) {
       if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
@@ -76,9 +90,17 @@ RunResult CliTest::Run(const std::vector<std::string>& args, bool terminal) {
       (k == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
     }
   }
+  for (pollfd& fd : fds)
+    if (fd.fd >= 0) close(fd.fd);
   int status = 0;
   waitpid(pid, &status, 0);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (killed) {
+    std::string line;
+    for (const std::string& a : args) line += " " + a;
+    ADD_FAILURE() << "ambrix" << line << " did not finish within "
+                  << std::chrono::duration_cast<std::chrono::seconds>(kRunLimit).count() << " s and was killed";
+  }
   return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -7,6 +8,10 @@
 #include <gtest/gtest.h>
 
 namespace ambrix::test {
+
+/// The longest one run of `ambrix` may take in a test: a run still going then
+/// is killed and the test fails (the largest run a test makes takes seconds).
+inline constexpr std::chrono::seconds kRunLimit{120};
 
 /// What one run of the built `ambrix` program gave.
 struct RunResult {
@@ -22,7 +27,8 @@ class CliTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  /// Runs `ambrix args...` in the test folder, stdin from /dev/null.
+  /// Runs `ambrix args...` in the test folder, stdin from /dev/null; kills
+  /// it and fails the test when it runs longer than kRunLimit.
   RunResult Ambrix(const std::vector<std::string>& args);
   /// The same with stderr on a terminal (a pseudo-terminal whose reading
   /// end the test holds): `err` is what the terminal was sent.

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../support/corpus_dir.h"
+#include "../support/skip_outside_ci.h"
 #include "dialect_fixture.h"
 #include "conversion/alarm_object.h"
 #include "conversion/convert_object.h"
@@ -181,7 +182,7 @@ const std::map<std::string, std::map<std::string, int>> kExpectedObjects = {
 
 TEST(Corpus, EveryBatchParsesAndEveryCreateOrAlterIsRecognised) {
   const fs::path dir = CorpusDir();
-  if (dir.empty()) GTEST_SKIP() << "no corpus: neither ../shared/corpus beside the sources nor $AMBRIX_CORPUS_DIR";
+  if (dir.empty()) AMBRIX_SKIP_OUTSIDE_CI(test::kNoCorpus);
 
   std::vector<fs::path> scripts;
   for (const auto& entry : fs::recursive_directory_iterator(dir))

@@ -365,7 +365,7 @@ TEST(DialectData, AlarmKindsTheAnalyzersRaiseExist) {
                                           // The rules of the code objects' statements.
                                           "RAISERRORFORMAT", "RAISERRORNUMBER", "RAISERROROPTION", "UPDATEDELETEFROM",
                                           "COMMENTEDENDMARK", "MODULOOPERATOR", "FUNCTIONPARAMDEFAULT", "OBJECTOPTION",
-                                          "PRINTARGUMENTS", "IDENTITYNUMBERING"}));
+                                          "PRINTARGUMENTS", "IDENTITYNUMBERING", "ROUNDTRUNCATIONFLAG"}));
 }
 
 TEST(DialectData, FourteenTypeObjectsOfTheDialect) {

@@ -29,7 +29,7 @@ class ConverterTest : public test::ScratchTest {
  protected:
   void SetUp() override {
     ScratchTest::SetUp();
-    if (IsSkipped()) return;
+    if (Unavailable()) return;
     auto repository = Repository::Connect(location());
     repository->Install();
     module_ = std::make_unique<TConvertDataModule>(std::move(repository));

@@ -63,9 +63,15 @@ class GateJob : public TCoreJob {
     started = true;
     released = gate_.wait();
   }
-  // Waits until a worker is inside the job.
-  void WaitStarted() const {
-    while (!started) std::this_thread::yield();
+  // Waits until a worker is inside the job; false when none is within the
+  // gate's 30 seconds (a pool that never runs it fails the test, not hangs).
+  bool WaitStarted() const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!started) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::yield();
+    }
+    return true;
   }
   std::thread::id ranOn;
   std::atomic<bool> started = false;
@@ -98,7 +104,7 @@ TEST(CoreWorkers, TheWaitingThreadRunsTheNextJobItselfWithADirectLookUp) {
   pool.Submit(std::move(held));
   // The one worker must be inside the held job before the next is queued,
   // or it could take the next one first.
-  heldJob->WaitStarted();
+  ASSERT_TRUE(heldJob->WaitStarted()) << "no worker took the held job";
   auto next = std::make_unique<ReleasingJob>(gate);
   next->lookUp = true;
   pool.Submit(std::move(next));
@@ -146,7 +152,7 @@ TEST(CoreWorkers, AJobRunHereWhoseCoreCannotBeMadeFailsWithThatFailure) {
   auto held = std::make_unique<GateJob>(gate);
   GateJob* heldJob = held.get();
   pool.Submit(std::move(held));
-  heldJob->WaitStarted();
+  ASSERT_TRUE(heldJob->WaitStarted()) << "no worker took the held job";
   pool.Submit(std::make_unique<RecordingJob>());
 
   auto first = pool.Take();

@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "../support/corpus_dir.h"
+#include "../support/skip_outside_ci.h"
 #include "operations_fixture.h"
 #include "text/error.h"
 #include "text/utf8.h"
@@ -100,7 +101,7 @@ std::string Counts(const std::map<std::string, int>& counts) {
 
 TEST_P(CorpusOperations, EveryScriptIsImportedCompiledAndGenerated) {
   const fs::path dir = test::CorpusDir();
-  if (dir.empty()) GTEST_SKIP() << "no corpus: neither ../shared/corpus beside the sources nor $AMBRIX_CORPUS_DIR";
+  if (dir.empty()) AMBRIX_SKIP_OUTSIDE_CI(test::kNoCorpus);
   std::vector<fs::path> scripts;
   for (const auto& entry : fs::recursive_directory_iterator(dir))
     if (entry.is_regular_file() && SameText(entry.path().extension().string(), ".sql")) scripts.push_back(entry.path());

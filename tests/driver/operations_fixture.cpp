@@ -33,7 +33,7 @@ const std::string kTableScript =
 
 void OperationsTest::SetUp() {
   ScratchTest::SetUp();
-  if (IsSkipped()) return;
+  if (Unavailable()) return;
   auto repository = Repository::Connect(location());
   repository->Install();
   module_ = std::make_unique<TConvertDataModule>(std::move(repository));

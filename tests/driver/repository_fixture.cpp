@@ -1,5 +1,7 @@
 #include "repository_fixture.h"
 
+#include "../support/skip_outside_ci.h"
+
 #include <unistd.h>
 
 #include <atomic>
@@ -66,7 +68,7 @@ ScratchDatabase::~ScratchDatabase() {
 }
 
 bool ScratchDatabase::Available(std::string* why) const {
-  if (!created_ && why) *why = "AMBRIX_TEST_PG is not set: no PostgreSQL server to test on";
+  if (!created_ && why) *why = "AMBRIX_TEST_PG is not set: no PostgreSQL server to test on (scripts/pg-test-server.sh starts one)";
   return created_;
 }
 
@@ -116,14 +118,14 @@ void LoadTestDialect(Repository& repository) {
 void ScratchTest::SetUp() {
   scratch_ = std::make_unique<ScratchDatabase>(GetParam());
   std::string why;
-  if (!scratch_->Available(&why)) GTEST_SKIP() << why;
+  if (!scratch_->Available(&why)) AMBRIX_SKIP_OUTSIDE_CI(why);
 }
 
 void ScratchTest::TearDown() { scratch_.reset(); }
 
 void BackendTest::SetUp() {
   ScratchTest::SetUp();
-  if (IsSkipped()) return;
+  if (Unavailable()) return;
   repository_ = Repository::Connect(scratch_->location());
   repository_->Install(/*withDialectRows=*/false);
   LoadTestDialect(*repository_);

@@ -47,6 +47,9 @@ class ScratchTest : public ::testing::TestWithParam<Backend> {
   void SetUp() override;
   void TearDown() override;
   const RepositoryLocation& location() const { return scratch_->location(); }
+  /// After SetUp: the backend could not be reached (the test was skipped, or
+  /// failed under CI). A derived SetUp returns at once then.
+  bool Unavailable() const { return IsSkipped() || HasFatalFailure(); }
 
   std::unique_ptr<ScratchDatabase> scratch_;
 };

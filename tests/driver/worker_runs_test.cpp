@@ -106,7 +106,7 @@ class WorkerRuns : public test::OperationsTest {
 
   void SetUp() override {
     OperationsTest::SetUp();
-    if (IsSkipped()) return;  // no server for this backend
+    if (Unavailable()) return;  // no server for this backend
     script_ = WriteFile("mixed.sql", MixedScript());
   }
 

@@ -220,6 +220,31 @@ TEST_F(RuleTest, AlarmOfADeletedWordIsAtLineZero) {
   EXPECT_EQ(Describe(alarms), (std::vector<std::string>{"SysGlobVar @@LOCK_TIMEOUT 0:0"}));
 }
 
+// A truncation flag known only at run time may be zero, when the call rounds:
+// Truncnum then changes the result, and the warning names the flag. A number
+// written out decides at conversion time and needs none.
+TEST_F(RuleTest, RoundWithAFlagKnownOnlyAtRunTimeIsReported) {
+  struct Case {
+    const char* source;
+    std::vector<std::string> alarms;
+  };
+  const std::vector<Case> cases = {
+      {"SET @x = ROUND(@y, 2, 1)", {}},
+      {"SET @x = ROUND(@y, 2, 0)", {}},
+      {"SET @x = ROUND(@y, 2, 0.0)", {}},
+      {"SET @x = ROUND(@y, 2)", {}},
+      {"SET @x = ROUND(@y, 2, @f)", {"RoundTruncationFlag @f 1:10"}},
+      {"SET @x = ROUND(@y, 2, LEN(@s))", {"RoundTruncationFlag Len (@s) 1:10"}},
+      {"SET @x = ROUND(@y, 2, @a - 1)", {"RoundTruncationFlag @a - 1 1:10"}},
+  };
+  for (const Case& c : cases) {
+    ApplyLine(c.source, {ConvertBuiltinFunctions});
+    TAlarmList alarms;
+    ReportAlarmMarks(words, alarms);
+    EXPECT_EQ(Describe(alarms), c.alarms) << c.source;
+  }
+}
+
 TEST_F(RuleTest, WordsInCommentsAndStringsRaiseNoAlarm) {
   Apply({"SELECT 'sysobjects' -- sysobjects", "/* sp_who */"}, {});
   TAlarmList alarms;

@@ -1,9 +1,11 @@
 // The main window over the real converter object and a temporary SQLite
 // repository holding the dialect the program carries.
 #include <QDir>
+#include <QImage>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -298,7 +300,15 @@ class RepositoryWindowTests : public QObject {
     QTest::qWait(50);
     const QString path = QStringLiteral(AMBRIX_BINARY_DIR "/ambrix-gui-screenshot.png");
     QVERIFY(w.form->grab().save(path));
-    QVERIFY(QFileInfo(path).size() > 0);
+    // What was written is the window: its size, and more than a blank field
+    // (text, the tree and the frames give many colours).
+    const QImage shot(path);
+    QVERIFY2(!shot.isNull(), qPrintable(path));
+    QCOMPARE(shot.size() / shot.devicePixelRatio(), w.form->size());
+    QSet<QRgb> colours;
+    for (int y = 0; y < shot.height() && colours.size() < 8; y += 3)
+      for (int x = 0; x < shot.width() && colours.size() < 8; x += 3) colours.insert(shot.pixel(x, y));
+    QVERIFY2(colours.size() >= 8, "the screenshot is (almost) one colour");
     qInfo("screenshot: %s", qPrintable(path));
   }
 };
