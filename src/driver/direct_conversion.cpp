@@ -643,7 +643,7 @@ void TDirectConversion::GenerateScript(const TOptAddScript& options) {
   const std::string typeList = TypeList(options);
   if (typeList.empty()) return;
   if (!spill_) spill_ = std::make_unique<TSpill>();
-  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding));
+  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding), options.KeptFiles);
   CompilePending(options);
 
   // The sections' orders: by the type's place, then without a parent first,

@@ -14,7 +14,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -198,7 +197,10 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   if (typeList.empty()) return;
   if (ProjectId == 0 || !ProjectLoaded()) throw Error("Нет открытого проекта");
   // A bad encoding name or a file that cannot be written fails before any work.
-  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding));
+  std::vector<std::string> kept = options.KeptFiles;
+  if (repository().backend() == Backend::SQLite && !repository().location().InMemory())
+    kept.push_back(repository().location().path);
+  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding), kept);
   const StatementSet& statements = repository().statements();
 
   CompilePending(options);
