@@ -368,6 +368,33 @@ TEST_P(Generation, AnUnwritableTargetFailsBeforeAnyWork) {
   for (const StoredObject& object : Objects()) EXPECT_FALSE(object.dest.has_value());
 }
 
+// The window's save names any file: never the repository's own (SQLite),
+// nor a file the run keeps, under whatever name reaches it.
+TEST_P(Generation, NeverWritesOverTheRepositoryOrAKeptFile) {
+  Import(test::kTableScript);
+  log_.clear();
+  const std::string script = WriteFile("source.sql", "kept");
+  std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+      {Path("./source.sql"), {script}},
+  };
+  if (GetParam() == Backend::SQLite) cases.push_back({location().path, {}});
+  for (const auto& [output, kept] : cases) {
+    SCOPED_TRACE(output);
+    TOptAddScript options = Options("");
+    options.FileName = output;
+    options.KeptFiles = kept;
+    try {
+      m().GenerateScript(options);
+      ADD_FAILURE() << "written";
+    } catch (const Error& error) {
+      EXPECT_THAT(error.what(), HasSubstr("Скрипт не записан"));
+    }
+    EXPECT_TRUE(log_.empty());
+  }
+  EXPECT_EQ(ReadFile(script), "kept");
+  EXPECT_EQ(Objects().size(), 4u);  // the repository still reads
+}
+
 // A project with no object of the chosen types: the header and both
 // section headings only.
 TEST_P(Generation, AnEmptyProjectGivesTheHeadingsOnly) {
