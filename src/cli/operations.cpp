@@ -405,6 +405,9 @@ int App::Compile() {
     cv.OpenObjectScript(object.id);
     try {
       cv.CompileObject();
+      // A type without a converter leaves the object as it was.
+      if (cv.dsObjectScript.IsNull("DestScript"))
+        throw Error("objects of type " + CliTypeName(object.type) + " are not converted: nothing was compiled");
     } catch (const Error& error) {
       cv.CloseObjectScript();
       failures_.push_back({{}, 0, object.type, object.name, error.what()});
@@ -493,6 +496,14 @@ int App::Show() {
     if (cv.dsObjectScript.IsNull("DestScript")) throw Error("objects of this type are not converted");
     text = cv.dsObjectScript.Text("DestScript");
   }
+  // An empty script is no answer: the object was not compiled, or its type
+  // has none of that kind.
+  if (text.empty())
+    throw Error(CliTypeName(found[0].type) + " " + found[0].name + " has no " +
+                (inv_.Has("source") ? "source" : inv_.Has("drop") ? "drop" : "converted") + " script" +
+                (inv_.Has("drop") && cv.dsObjectScript.IsNull("DestScript")
+                     ? " yet: it is not compiled (ambrix compile " + inv_.args[0] + " " + inv_.args[1] + ")"
+                     : ": objects of this type are dropped with their table or not at all"));
   Print(WithLineFeeds(text));
   return kExitOk;
 }

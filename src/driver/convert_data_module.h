@@ -67,7 +67,9 @@ class TConvertDataModule : public IObjectSourceLookup {
   std::function<void(int max)> OnProgressStart;      ///< a long operation of `max` steps starts
   std::function<void(int position)> OnProgress;      ///< before each step, 1-based
   std::function<void(TConvertDataModule& sender)> OnAlarmsChanged;  ///< dsAlarmObject was (re)opened
-  /// A batch or an object that a run with KeepGoing passed over (after its log line).
+  /// A batch or an object that a run with KeepGoing passes over, before its
+  /// log line: a callback that throws ends the run there, and nothing is
+  /// logged as passed over.
   std::function<void(const TSkippedFailure& failure)> OnSkipped;
   /// Generation wrote the creation script of object `objectId` into the file,
   /// from line `line` (1-based) on; the command line translates alarm

@@ -457,8 +457,8 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
   auto guarded = [&](int firstLine, const std::function<void()>& handle) {
     RunOrSkip(options.KeepGoing, handle, [&](const Error& error) {
       ++skipped;
-      Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
       if (OnSkipped) OnSkipped(TSkippedFailure{firstLine, {}, {}, error.what()});
+      Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
     });
   };
 
@@ -625,8 +625,8 @@ void TDirectConversion::CompilePending(const TOptAddScript& options) {
               [&](const Error& error) {
                 ++skipped;
                 const std::string& shown = onWorkers ? name : object.Name;
-                Log("Обьект [" + shown + "] пропущен: " + error.what());
                 if (OnSkipped) OnSkipped(TSkippedFailure{0, shown, typeName, error.what()});
+                Log("Обьект [" + shown + "] пропущен: " + error.what());
               });
         }
         if (count > 0) {

@@ -81,6 +81,9 @@ void AddSqlAnywhere(std::map<std::string, QString>& s) {
   // does (SQLite), to spare the look-up of objects the project lacks.
   s["dsObjectKeys"] = Crlf({"select m.Object_id, m.TypeObject_id, m.Object, m.ParentObject_id",
                             "from MetaObject m", "where m.Project_id = :Project_id"});
+  s["dsCompiledCounts"] = Crlf({"select t.Name as TypeObject, count( m.DestScript ) as Compiled",
+                                "from MetaObject m", "  key join TypeObject t", "where m.Project_id = :Project_id",
+                                "group by t.Name"});
   s["dsIndexNames"] = Crlf({"select o.Object_id, o.Object, p.Object as ParentObject", "from MetaObject o",
                             "  left join MetaObject p on p.Object_id = o.ParentObject_id",
                             "where o.Project_id = :Project_id and",
@@ -140,6 +143,10 @@ void AddCommon(std::map<std::string, QString>& s) {
        "values( :Object, :ParentObject_id, :TypeObject_id, :Project_id, :SourceScript, :DestScript, :DropScript )"});
   s["dsObjectKeys"] = Lf({"select m.Object_id, m.TypeObject_id, m.Object, m.ParentObject_id",
                           "from MetaObject m", "where m.Project_id = :Project_id"});
+  // The compiled objects of a project per type (project show).
+  s["dsCompiledCounts"] = Lf({"select t.Name as TypeObject, count( m.DestScript ) as Compiled",
+                              "from MetaObject m", "  join TypeObject t on t.TypeObject_id = m.TypeObject_id",
+                              "where m.Project_id = :Project_id", "group by t.Name"});
   s["dsIndexNames"] = Lf({"select o.Object_id, o.Object, p.Object as ParentObject", "from MetaObject o",
                           "  left join MetaObject p on p.Object_id = o.ParentObject_id",
                           "where o.Project_id = :Project_id and",

@@ -102,8 +102,8 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
                             const std::function<std::string()>& typeName) {
           RunOrSkip(options.KeepGoing, compile, [&](const Error& error) {
             ++skipped;
-            Log("Обьект [" + name() + "] пропущен: " + error.what());
             if (OnSkipped) OnSkipped(TSkippedFailure{0, name(), typeName(), error.what()});
+            Log("Обьект [" + name() + "] пропущен: " + error.what());
           });
         };
 

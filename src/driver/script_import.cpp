@@ -385,8 +385,8 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         auto guarded = [&](int firstLine, const std::function<void()>& handle) {
           RunOrSkip(options.KeepGoing, handle, [&](const Error& error) {
             ++skipped;
-            Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
             if (OnSkipped) OnSkipped(TSkippedFailure{firstLine, {}, {}, error.what()});
+            Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
           });
         };
 
