@@ -88,6 +88,10 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// True once the open project's dialect is fully loaded; false while no
   /// project is open, and after an opening that failed half-way.
   bool ProjectLoaded() const { return project_loaded_; }
+  /// Throws unless a project is open and its row is still in the repository:
+  /// another program, or the project list, may have deleted it since, and
+  /// work on it would store nothing or write an empty script.
+  void RequireOpenProject();
 
   // --- Conversion machinery of the open dialect. ---------------------------
   TConvertCore Core;  ///< Terms, Parser, Words, the registries and the shared context
@@ -104,6 +108,8 @@ class TConvertDataModule : public IObjectSourceLookup {
   int Workers = 0;
   /// The worker threads a run starts besides the calling thread (Workers - 1).
   int WorkerThreads() const;
+  /// The objects the last compilation run passed over (KeepGoing).
+  int SkippedObjects = 0;
   /// False for a caller that shows no object tree (the command line): the
   /// operations that reopen dsTreeObject after changing the project's objects
   /// close it instead, sparing a large project's tree in memory. It is

@@ -578,7 +578,8 @@ void TDirectConversion::CompilePending(const TOptAddScript& options) {
   if (count > 0) Log("Подготовка обьектов к генерации скрипта ...");
   if (OnProgressStart) OnProgressStart(count);
   int step = 0;
-  int skipped = 0;
+  int& skipped = skippedObjects_;
+  skipped = 0;
   // The single compilation names a failed object as stored, the run on
   // workers by its target name; both are kept.
   const bool onWorkers = WorkerThreads() >= 1 && count >= 2;
@@ -693,7 +694,7 @@ void TDirectConversion::GenerateScript(const TOptAddScript& options) {
   file.StartSync();
   file.Commit();
   Log("");
-  Log("Скрипт успешно сгенерирован");
+  Log(GenerationResult(skippedObjects_));
 }
 
 std::vector<TDirectConversion::TAlarmRow> TDirectConversion::Alarms() const {

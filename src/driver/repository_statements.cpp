@@ -26,6 +26,7 @@ QString Lf(std::initializer_list<const char*> lines) { return Join(lines, "\n");
 
 void AddSqlAnywhere(std::map<std::string, QString>& s) {
   s["dsProject"] = Crlf({"select *", "from Project"});
+  s["dsProjectExists"] = Crlf({"select Project_id", "from Project", "where Project_id = :Project_id"});
   s["dsDialect"] = Crlf({"select *", "from Dialect"});
   s["dsTypeObject"] = Crlf({"select ",
                             "  t.TypeObject_id, Upper( t.Name ) as Name, t.ParentTypeObject_id, t.Num",
@@ -100,6 +101,7 @@ void AddCommon(std::map<std::string, QString>& s) {
   s["dsProject.Update"] = Lf({"update Project", "set Name = :Name,", "  Dialect_id = :Dialect_id,",
                               "  DNS = :DNS", "where Project_id = :Project_id"});
   s["dsProject.Delete"] = Lf({"delete from Project", "where Project_id = :Project_id"});
+  s["dsProjectExists"] = Lf({"select Project_id", "from Project", "where Project_id = :Project_id"});
   s["dsDialect"] = Lf({"select Dialect_id, Name", "from Dialect", "order by Dialect_id"});
   s["dsTypeObject"] = Lf({"select", "  t.TypeObject_id, upper( t.Name ) as Name, t.ParentTypeObject_id, t.Num",
                           "from TypeObject t",

@@ -154,6 +154,12 @@ void TScriptFile::Fail(int error) {
   throw Error("Не удалось записать файл скрипта \"" + fileName_ + "\": " + WriteErrorReason(error));
 }
 
+std::string GenerationResult(int skippedObjects) {
+  if (skippedObjects == 0) return "Скрипт успешно сгенерирован";
+  return "Скрипт сгенерирован без обьектов с ошибками (" + std::to_string(skippedObjects) +
+         "): их нет ни в удалении, ни в создании";
+}
+
 TextEncoding OutputEncoding(const std::string& name) {
   const TextEncoding encoding = EncodingFromName(name);
   if (encoding == TextEncoding::Auto || encoding == TextEncoding::Utf8) return TextEncoding::Utf8;

@@ -106,6 +106,10 @@ class TScriptFile {
 /// `kept`, or as the journal files of a SQLite repository among them.
 void RefuseOutputOver(const std::string& output, const std::vector<std::string>& kept);
 
+/// The last log line of a generation: a success only when no object was
+/// passed over.
+std::string GenerationResult(int skippedObjects);
+
 /// The encoding of the target script: UTF-8 unless Windows-1251 is named.
 TextEncoding OutputEncoding(const std::string& name);
 
