@@ -309,10 +309,18 @@ int App::ProjectShow() {
   }
   const std::vector<AlarmRow> alarms = ReadAlarms();
   for (const AlarmRow& alarm : alarms) ++perType[CliTypeName(alarm.type)].second;
-  out += "Objects:  " + std::to_string(objects) + ", warnings: " + std::to_string(alarms.size()) + "\n";
+  std::map<std::string, long long> compiled;
+  long long allCompiled = 0;
+  cv.repository().ForEachRow(cv.repository().statements().Text("dsCompiledCounts"), {{"Project_id", cv.ProjectId}},
+                             [&](const QueryRow& row) {
+                               compiled[CliTypeName(row.Bytes(0))] += row.Integer(1);
+                               allCompiled += row.Integer(1);
+                             });
+  out += "Objects:  " + std::to_string(objects) + ", warnings: " + std::to_string(alarms.size()) +
+         ", compiled: " + std::to_string(allCompiled) + "\n";
   for (const auto& [type, counts] : perType)
     out += "  " + Padded(type, 20) + std::to_string(counts.first) + " objects, " + std::to_string(counts.second) +
-           " warnings\n";
+           " warnings, " + std::to_string(compiled[type]) + " compiled\n";
   Print(out);
   return kExitOk;
 }

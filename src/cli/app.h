@@ -86,6 +86,9 @@ class App {
   /// Reports the failures collected by the last operation; `inputs` are the
   /// scripts in which the failed objects' lines are looked up.
   void ReportFailures(const std::vector<std::string>& inputs);
+  /// Why OUTPUT may not be written (an input of the command, the repository
+  /// file), compared as files; empty when it may.
+  std::string OutputProblem(const std::string& output);
   /// Checks that FILE is a readable text script; reports and returns false when not.
   bool CheckInput(const std::string& file);
   /// The options every operation shares: types, encodings, --keep-going.

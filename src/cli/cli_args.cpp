@@ -9,7 +9,8 @@ namespace {
 const OptionSpec kTypes{"types", 0, "LIST",
                         "object types taking part, separated by commas (default: all fourteen; see TYPES)", true};
 const OptionSpec kKeepGoing{"keep-going", 'k', "",
-                            "compile every pending object, report each failure and go on; the exit code is still 1"};
+                            "read every batch and compile every pending object, report each failure and go on; "
+                            "the exit code is still 1"};
 const OptionSpec kInputEncoding{"input-encoding", 0, "ENC",
                                 "encoding of the input scripts: auto (default), utf-8, windows-1251, utf-16le, utf-16be"};
 const OptionSpec kOutputEncoding{"output-encoding", 0, "ENC", "encoding of the generated script: utf-8 (default) or windows-1251"};
@@ -56,8 +57,9 @@ std::vector<CommandSpec> MakeCommands() {
                "ambrix project show shop", 1, 1, {}});
   c.push_back({"import", "PROJECT FILE...", "read scripts into a project",
                "Splits each FILE into batches at GO lines, recognises the objects the batches create and\n"
-               "stores those of the chosen types in PROJECT.",
-               "ambrix import shop examples/demo.sql --mode all", 2, -1, {kMode, kTypes, kInputEncoding}});
+               "stores those of the chosen types in PROJECT. Stops at the first batch that fails unless\n"
+               "--keep-going is given.",
+               "ambrix import shop examples/demo.sql --mode all", 2, -1, {kMode, kTypes, kKeepGoing, kInputEncoding}});
   c.push_back({"compile", "PROJECT [OBJECT...]", "convert objects of a project",
                "Compiles the named objects, or, with none named, every object of the chosen types that is not\n"
                "compiled yet. An OBJECT is a name, or TYPE:NAME when several objects share the name.\n"

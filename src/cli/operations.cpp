@@ -14,6 +14,8 @@
 #include "cli/diagnostics.h"
 #include "cli/object_types.h"
 #include "cli/source_lines.h"
+#include "driver/repository_location.h"
+#include "driver/script_file.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/string_helpers.h"
@@ -321,11 +323,27 @@ int App::CompileAndGenerate(TOptAddScript options, const std::string* output) {
 
 // --- Commands ----------------------------------------------------------------
 
+std::string App::OutputProblem(const std::string& output) {
+  for (const std::string& input : inputs_)
+    if (SameFile(input, output)) return "the output " + output + " would overwrite the input " + input;
+  // Only a repository the command opens is guarded: convert without
+  // --repository keeps none.
+  if (inv_.command->name == "convert" && !inv_.Has("repository")) return {};
+  const RepositoryLocation location =
+      inv_.Value("repository") ? ParseRepositoryLocation(*inv_.Value("repository")) : DefaultRepositoryLocation();
+  if (location.backend != Backend::SQLite || location.InMemory()) return {};
+  try {
+    RefuseOutputOver(output, {location.path});
+  } catch (const Error&) {
+    return "the output " + output + " would overwrite the repository " + location.path;
+  }
+  return {};
+}
+
 int App::Convert() {
   inputs_ = inv_.args;
   const std::string output = inv_.Value("output").value_or(DefaultOutput(inputs_[0]));
-  for (const std::string& input : inputs_)
-    if (SameFile(input, output)) return UsageError("the output " + output + " would overwrite the input " + input);
+  if (const std::string problem = OutputProblem(output); !problem.empty()) return UsageError(problem);
   for (const std::string& input : inputs_)
     if (!CheckInput(input)) return kExitError;
 
@@ -334,6 +352,7 @@ int App::Convert() {
   if (Utf8Length(name) > 50) name.resize(Utf8ByteOffset(name, 50));
   if (Trim(name).empty()) name = "convert";
   TOptAddScript options = BaseOptions();
+  options.KeptFiles = inputs_;
   options.Mode = amUpdateChanged;
   // Every object read is generated: it is compiled as soon as it is stored.
   options.CompileOnImport = true;
@@ -386,6 +405,9 @@ int App::Compile() {
     cv.OpenObjectScript(object.id);
     try {
       cv.CompileObject();
+      // A type without a converter leaves the object as it was.
+      if (cv.dsObjectScript.IsNull("DestScript"))
+        throw Error("objects of type " + CliTypeName(object.type) + " are not converted: nothing was compiled");
     } catch (const Error& error) {
       cv.CloseObjectScript();
       failures_.push_back({{}, 0, object.type, object.name, error.what()});
@@ -410,8 +432,9 @@ int App::Reset() {
 }
 
 int App::Generate() {
-  OpenProject(inv_.args[0]);
   const std::string output = *inv_.Value("output");
+  if (const std::string problem = OutputProblem(output); !problem.empty()) return UsageError(problem);
+  OpenProject(inv_.args[0]);
   return CompileAndGenerate(BaseOptions(), &output);
 }
 
@@ -473,6 +496,14 @@ int App::Show() {
     if (cv.dsObjectScript.IsNull("DestScript")) throw Error("objects of this type are not converted");
     text = cv.dsObjectScript.Text("DestScript");
   }
+  // An empty script is no answer: the object was not compiled, or its type
+  // has none of that kind.
+  if (text.empty())
+    throw Error(CliTypeName(found[0].type) + " " + found[0].name + " has no " +
+                (inv_.Has("source") ? "source" : inv_.Has("drop") ? "drop" : "converted") + " script" +
+                (inv_.Has("drop") && cv.dsObjectScript.IsNull("DestScript")
+                     ? " yet: it is not compiled (ambrix compile " + inv_.args[0] + " " + inv_.args[1] + ")"
+                     : ": objects of this type are dropped with their table or not at all"));
   Print(WithLineFeeds(text));
   return kExitOk;
 }

@@ -114,6 +114,13 @@ void TConvertDataModule::SetProject(int projectId) {
     OpenProject(projectId);
 }
 
+void TConvertDataModule::RequireOpenProject() {
+  if (ProjectId == 0 || !ProjectLoaded()) throw Error("Нет открытого проекта");
+  const QueryResult found = repository().RunNamed("dsProjectExists", {{"Project_id", ProjectId}});
+  if (found.rows.empty())
+    throw Error("Проект \"" + ProjectName + "\" удалён из репозитория: откройте другой проект");
+}
+
 void TConvertDataModule::OpenProject(int projectId) {
   // A project whose opening failed half-way is opened again from the start.
   if (projectId == ProjectId && project_loaded_) return;

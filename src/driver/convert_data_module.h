@@ -77,7 +77,9 @@ class TConvertDataModule : public IObjectSourceLookup {
   std::function<void(int max)> OnProgressStart;      ///< a long operation of `max` steps starts
   std::function<void(int position)> OnProgress;      ///< before each step, 1-based
   std::function<void(TConvertDataModule& sender)> OnAlarmsChanged;  ///< dsAlarmObject was (re)opened
-  /// A batch or an object that a run with KeepGoing passed over (after its log line).
+  /// A batch or an object that a run with KeepGoing passes over, before its
+  /// log line: a callback that throws ends the run there, and nothing is
+  /// logged as passed over.
   std::function<void(const TSkippedFailure& failure)> OnSkipped;
   /// Generation wrote the creation script of object `objectId` into the file,
   /// from line `line` (1-based) on; the command line translates alarm
@@ -96,6 +98,10 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// True once the open project's dialect is fully loaded; false while no
   /// project is open, and after an opening that failed half-way.
   bool ProjectLoaded() const { return project_loaded_; }
+  /// Throws unless a project is open and its row is still in the repository:
+  /// another program, or the project list, may have deleted it since, and
+  /// work on it would store nothing or write an empty script.
+  void RequireOpenProject();
 
   // --- Conversion machinery of the open dialect. ---------------------------
   TConvertCore Core;  ///< Terms, Parser, Words, the registries and the shared context
@@ -112,6 +118,8 @@ class TConvertDataModule : public IObjectSourceLookup {
   int Workers = 0;
   /// The worker threads a run starts besides the calling thread (Workers - 1).
   int WorkerThreads() const;
+  /// The objects the last compilation run passed over (KeepGoing).
+  int SkippedObjects = 0;
   /// False for a caller that shows no object tree (the command line): the
   /// operations that reopen dsTreeObject after changing the project's objects
   /// close it instead, sparing a large project's tree in memory. It is

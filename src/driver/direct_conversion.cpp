@@ -457,8 +457,8 @@ void TDirectConversion::AddScript(const TOptAddScript& options) {
   auto guarded = [&](int firstLine, const std::vector<int>& lineNumbers, const std::function<void()>& handle) {
     RunOrSkip(options.KeepGoing, handle, [&](const Error& error) {
       ++skipped;
-      Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
       if (OnSkipped) OnSkipped(BatchFailure(firstLine, lineNumbers, error));
+      Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
     });
   };
 
@@ -578,7 +578,8 @@ void TDirectConversion::CompilePending(const TOptAddScript& options) {
   if (count > 0) Log("Подготовка обьектов к генерации скрипта ...");
   if (OnProgressStart) OnProgressStart(count);
   int step = 0;
-  int skipped = 0;
+  int& skipped = skippedObjects_;
+  skipped = 0;
   // The single compilation names a failed object as stored, the run on
   // workers by its target name; both are kept.
   const bool onWorkers = WorkerThreads() >= 1 && count >= 2;
@@ -625,8 +626,8 @@ void TDirectConversion::CompilePending(const TOptAddScript& options) {
               [&](const Error& error) {
                 ++skipped;
                 const std::string& shown = onWorkers ? name : object.Name;
-                Log("Обьект [" + shown + "] пропущен: " + error.what());
                 if (OnSkipped) OnSkipped(TSkippedFailure{0, shown, typeName, error.what()});
+                Log("Обьект [" + shown + "] пропущен: " + error.what());
               });
         }
         if (count > 0) {
@@ -643,7 +644,7 @@ void TDirectConversion::GenerateScript(const TOptAddScript& options) {
   const std::string typeList = TypeList(options);
   if (typeList.empty()) return;
   if (!spill_) spill_ = std::make_unique<TSpill>();
-  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding));
+  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding), options.KeptFiles);
   CompilePending(options);
 
   // The sections' orders: by the type's place, then without a parent first,
@@ -693,7 +694,7 @@ void TDirectConversion::GenerateScript(const TOptAddScript& options) {
   file.StartSync();
   file.Commit();
   Log("");
-  Log("Скрипт успешно сгенерирован");
+  Log(GenerationResult(skippedObjects_));
 }
 
 std::vector<TDirectConversion::TAlarmRow> TDirectConversion::Alarms() const {

@@ -76,6 +76,7 @@ class TDirectConversion : public IObjectSourceLookup {
 
   void Log(const std::string& line);
   int WorkerThreads() const;
+  int skippedObjects_ = 0;  // the objects the last compilation passed over
   const TType& TypeOf(const std::string& typeName) const;
   // The keys of objects as the repository's index compares names (ASCII
   // letters in any case, SQLite's NOCASE).

@@ -54,6 +54,10 @@ struct TOptAddScript {
   /// is left to the compilation run, which reports its failure as always. The
   /// stored results are those a compilation run would store.
   bool CompileOnImport = false;
+  /// Files the generated script is never written over (compared as files,
+  /// not as names): the scripts of the run. A file repository's own file is
+  /// kept without being named here.
+  std::vector<std::string> KeptFiles;
 
   /// Sets every type flag.
   void SelectAllTypes();

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -213,6 +214,15 @@ Repository::~Repository() {
 void Repository::Fail(const QString& what, const QString& driverText) const {
   QString message = what;
   if (!driverText.trimmed().isEmpty()) message += QStringLiteral(": ") + driverText.trimmed();
+  // SQLite says "disk I/O error" for a full disk and a file size limit alike;
+  // the system's reason tells which.
+  if (backend() == Backend::SQLite && db_.isOpen()) {
+    const QVariant handle = db_.driver()->handle();
+    if (handle.isValid() && std::strcmp(handle.typeName(), "sqlite3*") == 0)
+      if (sqlite3* db = *static_cast<sqlite3* const*>(handle.data()); db && (sqlite3_extended_errcode(db) & 0xff) == SQLITE_IOERR)
+        if (const int error = sqlite3_system_errno(db); error != 0)
+          message += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(")");
+  }
   throw RepositoryError(message.toStdString());
 }
 

@@ -26,6 +26,7 @@ QString Lf(std::initializer_list<const char*> lines) { return Join(lines, "\n");
 
 void AddSqlAnywhere(std::map<std::string, QString>& s) {
   s["dsProject"] = Crlf({"select *", "from Project"});
+  s["dsProjectExists"] = Crlf({"select Project_id", "from Project", "where Project_id = :Project_id"});
   s["dsDialect"] = Crlf({"select *", "from Dialect"});
   s["dsTypeObject"] = Crlf({"select ",
                             "  t.TypeObject_id, Upper( t.Name ) as Name, t.ParentTypeObject_id, t.Num",
@@ -81,6 +82,9 @@ void AddSqlAnywhere(std::map<std::string, QString>& s) {
   // does (SQLite), to spare the look-up of objects the project lacks.
   s["dsObjectKeys"] = Crlf({"select m.Object_id, m.TypeObject_id, m.Object, m.ParentObject_id",
                             "from MetaObject m", "where m.Project_id = :Project_id"});
+  s["dsCompiledCounts"] = Crlf({"select t.Name as TypeObject, count( m.DestScript ) as Compiled",
+                                "from MetaObject m", "  key join TypeObject t", "where m.Project_id = :Project_id",
+                                "group by t.Name"});
   s["dsIndexNames"] = Crlf({"select o.Object_id, o.Object, p.Object as ParentObject", "from MetaObject o",
                             "  left join MetaObject p on p.Object_id = o.ParentObject_id",
                             "where o.Project_id = :Project_id and",
@@ -97,6 +101,7 @@ void AddCommon(std::map<std::string, QString>& s) {
   s["dsProject.Update"] = Lf({"update Project", "set Name = :Name,", "  Dialect_id = :Dialect_id,",
                               "  DNS = :DNS", "where Project_id = :Project_id"});
   s["dsProject.Delete"] = Lf({"delete from Project", "where Project_id = :Project_id"});
+  s["dsProjectExists"] = Lf({"select Project_id", "from Project", "where Project_id = :Project_id"});
   s["dsDialect"] = Lf({"select Dialect_id, Name", "from Dialect", "order by Dialect_id"});
   s["dsTypeObject"] = Lf({"select", "  t.TypeObject_id, upper( t.Name ) as Name, t.ParentTypeObject_id, t.Num",
                           "from TypeObject t",
@@ -140,6 +145,10 @@ void AddCommon(std::map<std::string, QString>& s) {
        "values( :Object, :ParentObject_id, :TypeObject_id, :Project_id, :SourceScript, :DestScript, :DropScript )"});
   s["dsObjectKeys"] = Lf({"select m.Object_id, m.TypeObject_id, m.Object, m.ParentObject_id",
                           "from MetaObject m", "where m.Project_id = :Project_id"});
+  // The compiled objects of a project per type (project show).
+  s["dsCompiledCounts"] = Lf({"select t.Name as TypeObject, count( m.DestScript ) as Compiled",
+                              "from MetaObject m", "  join TypeObject t on t.TypeObject_id = m.TypeObject_id",
+                              "where m.Project_id = :Project_id", "group by t.Name"});
   s["dsIndexNames"] = Lf({"select o.Object_id, o.Object, p.Object as ParentObject", "from MetaObject o",
                           "  left join MetaObject p on p.Object_id = o.ParentObject_id",
                           "where o.Project_id = :Project_id and",

@@ -4,8 +4,7 @@
 #include <future>
 #include <string>
 #include <string_view>
-
-#include <QSaveFile>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,17 +15,22 @@
 
 namespace ambrix {
 
-/// The target script, written into a temporary file beside the target and
-/// renamed into place by Commit: a generation that fails leaves the old file
-/// as it was and no partial file behind. Each item is followed by CR LF; an
-/// item holding a stored script spans several lines.
+/// The target script. A regular file (or a new one) is written into a
+/// temporary file beside it and renamed into place by Commit: a generation
+/// that fails, or a run that is killed, leaves the old file as it was and no
+/// partial file behind. A FIFO, a device or another special file is written
+/// to as it is: renaming over it would replace the node with a regular file.
+/// A write that fails names the system's reason (a full disk, a file size
+/// limit). Each item is followed by CR LF; an item holding a stored script
+/// spans several lines.
 class TScriptFile {
  public:
-  TScriptFile(const std::string& fileName, TextEncoding encoding)
-      : file_(QString::fromStdString(fileName)), fileName_(fileName), encoding_(encoding) {
-    if (fileName.empty()) throw Error("Не указан файл скрипта");
-    if (!file_.open(QIODevice::WriteOnly)) Fail();
-  }
+  /// `kept`: files the script must never be written over (the repository,
+  /// the scripts read), compared as files, not as names.
+  TScriptFile(const std::string& fileName, TextEncoding encoding, const std::vector<std::string>& kept = {});
+  ~TScriptFile();
+  TScriptFile(const TScriptFile&) = delete;
+  TScriptFile& operator=(const TScriptFile&) = delete;
 
   void Add(std::string_view item) {
     if (encoding_ == TextEncoding::Utf8) {
@@ -55,22 +59,15 @@ class TScriptFile {
 
   /// Hands what is written to the file and has its data reach the disk, the
   /// slow part of Commit, on a thread of its own while the caller goes on.
-  void StartSync() {
-    Flush();
-    if (!file_.flush()) Fail();
-    const int handle = file_.handle();
-    if (handle >= 0) sync_ = std::async(std::launch::async, [handle] { ::fdatasync(handle); });
-  }
+  void StartSync();
 
-  void Commit() {
-    if (sync_.valid()) sync_.get();
-    Flush();
-    if (!file_.commit()) Fail();
-  }
+  /// Everything written reaches the file; a regular file takes the place of
+  /// the old one.
+  void Commit();
 
  private:
-  // Items are gathered into large writes: a file device's write costs more
-  // than a copy of a short item.
+  // Items are gathered into large writes: a write call costs more than a
+  // copy of a short item.
   static constexpr std::size_t kFlushSize = std::size_t{1} << 20;
 
   void Write(std::string_view bytes) {
@@ -86,36 +83,32 @@ class TScriptFile {
     WriteOut(pending_);
     pending_.clear();
   }
-  void WriteOut(std::string_view bytes) {
-    const auto size = static_cast<qint64>(bytes.size());
-    if (size > 0 && file_.write(bytes.data(), size) != size) Fail();
-    StartWriteback();
-  }
+  void WriteOut(std::string_view bytes);
   // Has the system start writing what the file holds so far to the disk,
   // without waiting: the sync of Commit then finds little left to write.
-  void StartWriteback() {
-#ifdef __linux__
-    const qint64 written = file_.pos();
-    if (written - writtenBack_ < static_cast<qint64>(kFlushSize)) return;
-    if (!file_.flush()) Fail();
-    const int handle = file_.handle();
-    if (handle >= 0) ::sync_file_range(handle, writtenBack_, written - writtenBack_, SYNC_FILE_RANGE_WRITE);
-    writtenBack_ = written;
-#endif
-  }
-  [[noreturn]] void Fail() {
-    throw Error("Не удалось записать файл скрипта \"" + fileName_ + "\": " + file_.errorString().toStdString());
-  }
+  void StartWriteback();
+  [[noreturn]] void Fail(int error);
 
-  QSaveFile file_;
-  std::string pending_;  // written, not yet handed to the file
-  std::string fileName_;
+  int handle_ = -1;
+  std::string tempName_;  // the temporary file of a regular target; empty for a special file
+  std::string fileName_;  // the name the user gave
+  std::string target_;    // the file renamed over (symbolic links followed)
+  std::string pending_;   // written, not yet handed to the file
   TextEncoding encoding_;
   int line_ = 1;  // the number of the next item's first line
-  qint64 writtenBack_ = 0;  // the bytes StartWriteback has handed to the disk
-  // StartSync's work; waited for (destroyed) before the file is closed.
-  std::future<void> sync_;
+  off_t written_ = 0;      // the bytes handed to the file
+  off_t writtenBack_ = 0;  // the bytes StartWriteback has handed to the disk
+  // StartSync's work; waited for before the file is closed.
+  std::future<int> sync_;
 };
+
+/// Throws when `output` names the same file (device and inode) as one of
+/// `kept`, or as the journal files of a SQLite repository among them.
+void RefuseOutputOver(const std::string& output, const std::vector<std::string>& kept);
+
+/// The last log line of a generation: a success only when no object was
+/// passed over.
+std::string GenerationResult(int skippedObjects);
 
 /// The encoding of the target script: UTF-8 unless Windows-1251 is named.
 TextEncoding OutputEncoding(const std::string& name);

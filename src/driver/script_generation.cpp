@@ -14,7 +14,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -72,7 +71,7 @@ struct TCompileItem {
 void TConvertDataModule::CompilePending(const TOptAddScript& options) {
   const std::string typeList = TypeList(options);
   if (typeList.empty()) return;
-  if (ProjectId == 0 || !ProjectLoaded()) throw Error("Нет открытого проекта");
+  RequireOpenProject();
   const StatementSet& statements = repository().statements();
 
   Log("Удаление предупреждений компилятора");
@@ -96,15 +95,16 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
         if (count > 0) Log("Подготовка обьектов к генерации скрипта ...");
         if (OnProgressStart) OnProgressStart(count);
         int step = 0;
-        int skipped = 0;
+        int& skipped = SkippedObjects;
+        skipped = 0;
         // A failure of one object: the run stops there, or with KeepGoing
         // the object stays uncompiled (it appears in neither section).
         auto compiled = [&](const std::function<void()>& compile, const std::function<std::string()>& name,
                             const std::function<std::string()>& typeName) {
           RunOrSkip(options.KeepGoing, compile, [&](const Error& error) {
             ++skipped;
-            Log("Обьект [" + name() + "] пропущен: " + error.what());
             if (OnSkipped) OnSkipped(TSkippedFailure{0, name(), typeName(), error.what()});
+            Log("Обьект [" + name() + "] пропущен: " + error.what());
           });
         };
 
@@ -196,9 +196,12 @@ void TConvertDataModule::CompilePending(const TOptAddScript& options) {
 void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   const std::string typeList = TypeList(options);
   if (typeList.empty()) return;
-  if (ProjectId == 0 || !ProjectLoaded()) throw Error("Нет открытого проекта");
+  RequireOpenProject();
   // A bad encoding name or a file that cannot be written fails before any work.
-  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding));
+  std::vector<std::string> kept = options.KeptFiles;
+  if (repository().backend() == Backend::SQLite && !repository().location().InMemory())
+    kept.push_back(repository().location().path);
+  TScriptFile file(options.FileName, OutputEncoding(options.OutputEncoding), kept);
   const StatementSet& statements = repository().statements();
 
   CompilePending(options);
@@ -257,7 +260,7 @@ void TConvertDataModule::GenerateScript(const TOptAddScript& options) {
   RefreshAlarmObjects();
   file.Commit();
   Log("");
-  Log("Скрипт успешно сгенерирован");
+  Log(GenerationResult(SkippedObjects));
 }
 
 }  // namespace ambrix

@@ -328,7 +328,7 @@ void StoreBatchObjects(TConvertDataModule& m, const std::vector<TBatchObject>& o
 }  // namespace
 
 void TConvertDataModule::AddScript(const TOptAddScript& options) {
-  if (ProjectId == 0 || !ProjectLoaded()) throw Error("Нет открытого проекта");
+  RequireOpenProject();
   const TextEncoding encoding = EncodingFromName(options.InputEncoding);
   std::error_code ignored;
   if (!std::filesystem::is_regular_file(std::filesystem::path(options.FileName), ignored))
@@ -385,8 +385,8 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
         auto guarded = [&](int firstLine, const std::function<void()>& handle) {
           RunOrSkip(options.KeepGoing, handle, [&](const Error& error) {
             ++skipped;
-            Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
             if (OnSkipped) OnSkipped(BatchFailure(firstLine, BatchLineNumbers, error));
+            Log("Пакет со строки " + std::to_string(firstLine) + " пропущен: " + error.what());
           });
         };
 

@@ -1,6 +1,8 @@
 // The desktop program: reads its configuration, creates the main window and
 // runs the event loop. The converter object is created on the window's first
 // activation, connected to the repository the configuration names.
+#include <csignal>
+
 #include <QApplication>
 
 #include "ui/driver_converter.h"
@@ -9,6 +11,9 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // A script over the file size limit fails its write with EFBIG, which the
+  // window reports, instead of killing the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication::setApplicationName(QStringLiteral("ambrix-gui"));
   QApplication::setApplicationDisplayName(ambrix::ui::AppTitle());
 

@@ -711,11 +711,13 @@ void TMainForm::ProjectOpenActionExecute() {
   RunCommand([this] {
     if (!Converter_) return;
     int projectId = Converter_->ProjectId();
+    bool chosen = false;
     {
       TProjectForm form(*Converter_, Hooks_, this);
-      if (!form.Execute(projectId)) return;
+      chosen = form.Execute(projectId);
     }
-    if (projectId <= 0) return;
+    FollowOpenProject();
+    if (!chosen || projectId <= 0) return;
     if (projectId == Converter_->ProjectId() && ProjectOpened_) return;
     ProcessMessages();
     try {
@@ -741,16 +743,39 @@ void TMainForm::ProjectOpenActionExecute() {
 }
 
 void TMainForm::ProjectCloseActionExecute() {
-  RunCommand([this] {
-    SetProjectOpened(false);
-    ProcessMessages();
-    Converter_->SetProject(0);
-    Converter_->CloseObjectScript();
-    ReloadTree(false);
-    AlarmModel->removeRows(0, AlarmModel->rowCount());
-    SourceHighlighter->SetWords({});
-    DestHighlighter->SetWords({});
-  });
+  RunCommand([this] { CloseProject(); });
+}
+
+void TMainForm::CloseProject() {
+  SetProjectOpened(false);
+  ProcessMessages();
+  Converter_->SetProject(0);
+  Converter_->CloseObjectScript();
+  ReloadTree(false);
+  AlarmModel->removeRows(0, AlarmModel->rowCount());
+  SourceHighlighter->SetWords({});
+  DestHighlighter->SetWords({});
+}
+
+void TMainForm::FollowOpenProject() {
+  if (!ProjectOpened_ || !Converter_) return;
+  const int openId = Converter_->ProjectId();
+  for (const ProjectRow& row : Converter_->Projects()) {
+    if (row.Project_id != openId) continue;
+    if (row.Name != OpenedProjectName_) {
+      // Opened again, so that the converter and the window both hold the new name.
+      const QString oldName = OpenedProjectName_;
+      Converter_->SetProject(0);
+      Converter_->SetProject(openId);
+      OpenedProjectName_ = Converter_->ProjectName();
+      SetCaption(OpenedProjectName_);
+      AddLog(QStringLiteral("Проект \"") + oldName + QStringLiteral("\" переименован в \"") + OpenedProjectName_ + u'"');
+      ReloadTree(false);
+    }
+    return;
+  }
+  AddLog(QStringLiteral("Открытый проект \"") + OpenedProjectName_ + QStringLiteral("\" удалён"));
+  CloseProject();
 }
 
 void TMainForm::ProjectAddScriptActionExecute() {

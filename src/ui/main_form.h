@@ -69,6 +69,12 @@ class TMainForm : public QMainWindow {
   // Handlers of the actions; each runs as one command (see RunCommand).
   void ProjectOpenActionExecute();
   void ProjectCloseActionExecute();
+  /// Shows no project any more: the converter, the tree, the alarms and the
+  /// views let go of it.
+  void CloseProject();
+  /// After the project list: the open project deleted there is closed, one
+  /// renamed there is shown under its new name.
+  void FollowOpenProject();
   void ProjectAddScriptActionExecute();
   void ProjectGenerateActionExecute();
   void EditCompileActionExecute();

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 #include <regex>
@@ -317,7 +318,32 @@ TEST_P(Generation, KeepGoingLeavesAFailingObjectOut) {
   EXPECT_EQ(skipped[0].Message, "Странный индекс");
   EXPECT_THAT(log_, ::testing::Contains("Обьект [IX] пропущен: Странный индекс"));
   EXPECT_THAT(log_, ::testing::Contains("Пропущено обьектов с ошибками: 1"));
+  EXPECT_EQ(log_.back(), "Скрипт сгенерирован без обьектов с ошибками (1): их нет ни в удалении, ни в создании");
   EXPECT_EQ(Printed(ReadFile(options.FileName)), (std::vector<std::string>{"A", "IX2"}));
+}
+
+// A project deleted since it was opened (by another program, or in the
+// project list) is no ground for work: nothing is stored, no file written.
+TEST_P(Generation, AProjectDeletedSinceItWasOpenedIsRefused) {
+  Import(test::kTableScript);
+  auto other = Repository::Open(location());
+  other->Run(QStringLiteral("delete from Project where Project_id = %1").arg(m().ProjectId));
+  log_.clear();
+  for (const bool generate : {true, false}) {
+    SCOPED_TRACE(generate ? "generate" : "import");
+    try {
+      if (generate)
+        m().GenerateScript(Options("out.sql"));
+      else
+        m().AddScript(AllTypes(WriteFile("more.sql", "CREATE TABLE T2 (a int)\nGO\n")));
+      ADD_FAILURE() << "done";
+    } catch (const Error& error) {
+      EXPECT_THAT(error.what(), HasSubstr("удалён из репозитория"));
+    }
+  }
+  EXPECT_TRUE(log_.empty());
+  EXPECT_FALSE(std::filesystem::exists(Path("out.sql")));
+  EXPECT_EQ(other->Run(QStringLiteral("select count(*) from MetaObject")).rows[0][0].toInt(), 0);
 }
 
 // The target is UTF-8 unless Windows-1251 is named; a character the chosen
@@ -366,6 +392,33 @@ TEST_P(Generation, AnUnwritableTargetFailsBeforeAnyWork) {
   }
   EXPECT_TRUE(log_.empty());
   for (const StoredObject& object : Objects()) EXPECT_FALSE(object.dest.has_value());
+}
+
+// The window's save names any file: never the repository's own (SQLite),
+// nor a file the run keeps, under whatever name reaches it.
+TEST_P(Generation, NeverWritesOverTheRepositoryOrAKeptFile) {
+  Import(test::kTableScript);
+  log_.clear();
+  const std::string script = WriteFile("source.sql", "kept");
+  std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+      {Path("./source.sql"), {script}},
+  };
+  if (GetParam() == Backend::SQLite) cases.push_back({location().path, {}});
+  for (const auto& [output, kept] : cases) {
+    SCOPED_TRACE(output);
+    TOptAddScript options = Options("");
+    options.FileName = output;
+    options.KeptFiles = kept;
+    try {
+      m().GenerateScript(options);
+      ADD_FAILURE() << "written";
+    } catch (const Error& error) {
+      EXPECT_THAT(error.what(), HasSubstr("Скрипт не записан"));
+    }
+    EXPECT_TRUE(log_.empty());
+  }
+  EXPECT_EQ(ReadFile(script), "kept");
+  EXPECT_EQ(Objects().size(), 4u);  // the repository still reads
 }
 
 // A project with no object of the chosen types: the header and both

@@ -240,6 +240,53 @@ class MainFormTests : public QObject {
     QVERIFY(w.fake->calls.isEmpty());
   }
 
+  // The project list may rename or delete the open project, however the
+  // dialog is left: the window shows the new name, or no project at all.
+  void TheWindowFollowsTheOpenProjectRenamedOrDeletedInTheList() {
+    Window w;
+    w.Open(1);
+    TMainForm& f = *w.form;
+    WhenModal<TProjectForm>([](TProjectForm* d) {
+      d->LocateProject(1);
+      d->Model->setData(d->Model->index(d->CurrentRow(), TProjectTableModel::NameColumn), QStringLiteral("Склад"),
+                        Qt::EditRole);
+      d->ExitButton->click();
+    });
+    f.ProjectOpenAction->trigger();
+    QVERIFY(f.ProjectOpened());
+    QCOMPARE(w.fake->projectName, QStringLiteral("Склад"));
+    QCOMPARE(f.windowTitle(), QStringLiteral("Velkor Ambrix Database Convertor [Склад]"));
+    QVERIFY(LogLines(f).contains(QStringLiteral("Проект \"Demo\" переименован в \"Склад\"")));
+
+    const struct {
+      const char* leaving;
+      bool choose;  // leave with "Загрузить" on the other project, else with "Выйти"
+    } cases[] = {{"exit", false}, {"open another", true}};
+    for (const auto& c : cases) {
+      w.Open(1);
+      WhenModal<TProjectForm>([choose = c.choose](TProjectForm* d) {
+        d->LocateProject(1);
+        d->NavClick(TProjectForm::NavButton::Delete);
+        if (choose) {
+          d->LocateProject(2);
+          d->SelectButton->click();
+        } else {
+          d->ExitButton->click();
+        }
+      });
+      f.ProjectOpenAction->trigger();
+      QVERIFY2(LogLines(f).contains(QStringLiteral("Открытый проект \"Склад\" удалён")), c.leaving);
+      QCOMPARE(w.fake->projectId, c.choose ? 2 : 0);
+      QCOMPARE(f.ProjectOpened(), c.choose);
+      QCOMPARE(f.windowTitle(), c.choose ? QStringLiteral("Velkor Ambrix Database Convertor [Other]")
+                                         : QStringLiteral("Velkor Ambrix Database Convertor"));
+      QCOMPARE(f.ProjectGenerateAction->isEnabled(), c.choose);
+      // The deleted project comes back for the next case.
+      w.fake->projects.insert(w.fake->projects.begin(), {1, QStringLiteral("Склад"), 1, {}});
+      f.ProjectCloseAction->trigger();
+    }
+  }
+
   void ClosingLogsTheClosedProjectsName() {
     Window w;
     w.Open(1);
