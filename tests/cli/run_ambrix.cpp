@@ -6,9 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -72,12 +74,13 @@ RunResult CliTest::Run(const std::vector<std::string>& args, bool terminal) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
     const int ready = left > 0 ? poll(fds, 2, static_cast<int>(left)) : 0;
-    if (ready == 0) {
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) ADD_FAILURE() << "poll failed: " << std::strerror(errno);
+    if (ready <= 0) {
       kill(pid, SIGKILL);
       killed = true;
       break;
     }
-    if (ready < 0) break;
     for (int k = 0; k < 2; ++k) {
       if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
@@ -92,10 +95,19 @@ RunResult CliTest::Run(const std::vector<std::string>& args, bool terminal) {
   }
   for (pollfd& fd : fds)
     if (fd.fd >= 0) close(fd.fd);
+  // A child that closed its output but goes on running is bounded alike.
   int status = 0;
-  waitpid(pid, &status, 0);
+  while (!killed && waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      kill(pid, SIGKILL);
+      killed = true;
+    } else {
+      usleep(2000);
+    }
+  }
+  if (killed) waitpid(pid, &status, 0);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (killed) {
+  if (killed && std::chrono::steady_clock::now() >= deadline) {
     std::string line;
     for (const std::string& a : args) line += " " + a;
     ADD_FAILURE() << "ambrix" << line << " did not finish within "
