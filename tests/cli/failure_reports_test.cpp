@@ -51,7 +51,7 @@ TEST_F(FailureReports, TheSkipLogAndTheExitCodeAgree) {
     ASSERT_EQ(In({"project", "create", "p"}).exitCode, 0);
     const RunResult r = In(c.args);
     EXPECT_EQ(r.exitCode, c.exitCode);
-    EXPECT_THAT(r.err, HasSubstr("s.sql:5: error: "));
+    EXPECT_THAT(r.err, HasSubstr("s.sql:5:22: error: "));  // where the unclosed bracket's text starts
     if (c.passedOver)
       EXPECT_THAT(r.err, HasSubstr("Пакет со строки 5 пропущен"));
     else

@@ -61,13 +61,13 @@ TEST_F(DialectParse, SplitsAtDelimitersAndOperators) {
   EXPECT_EQ(Shape(Parse({"SELECT COUNT(*), LEN(a) FROM t (INDEX = ix1) WHERE x.y=1.5 AND z<>N'it''s' -- note"})),
             "DML:SELECT SYSFUNC:COUNT ({OPERATOR:*} LIST_DIV:, SYSFUNC:LEN ({a} KEYWORD:FROM t "
             "KEYWORD:( INDEX ={ix1} KEYWORD:WHERE x OBJECT_DIV:. y OPERATOR:= 1.5 KEYWORD:AND z "
-            "OPERATOR:<> N TEXT:'{it} TEXT:'{s} #COMMENT#:--{note}");
+            "OPERATOR:<> N TEXT:'{it''s} #COMMENT#:--{note}");
 }
 
 TEST_F(DialectParse, KeepsDelimitedNamesAndCommentsRaw) {
   EXPECT_EQ(Shape(Parse({"INSERT \"Order Details\" VALUES(1, '(', [a-b]) /* don't", "*/"})),
             "DML:INSERT OBJECT_NAME:\"{Order Details} KEYWORD:VALUES ({1 LIST_DIV:, TEXT:'{(} LIST_DIV:, "
-            "OBJECT_NAME:[{a-b}} #COMMENT#:/*{don't}");
+            "OBJECT_NAME:[{a-b}} #COMMENT#:/*{don't\r\n}");
 }
 
 TEST_F(DialectParse, CaseClosesAtItsEnd) {

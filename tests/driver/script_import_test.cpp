@@ -74,12 +74,12 @@ TEST_P(ScriptImport, StoresEveryObjectOfABatchedScriptWithItsParentAndLogsEachOn
 
   const auto objects = Objects();
   ASSERT_EQ(objects.size(), 6u);
-  // Stored texts: the lines joined by CR LF and trimmed; no empty line, tabs
-  // turned into two blanks; constraints hold their own item only.
+  // Stored texts: the lines joined by CR LF and trimmed, as written (tabs
+  // kept); constraints hold their own item only.
   EXPECT_EQ(objects[0].type, "table");
   EXPECT_EQ(objects[0].name, "Orders");
   EXPECT_EQ(objects[0].parent, "");
-  EXPECT_EQ(objects[0].source, "CREATE TABLE [dbo].[Orders] (\r\n  [id] int NOT NULL ,\r\n  [qty] int NULL\r\n)");
+  EXPECT_EQ(objects[0].source, "CREATE TABLE [dbo].[Orders] (\r\n\t[id] int NOT NULL ,\r\n\t[qty] int NULL\r\n)");
   EXPECT_EQ(objects[1].source, "CREATE TABLE Lines (id int NOT NULL, order_id int NULL)");
   EXPECT_EQ(objects[2].type, "constraint primary key");
   EXPECT_EQ(objects[2].parent, "Orders");
@@ -243,8 +243,9 @@ TEST_P(ScriptImport, LaterIndexesOfOneNameGetTheirTablesNameInTheTarget) {
 
 // What separates batches: a line reading GO in any case with blanks or tabs
 // around it, also followed by a count, a semicolon or a comment; a longer
-// word (GOTO) is no separator. Empty lines belong to no batch; lines of
-// blanks stay.
+// word (GOTO) is no separator. Empty lines before a batch belong to no
+// batch; inside one they stay (they may be inside a string), as do lines of
+// blanks.
 TEST_P(ScriptImport, SplitsBatchesAtLinesThatReadGo) {
   Import("CREATE TABLE A (a int)\n\t gO \t\n"
          "CREATE TABLE B (\n   \n\n  b int)\nGO\n"
@@ -255,7 +256,7 @@ TEST_P(ScriptImport, SplitsBatchesAtLinesThatReadGo) {
   const auto objects = Objects();
   ASSERT_EQ(objects.size(), 6u);
   EXPECT_EQ(objects[0].source, "CREATE TABLE A (a int)");
-  EXPECT_EQ(objects[1].source, "CREATE TABLE B (\r\n   \r\n  b int)");
+  EXPECT_EQ(objects[1].source, "CREATE TABLE B (\r\n   \r\n\r\n  b int)");
   EXPECT_EQ(objects[2].source, "CREATE TABLE C (c int)");
   EXPECT_EQ(objects[3].source, "CREATE TABLE D (d int)");
   EXPECT_EQ(objects[4].source, "CREATE TABLE E (e int)");
