@@ -211,17 +211,29 @@ Repository::~Repository() {
   QSqlDatabase::removeDatabase(connection_name_);
 }
 
+sqlite3* Repository::SQLiteHandle() const {
+  if (backend() != Backend::SQLite || !db_.isOpen()) return nullptr;
+  const QVariant handle = db_.driver()->handle();
+  if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
+  return *static_cast<sqlite3* const*>(handle.data());
+}
+
 void Repository::Fail(const QString& what, const QString& driverText) const {
   QString message = what;
   if (!driverText.trimmed().isEmpty()) message += QStringLiteral(": ") + driverText.trimmed();
-  // SQLite says "disk I/O error" for a full disk and a file size limit alike;
-  // the system's reason tells which.
-  if (backend() == Backend::SQLite && db_.isOpen()) {
-    const QVariant handle = db_.driver()->handle();
-    if (handle.isValid() && std::strcmp(handle.typeName(), "sqlite3*") == 0)
-      if (sqlite3* db = *static_cast<sqlite3* const*>(handle.data()); db && (sqlite3_extended_errcode(db) & 0xff) == SQLITE_IOERR)
-        if (const int error = sqlite3_system_errno(db); error != 0)
-          message += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(")");
+  if (sqlite3* db = SQLiteHandle()) {
+    const int code = sqlite3_extended_errcode(db) & 0xff;
+    // SQLite says "disk I/O error" for a full disk and a file size limit
+    // alike; the system's reason tells which.
+    if (code == SQLITE_IOERR)
+      if (const int error = sqlite3_system_errno(db); error != 0)
+        message += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(")");
+    if (code == SQLITE_NOTADB)
+      message += QStringLiteral(" (the file %1 is no repository of this program; it was left as it is)")
+                     .arg(QString::fromStdString(location_.path));
+    if (code == SQLITE_BUSY)
+      message += QStringLiteral(" (another program kept the repository locked for %1 s; try again when it is done)")
+                     .arg(std::chrono::duration_cast<std::chrono::seconds>(kBusyTimeout).count());
   }
   throw RepositoryError(message.toStdString());
 }
@@ -519,6 +531,57 @@ void Repository::ExecuteWhenFree(const QString& text) {
       Fail(QStringLiteral("Repository statement failed"), error.text());
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+}
+
+namespace {
+
+// The first key of the advisory locks of projects on PostgreSQL ("AMBX"),
+// the second being the project's key.
+constexpr int kProjectLockSpace = 0x414D4258;
+
+}  // namespace
+
+void Repository::LockProject(int projectId, std::chrono::seconds wait, const std::function<void()>& waiting) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  bool told = false;
+  if (backend() == Backend::PostgreSQL) {
+    const QString lock = QStringLiteral("select pg_try_advisory_lock( %1, %2 )").arg(kProjectLockSpace).arg(projectId);
+    for (;;) {
+      if (Run(lock).rows.at(0).at(0).toBool()) return;
+      if (!told && waiting) waiting();
+      told = true;
+      if (std::chrono::steady_clock::now() >= deadline) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  } else {
+    sqlite3* db = SQLiteHandle();
+    for (;;) {
+      // The first try does not wait, so that the wait is told of at once;
+      // the others wait up to the busy timeout each.
+      if (db && !told) sqlite3_busy_timeout(db, 0);
+      QSqlQuery query(db_);
+      const bool begun = query.exec(QStringLiteral("begin immediate"));
+      if (db && !told) sqlite3_busy_timeout(db, static_cast<int>(kBusyTimeout.count()));
+      if (begun) return;
+      const QSqlError error = query.lastError();
+      if (!IsBusy(error)) Fail(QStringLiteral("Repository statement failed"), error.text());
+      if (!told && waiting) waiting();
+      told = true;
+      if (std::chrono::steady_clock::now() >= deadline) break;
+    }
+  }
+  throw RepositoryError("The repository " + location_.ToString() +
+                        " is being written by another program (another import into the same project?), which did "
+                        "not finish within " +
+                        std::to_string(wait.count()) + " s; nothing was stored, run the import again later");
+}
+
+void Repository::UnlockProject(int projectId) {
+  if (backend() == Backend::PostgreSQL) {
+    Run(QStringLiteral("select pg_advisory_unlock( %1, %2 )").arg(kProjectLockSpace).arg(projectId));
+    return;
+  }
+  Commit();
 }
 
 std::vector<std::string> Repository::TableNames() {

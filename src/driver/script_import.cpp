@@ -22,6 +22,7 @@
 #include "driver/convert_data_module.h"
 #include "driver/batch_memory.h"
 #include "driver/core_workers.h"
+#include "driver/object_limits.h"
 #include "driver/operation_guard.h"
 #include "parser/parser_word_list.h"
 #include "recognition/batch_statements.h"
@@ -227,6 +228,7 @@ bool FitsStoredNames(const TConvertDataModule& m, const TBatchObject& object, co
 // converting them at reading gave where it is what a compilation run would
 // store.
 void StoreBatchObjects(TConvertDataModule& m, const std::vector<TBatchObject>& objects) {
+  CheckObjectLimits(objects);
   for (const TBatchObject& object : objects) {
     if (!object.Selected) continue;
 
@@ -334,6 +336,34 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
   if (!std::filesystem::is_regular_file(std::filesystem::path(options.FileName), ignored))
     throw Error("Файл скрипта не найден");
 
+  // One import into a project at a time: the keys read below stay true
+  // while this one stores, and a second import waits for the first instead
+  // of failing half-way on a name the first stored meanwhile. On SQLite the
+  // import is one transaction: a run killed half-way leaves nothing of it.
+  repository().LockProject(ProjectId, ImportLockWait,
+                           [this] { Log("Репозиторий занят другой программой (импорт?): ожидание ..."); });
+  bool locked = true;
+  auto unlock = [&] {
+    if (!locked) return;
+    locked = false;
+    repository().UnlockProject(ProjectId);
+  };
+  try {
+    // What a failing batch ended the run with stays stored, as each batch
+    // before it would without the lock.
+    ImportLocked(options, encoding);
+  } catch (...) {
+    try {
+      unlock();
+    } catch (...) {
+      // The failure of the import is the one to report.
+    }
+    throw;
+  }
+  unlock();
+}
+
+void TConvertDataModule::ImportLocked(const TOptAddScript& options, TextEncoding encoding) {
   Options = options;
   SelectedTypes = SelectedTypeNames(options);
   dsScript.SetParam("Project_id", ProjectId);
