@@ -72,6 +72,9 @@ void AddSqlAnywhere(std::map<std::string, QString>& s) {
   s["cmdAddAlarm"] = Crlf({"insert into AlarmObject( Object_id, Alarm_id, NumLine, NumPos, Word )",
                            "values( :Object_id, :Alarm_id, :NumLine, :NumPos, :Word )"});
   s["cmdDeleteAlarm"] = Crlf({"delete AlarmObject", "where Object_id = :Object_id"});
+  s["cmdDeleteAlarmAll"] = Crlf({"delete AlarmObject", "where Object_id in (", "  select Object_id from MetaObject",
+                                 "  where Project_id = :Project_id and",
+                                 "    IsNull( :TypeObject_id, TypeObject_id ) = TypeObject_id )"});
   // An object stored with its compilation result at once (reverse-engineering
   // that compiles what it reads).
   s["cmdScriptAppendCompiled"] = Crlf(
@@ -140,6 +143,10 @@ void AddCommon(std::map<std::string, QString>& s) {
   s["cmdAddAlarm"] = Lf({"insert into AlarmObject( Object_id, Alarm_id, NumLine, NumPos, Word )",
                          "values( :Object_id, :Alarm_id, :NumLine, :NumPos, :Word )"});
   s["cmdDeleteAlarm"] = Lf({"delete from AlarmObject", "where Object_id = :Object_id"});
+  // The alarms a reset of cmdObjectDeleteAll makes stale.
+  s["cmdDeleteAlarmAll"] = Lf({"delete from AlarmObject", "where Object_id in (", "  select Object_id from MetaObject",
+                               "  where Project_id = :Project_id and",
+                               "    coalesce( :TypeObject_id, TypeObject_id ) = TypeObject_id )"});
   s["cmdScriptAppendCompiled"] = Lf(
       {"insert into MetaObject( Object, ParentObject_id, TypeObject_id, Project_id, SourceScript, DestScript, DropScript )",
        "values( :Object, :ParentObject_id, :TypeObject_id, :Project_id, :SourceScript, :DestScript, :DropScript )"});

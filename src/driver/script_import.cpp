@@ -280,6 +280,9 @@ void StoreBatchObjects(TConvertDataModule& m, const std::vector<TBatchObject>& o
         m.cmdScriptUpdate.SetParam("SourceScript", text);
         m.cmdScriptUpdate.SetParam("Object_id", objectId);
         m.cmdScriptUpdate.Execute();
+        // The alarms of the old source's result go with it.
+        m.cmdDeleteAlarm.SetParam("Object_id", objectId);
+        m.cmdDeleteAlarm.Execute();
       });
       m.Log("Заменен обьект " + ObjectLabel(object));
       withResult = converted && FitsStoredNames(m, object, storedName, parentId) &&
