@@ -271,7 +271,9 @@ std::string_view TDirectConversion::Key(int typeId, long long parentId, std::str
   key += ':';
   key += std::to_string(parentId);
   key += ':';
-  for (char c : name) key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  key += name;
+  // Folded as a repository's look-ups fold (StatementSet::FoldedName).
+  LowerCaseInPlace(key);
   return key;
 }
 

@@ -20,6 +20,7 @@
 #include "driver/dialect_seed.h"
 #include "embedded_file.h"
 #include "text/error.h"
+#include "text/utf8.h"
 
 namespace ambrix {
 
@@ -50,6 +51,19 @@ constexpr std::chrono::milliseconds kBusyTimeout{10000};
 
 // SQLite's "database is locked" (SQLITE_BUSY, in any of its extended forms).
 bool IsBusy(const QSqlError& error) { return (error.nativeErrorCode().toInt() & 0xff) == 5; }
+
+// fold_name( text ): the name with the letters of the text layer's case
+// table in their small forms.
+void FoldName(sqlite3_context* context, int, sqlite3_value** values) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+  if (text == nullptr) {
+    sqlite3_result_null(context);
+    return;
+  }
+  std::string folded(text, static_cast<std::size_t>(sqlite3_value_bytes(values[0])));
+  LowerCaseInPlace(folded);
+  sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+}
 
 // The statement QtSql prepared for `query`, when it is a SQLite statement
 // whose parameters are all named; their names go to `names`, by parameter
@@ -289,6 +303,11 @@ std::unique_ptr<Repository> Repository::Connect(const RepositoryLocation& locati
            r.db_.lastError().text());
   if (!r.db_.open()) r.Fail(QStringLiteral("Cannot open the repository ") + Location(location), r.db_.lastError().text());
   if (location.backend == Backend::SQLite) {
+    // The folding of object names the index and the look-ups use (see
+    // StatementSet::FoldedName).
+    if (sqlite3* db = r.SQLiteHandle())
+      sqlite3_create_function_v2(db, "fold_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                 FoldName, nullptr, nullptr, nullptr);
     // An in-memory repository is filled with a whole script and then read
     // whole in sorted order: larger pages take its many rows of a few
     // kilobytes with fewer page splits and overflow pages, and the sorter,
@@ -663,6 +682,7 @@ bool Repository::InstallIfEmpty(bool withDialectRows) {
     } else {
       RunScript(schema);
     }
+    FoldObjectNames();
     if (withDialectRows)
       for (const DialectTable& table : DialectTables()) LoadTable(table.table, table.columns, table.rows);
     installed = true;
@@ -691,6 +711,37 @@ QString ColumnList(const std::vector<std::string>& columns) {
 
 }  // namespace
 
+bool Repository::ObjectNamesFolded() {
+  const QString indexText = backend() == Backend::SQLite
+                                ? QStringLiteral("select sql from sqlite_master where type = 'index' and "
+                                                 "name = 'MetaObject_Name'")
+                                : QStringLiteral("select indexdef from pg_indexes where "
+                                                 "schemaname = current_schema() and indexname = 'metaobject_name'");
+  const QueryResult index = Run(indexText);
+  return !index.rows.empty() &&
+         index.rows[0][0].toString().contains(backend() == Backend::SQLite ? QStringLiteral("fold_name(")
+                                                                           : QStringLiteral("translate("),
+                                              Qt::CaseInsensitive);
+}
+
+void Repository::FoldObjectNames() {
+  if (ObjectNamesFolded()) return;
+  const StatementSet& s = statements();
+  // Objects an older repository told apart by the letter case of a
+  // Cyrillic name stay two objects: the index is then not unique, and a
+  // look-up finds the first of them.
+  const QString folded = s.FoldedName(QStringLiteral("Object"));
+  const bool unique =
+      Run(QStringLiteral("select count(*) from ( select Project_id from MetaObject group by Project_id, %1, "
+                         "TypeObject_id, coalesce( ParentObject_id, 0 ) having count(*) > 1 ) d")
+              .arg(folded))
+          .rows.at(0)
+          .at(0)
+          .toInt() == 0;
+  Execute(QStringLiteral("drop index if exists MetaObject_Name"));
+  Execute(s.ObjectNameIndex(unique));
+}
+
 void Repository::Upgrade() {
   // An object's key holds its parent since indexes of one name on two tables
   // are two objects: an older key (project, name, type) is made anew.
@@ -711,6 +762,13 @@ void Repository::Upgrade() {
       Execute(create);
     });
   }
+  // Names are compared folded since Cyrillic letters are folded as Latin
+  // ones: an index on the name as stored is made anew on the folded name.
+  if (!ObjectNamesFolded())
+    InTransaction([&] {
+      if (backend() == Backend::PostgreSQL) Execute(QStringLiteral("lock table MetaObject in exclusive mode"));
+      FoldObjectNames();  // another program may have done it meanwhile
+    });
 
   const std::vector<DialectTable> tables = DialectTables();
   // Reads what the repository holds of each table and, with `apply`, changes

@@ -170,6 +170,12 @@ class Repository {
   /// Reads the rows of an executed query into `row`, then finishes it.
   void ReadRows(QSqlQuery& query, const std::function<void(const QSqlQuery&)>& row);
   bool InstallIfEmpty(bool withDialectRows);
+  /// Makes the index of object names one on the folded name (see
+  /// StatementSet::FoldedName), unless it is so already; within the
+  /// caller's transaction.
+  void FoldObjectNames();
+  /// Whether the index of object names is on the folded name.
+  bool ObjectNamesFolded();
   void Begin();
   void Commit();
   void Rollback();

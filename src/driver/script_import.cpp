@@ -132,8 +132,8 @@ struct TReadBatch {
 };
 
 // The key of an object in TConvertDataModule::ObjectKeys: its type's key, its
-// parent's key (0: none) and its name with ASCII letters in lower case
-// (SQLite's NOCASE). The text is made in a buffer kept for the next key,
+// parent's key (0: none) and its name folded as the repository's look-ups
+// fold it (StatementSet::FoldedName). The text is made in a buffer kept for the next key,
 // valid until then.
 std::string_view ObjectKey(const QVariant& typeId, const QVariant& parentId, std::string_view name) {
   thread_local std::string key;
@@ -147,13 +147,15 @@ std::string_view ObjectKey(const QVariant& typeId, const QVariant& parentId, std
   std::memcpy(out, number, numberSize);
   out += numberSize;
   *out++ = ':';
-  for (char c : name) *out++ = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  std::memcpy(out, name.data(), name.size());
+  // Folded as the repository's look-ups fold (a letter's small form has
+  // its byte length).
+  LowerCaseInPlace(key);
   return key;
 }
 
-// Reads the keys and names of the open project's objects on SQLite, whose
-// NOCASE collation ObjectKey folds as well (PostgreSQL's lower() follows the
-// server's locale).
+// Reads the keys and names of the open project's objects on SQLite (on
+// PostgreSQL the look-ups run on the server, folding names alike).
 void LoadObjectKeys(TConvertDataModule& m, bool withNames) {
   m.ObjectKeys.Clear();
   m.ObjectKeysLoaded = false;
