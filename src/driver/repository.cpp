@@ -711,17 +711,18 @@ QString ColumnList(const std::vector<std::string>& columns) {
 
 }  // namespace
 
+QString Repository::ObjectNameIndexText() {
+  const QueryResult index =
+      Run(backend() == Backend::SQLite
+              ? QStringLiteral("select sql from sqlite_master where type = 'index' and name = 'MetaObject_Name'")
+              : QStringLiteral("select indexdef from pg_indexes where "
+                               "schemaname = current_schema() and indexname = 'metaobject_name'"));
+  return index.rows.empty() ? QString() : index.rows[0][0].toString();
+}
+
 bool Repository::ObjectNamesFolded() {
-  const QString indexText = backend() == Backend::SQLite
-                                ? QStringLiteral("select sql from sqlite_master where type = 'index' and "
-                                                 "name = 'MetaObject_Name'")
-                                : QStringLiteral("select indexdef from pg_indexes where "
-                                                 "schemaname = current_schema() and indexname = 'metaobject_name'");
-  const QueryResult index = Run(indexText);
-  return !index.rows.empty() &&
-         index.rows[0][0].toString().contains(backend() == Backend::SQLite ? QStringLiteral("fold_name(")
-                                                                           : QStringLiteral("translate("),
-                                              Qt::CaseInsensitive);
+  return ObjectNameIndexText().contains(
+      backend() == Backend::SQLite ? QStringLiteral("fold_name(") : QStringLiteral("translate("), Qt::CaseInsensitive);
 }
 
 void Repository::FoldObjectNames() {
@@ -745,13 +746,8 @@ void Repository::FoldObjectNames() {
 void Repository::Upgrade() {
   // An object's key holds its parent since indexes of one name on two tables
   // are two objects: an older key (project, name, type) is made anew.
-  const QString keyIndex = backend() == Backend::SQLite
-                               ? QStringLiteral("select sql from sqlite_master where type = 'index' and "
-                                                "name = 'MetaObject_Name'")
-                               : QStringLiteral("select indexdef from pg_indexes where "
-                                                "schemaname = current_schema() and indexname = 'metaobject_name'");
-  const QueryResult key = Run(keyIndex);
-  if (!key.rows.empty() && !key.rows[0][0].toString().contains(QStringLiteral("ParentObject_id"), Qt::CaseInsensitive)) {
+  const QString key = ObjectNameIndexText();
+  if (!key.isEmpty() && !key.contains(QStringLiteral("ParentObject_id"), Qt::CaseInsensitive)) {
     const char* schemaFile = backend() == Backend::SQLite ? "schema_sqlite.sql" : "schema_postgresql.sql";
     QString create;
     for (const QString& statement : SplitSqlScript(data::EmbeddedFile(schemaFile)))

@@ -176,6 +176,9 @@ class Repository {
   void FoldObjectNames();
   /// Whether the index of object names is on the folded name.
   bool ObjectNamesFolded();
+  /// The text of the index of object names as the database keeps it; empty
+  /// when there is none.
+  QString ObjectNameIndexText();
   void Begin();
   void Commit();
   void Rollback();
