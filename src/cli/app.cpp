@@ -104,6 +104,11 @@ std::string App::CheckOptions() {
                         std::all_of(jobs->begin(), jobs->end(), [](char c) { return c >= '0' && c <= '9'; });
     if (!digits || std::stoi(*jobs) < 1 || std::stoi(*jobs) > 64) return "--jobs is a number from 1 to 64, not '" + *jobs + "'";
   }
+  if (const auto wait = inv_.Value("wait")) {
+    const bool digits = !wait->empty() && wait->size() <= 5 &&
+                        std::all_of(wait->begin(), wait->end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits) return "--wait is a number of seconds, not '" + *wait + "'";
+  }
   if (inv_.Has("project") && !inv_.Has("repository"))
     return "--project needs --repository (without it the conversion leaves no project behind)";
   return {};
@@ -123,6 +128,7 @@ TConvertDataModule& App::Converter(bool inMemory) {
     location = inMemory ? InMemoryRepositoryLocation() : DefaultRepositoryLocation();
   converter_ = std::make_unique<TConvertDataModule>(location);
   if (const auto jobs = inv_.Value("jobs")) converter_->Workers = std::stoi(*jobs);
+  if (const auto wait = inv_.Value("wait")) converter_->ImportLockWait = std::chrono::seconds(std::stoi(*wait));
   // The object tree is read only where a command lists objects, the alarms
   // only where a command reports them.
   converter_->KeepObjectTree = false;

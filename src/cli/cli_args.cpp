@@ -11,6 +11,9 @@ const OptionSpec kTypes{"types", 0, "LIST",
 const OptionSpec kKeepGoing{"keep-going", 'k', "",
                             "read every batch and compile every pending object, report each failure and go on; "
                             "the exit code is still 1"};
+const OptionSpec kWait{"wait", 0, "SECONDS",
+                       "how long to wait for another import into the same project before giving up with nothing "
+                       "stored (default 600)"};
 const OptionSpec kInputEncoding{"input-encoding", 0, "ENC",
                                 "encoding of the input scripts: auto (default), utf-8, windows-1251, utf-16le, utf-16be"};
 const OptionSpec kOutputEncoding{"output-encoding", 0, "ENC", "encoding of the generated script: utf-8 (default) or windows-1251"};
@@ -42,7 +45,7 @@ std::vector<CommandSpec> MakeCommands() {
                "afterwards; with --repository the objects stay in the project named by --project (default:\n"
                "the first input's name), which is created when missing.",
                "ambrix convert examples/pubs.sql -o pubs.asa.sql", 1, -1,
-               {{"output", 'o', "OUTPUT", "the script to write"}, kTypes, kKeepGoing, kInputEncoding, kOutputEncoding,
+               {{"output", 'o', "OUTPUT", "the script to write"}, kTypes, kKeepGoing, kWait, kInputEncoding, kOutputEncoding,
                 {"project", 0, "NAME", "with --repository: the project to work in"}}});
   c.push_back({"project list", "", "list the projects of the repository", "Prints one line per project: its name, its dialect and its ODBC alias.", "ambrix project list", 0, 0, {}});
   c.push_back({"project create", "NAME", "create a project",
@@ -59,7 +62,7 @@ std::vector<CommandSpec> MakeCommands() {
                "Splits each FILE into batches at GO lines, recognises the objects the batches create and\n"
                "stores those of the chosen types in PROJECT. Stops at the first batch that fails unless\n"
                "--keep-going is given.",
-               "ambrix import shop examples/demo.sql --mode all", 2, -1, {kMode, kTypes, kKeepGoing, kInputEncoding}});
+               "ambrix import shop examples/demo.sql --mode all", 2, -1, {kMode, kTypes, kKeepGoing, kWait, kInputEncoding}});
   c.push_back({"compile", "PROJECT [OBJECT...]", "convert objects of a project",
                "Compiles the named objects, or, with none named, every object of the chosen types that is not\n"
                "compiled yet. An OBJECT is a name, or TYPE:NAME when several objects share the name.\n"

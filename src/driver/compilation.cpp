@@ -199,8 +199,11 @@ void TConvertDataModule::StoreAlarms(int objectId, const TAlarmList& alarms, con
 
 void TConvertDataModule::ClearCompilation(int TypeObjectId) {
   if (ProjectId == 0) throw Error("Нет открытого проекта");
+  const QVariant typeId = TypeObjectId == 0 ? QVariant() : QVariant(TypeObjectId);
+  // An object without its result keeps no alarm of it.
+  repository().RunNamed("cmdDeleteAlarmAll", {{"Project_id", ProjectId}, {"TypeObject_id", typeId}});
   cmdObjectDeleteAll.SetParam("Project_id", ProjectId);
-  cmdObjectDeleteAll.SetParam("TypeObject_id", TypeObjectId == 0 ? QVariant() : QVariant(TypeObjectId));
+  cmdObjectDeleteAll.SetParam("TypeObject_id", typeId);
   cmdObjectDeleteAll.Execute();
   RefreshAlarmObjects();
   RefreshObjectTree();

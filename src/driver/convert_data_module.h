@@ -13,6 +13,7 @@
 #include "driver/repository.h"
 #include "text/error.h"
 #include "recognition/convert_context.h"
+#include "text/encoding.h"
 #include "text/text_key_map.h"
 
 namespace ambrix {
@@ -255,7 +256,12 @@ class TConvertDataModule : public IObjectSourceLookup {
   /// naming a file that cannot be read or decoded (nothing is stored then),
   /// and the first failure of a batch (unless `options.KeepGoing`); objects
   /// stored before a failure stay. Reopens the object tree at the end.
+  /// Another import into the project (another program) is waited for up to
+  /// ImportLockWait; when it runs longer, nothing is stored and the error
+  /// says so.
   void AddScript(const TOptAddScript& options);
+  /// How long AddScript waits for another import into the project.
+  std::chrono::seconds ImportLockWait{600};
   /// Handles the batch held in BatchLines (a step of AddScript).
   void ProcessBatch();
 
@@ -334,6 +340,8 @@ class TConvertDataModule : public IObjectSourceLookup {
  private:
   void OpenProject(int projectId);
   void CloseProject();
+  /// The work of AddScript while it holds the project's lock.
+  void ImportLocked(const TOptAddScript& options, TextEncoding encoding);
   void LogObjectCounts();
 
   bool project_loaded_ = false;

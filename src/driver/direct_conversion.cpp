@@ -17,6 +17,7 @@
 #include "driver/batch_memory.h"
 #include "driver/core_workers.h"
 #include "driver/dialect_seed.h"
+#include "driver/object_limits.h"
 #include "driver/operation_guard.h"
 #include "driver/script_file.h"
 #include "parser/parser_word_list.h"
@@ -270,7 +271,9 @@ std::string_view TDirectConversion::Key(int typeId, long long parentId, std::str
   key += ':';
   key += std::to_string(parentId);
   key += ':';
-  for (char c : name) key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  key += name;
+  // Folded as a repository's look-ups fold (StatementSet::FoldedName).
+  LowerCaseInPlace(key);
   return key;
 }
 
@@ -319,6 +322,7 @@ void TDirectConversion::StoreResult(std::uint32_t index, TBatchObject& read) {
 }
 
 void TDirectConversion::StoreBatchObjects(std::vector<TBatchObject>& objects, const std::vector<int>& lineNumbers) {
+  CheckObjectLimits(objects);
   for (TBatchObject& read : objects) {
     if (!read.Selected) continue;
     const int line = lineNumbers.empty() ? 0

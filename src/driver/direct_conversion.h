@@ -78,8 +78,8 @@ class TDirectConversion : public IObjectSourceLookup {
   int WorkerThreads() const;
   int skippedObjects_ = 0;  // the objects the last compilation passed over
   const TType& TypeOf(const std::string& typeName) const;
-  // The keys of objects as the repository's index compares names (ASCII
-  // letters in any case, SQLite's NOCASE).
+  // The keys of objects as the repository's index compares names (the
+  // letters of Windows-1251 in any case, see StatementSet::FoldedName).
   static std::string_view Key(int typeId, long long parentId, std::string_view name);
   long long FindParent(const std::string& parentName, std::string& parentType) const;
   void StoreBatchObjects(std::vector<TBatchObject>& objects, const std::vector<int>& lineNumbers);

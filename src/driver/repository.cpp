@@ -20,6 +20,7 @@
 #include "driver/dialect_seed.h"
 #include "embedded_file.h"
 #include "text/error.h"
+#include "text/utf8.h"
 
 namespace ambrix {
 
@@ -50,6 +51,19 @@ constexpr std::chrono::milliseconds kBusyTimeout{10000};
 
 // SQLite's "database is locked" (SQLITE_BUSY, in any of its extended forms).
 bool IsBusy(const QSqlError& error) { return (error.nativeErrorCode().toInt() & 0xff) == 5; }
+
+// fold_name( text ): the name with the letters of the text layer's case
+// table in their small forms.
+void FoldName(sqlite3_context* context, int, sqlite3_value** values) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+  if (text == nullptr) {
+    sqlite3_result_null(context);
+    return;
+  }
+  std::string folded(text, static_cast<std::size_t>(sqlite3_value_bytes(values[0])));
+  LowerCaseInPlace(folded);
+  sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+}
 
 // The statement QtSql prepared for `query`, when it is a SQLite statement
 // whose parameters are all named; their names go to `names`, by parameter
@@ -211,17 +225,29 @@ Repository::~Repository() {
   QSqlDatabase::removeDatabase(connection_name_);
 }
 
+sqlite3* Repository::SQLiteHandle() const {
+  if (backend() != Backend::SQLite || !db_.isOpen()) return nullptr;
+  const QVariant handle = db_.driver()->handle();
+  if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
+  return *static_cast<sqlite3* const*>(handle.data());
+}
+
 void Repository::Fail(const QString& what, const QString& driverText) const {
   QString message = what;
   if (!driverText.trimmed().isEmpty()) message += QStringLiteral(": ") + driverText.trimmed();
-  // SQLite says "disk I/O error" for a full disk and a file size limit alike;
-  // the system's reason tells which.
-  if (backend() == Backend::SQLite && db_.isOpen()) {
-    const QVariant handle = db_.driver()->handle();
-    if (handle.isValid() && std::strcmp(handle.typeName(), "sqlite3*") == 0)
-      if (sqlite3* db = *static_cast<sqlite3* const*>(handle.data()); db && (sqlite3_extended_errcode(db) & 0xff) == SQLITE_IOERR)
-        if (const int error = sqlite3_system_errno(db); error != 0)
-          message += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(")");
+  if (sqlite3* db = SQLiteHandle()) {
+    const int code = sqlite3_extended_errcode(db) & 0xff;
+    // SQLite says "disk I/O error" for a full disk and a file size limit
+    // alike; the system's reason tells which.
+    if (code == SQLITE_IOERR)
+      if (const int error = sqlite3_system_errno(db); error != 0)
+        message += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(")");
+    if (code == SQLITE_NOTADB)
+      message += QStringLiteral(" (the file %1 is no repository of this program; it was left as it is)")
+                     .arg(QString::fromStdString(location_.path));
+    if (code == SQLITE_BUSY)
+      message += QStringLiteral(" (another program kept the repository locked for %1 s; try again when it is done)")
+                     .arg(std::chrono::duration_cast<std::chrono::seconds>(kBusyTimeout).count());
   }
   throw RepositoryError(message.toStdString());
 }
@@ -277,6 +303,11 @@ std::unique_ptr<Repository> Repository::Connect(const RepositoryLocation& locati
            r.db_.lastError().text());
   if (!r.db_.open()) r.Fail(QStringLiteral("Cannot open the repository ") + Location(location), r.db_.lastError().text());
   if (location.backend == Backend::SQLite) {
+    // The folding of object names the index and the look-ups use (see
+    // StatementSet::FoldedName).
+    if (sqlite3* db = r.SQLiteHandle())
+      sqlite3_create_function_v2(db, "fold_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                 FoldName, nullptr, nullptr, nullptr);
     // An in-memory repository is filled with a whole script and then read
     // whole in sorted order: larger pages take its many rows of a few
     // kilobytes with fewer page splits and overflow pages, and the sorter,
@@ -521,6 +552,57 @@ void Repository::ExecuteWhenFree(const QString& text) {
   }
 }
 
+namespace {
+
+// The first key of the advisory locks of projects on PostgreSQL ("AMBX"),
+// the second being the project's key.
+constexpr int kProjectLockSpace = 0x414D4258;
+
+}  // namespace
+
+void Repository::LockProject(int projectId, std::chrono::seconds wait, const std::function<void()>& waiting) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  bool told = false;
+  if (backend() == Backend::PostgreSQL) {
+    const QString lock = QStringLiteral("select pg_try_advisory_lock( %1, %2 )").arg(kProjectLockSpace).arg(projectId);
+    for (;;) {
+      if (Run(lock).rows.at(0).at(0).toBool()) return;
+      if (!told && waiting) waiting();
+      told = true;
+      if (std::chrono::steady_clock::now() >= deadline) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  } else {
+    sqlite3* db = SQLiteHandle();
+    for (;;) {
+      // The first try does not wait, so that the wait is told of at once;
+      // the others wait up to the busy timeout each.
+      if (db && !told) sqlite3_busy_timeout(db, 0);
+      QSqlQuery query(db_);
+      const bool begun = query.exec(QStringLiteral("begin immediate"));
+      if (db && !told) sqlite3_busy_timeout(db, static_cast<int>(kBusyTimeout.count()));
+      if (begun) return;
+      const QSqlError error = query.lastError();
+      if (!IsBusy(error)) Fail(QStringLiteral("Repository statement failed"), error.text());
+      if (!told && waiting) waiting();
+      told = true;
+      if (std::chrono::steady_clock::now() >= deadline) break;
+    }
+  }
+  throw RepositoryError("The repository " + location_.ToString() +
+                        " is being written by another program (another import into the same project?), which did "
+                        "not finish within " +
+                        std::to_string(wait.count()) + " s; nothing was stored, run the import again later");
+}
+
+void Repository::UnlockProject(int projectId) {
+  if (backend() == Backend::PostgreSQL) {
+    Run(QStringLiteral("select pg_advisory_unlock( %1, %2 )").arg(kProjectLockSpace).arg(projectId));
+    return;
+  }
+  Commit();
+}
+
 std::vector<std::string> Repository::TableNames() {
   QueryResult result =
       backend() == Backend::SQLite
@@ -600,6 +682,7 @@ bool Repository::InstallIfEmpty(bool withDialectRows) {
     } else {
       RunScript(schema);
     }
+    FoldObjectNames();
     if (withDialectRows)
       for (const DialectTable& table : DialectTables()) LoadTable(table.table, table.columns, table.rows);
     installed = true;
@@ -628,16 +711,43 @@ QString ColumnList(const std::vector<std::string>& columns) {
 
 }  // namespace
 
+QString Repository::ObjectNameIndexText() {
+  const QueryResult index =
+      Run(backend() == Backend::SQLite
+              ? QStringLiteral("select sql from sqlite_master where type = 'index' and name = 'MetaObject_Name'")
+              : QStringLiteral("select indexdef from pg_indexes where "
+                               "schemaname = current_schema() and indexname = 'metaobject_name'"));
+  return index.rows.empty() ? QString() : index.rows[0][0].toString();
+}
+
+bool Repository::ObjectNamesFolded() {
+  return ObjectNameIndexText().contains(
+      backend() == Backend::SQLite ? QStringLiteral("fold_name(") : QStringLiteral("translate("), Qt::CaseInsensitive);
+}
+
+void Repository::FoldObjectNames() {
+  if (ObjectNamesFolded()) return;
+  const StatementSet& s = statements();
+  // Objects an older repository told apart by the letter case of a
+  // Cyrillic name stay two objects: the index is then not unique, and a
+  // look-up finds the first of them.
+  const QString folded = s.FoldedName(QStringLiteral("Object"));
+  const bool unique =
+      Run(QStringLiteral("select count(*) from ( select Project_id from MetaObject group by Project_id, %1, "
+                         "TypeObject_id, coalesce( ParentObject_id, 0 ) having count(*) > 1 ) d")
+              .arg(folded))
+          .rows.at(0)
+          .at(0)
+          .toInt() == 0;
+  Execute(QStringLiteral("drop index if exists MetaObject_Name"));
+  Execute(s.ObjectNameIndex(unique));
+}
+
 void Repository::Upgrade() {
   // An object's key holds its parent since indexes of one name on two tables
   // are two objects: an older key (project, name, type) is made anew.
-  const QString keyIndex = backend() == Backend::SQLite
-                               ? QStringLiteral("select sql from sqlite_master where type = 'index' and "
-                                                "name = 'MetaObject_Name'")
-                               : QStringLiteral("select indexdef from pg_indexes where "
-                                                "schemaname = current_schema() and indexname = 'metaobject_name'");
-  const QueryResult key = Run(keyIndex);
-  if (!key.rows.empty() && !key.rows[0][0].toString().contains(QStringLiteral("ParentObject_id"), Qt::CaseInsensitive)) {
+  const QString key = ObjectNameIndexText();
+  if (!key.isEmpty() && !key.contains(QStringLiteral("ParentObject_id"), Qt::CaseInsensitive)) {
     const char* schemaFile = backend() == Backend::SQLite ? "schema_sqlite.sql" : "schema_postgresql.sql";
     QString create;
     for (const QString& statement : SplitSqlScript(data::EmbeddedFile(schemaFile)))
@@ -648,6 +758,13 @@ void Repository::Upgrade() {
       Execute(create);
     });
   }
+  // Names are compared folded since Cyrillic letters are folded as Latin
+  // ones: an index on the name as stored is made anew on the folded name.
+  if (!ObjectNamesFolded())
+    InTransaction([&] {
+      if (backend() == Backend::PostgreSQL) Execute(QStringLiteral("lock table MetaObject in exclusive mode"));
+      FoldObjectNames();  // another program may have done it meanwhile
+    });
 
   const std::vector<DialectTable> tables = DialectTables();
   // Reads what the repository holds of each table and, with `apply`, changes

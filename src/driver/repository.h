@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "driver/repository_statements.h"
 
 class QSqlQuery;
+struct sqlite3;
 
 namespace ambrix {
 
@@ -55,7 +57,8 @@ class QueryRow {
 };
 
 /// One connection to a repository database, with the statement set of its
-/// backend. Every statement commits on its own (no transaction is held open);
+/// backend. Every statement commits on its own (no transaction is held open,
+/// but for an import on SQLite: see LockProject);
 /// prepared statements are kept and reused by text. Failures of the server or
 /// the driver throw ambrix::RepositoryError with the driver's text.
 class Repository {
@@ -133,6 +136,19 @@ class Repository {
     Commit();
   }
 
+  /// Takes the lock that one writer of a project's objects holds at a time
+  /// (an import), waiting up to `wait` for another program that holds it;
+  /// `waiting` is called once when the lock is not free at once. On SQLite
+  /// it is the database's write lock: a transaction is begun that
+  /// UnlockProject ends. On PostgreSQL it is an advisory lock of the
+  /// project, which a lost connection frees. Throws, having taken nothing,
+  /// when the wait ran out.
+  void LockProject(int projectId, std::chrono::seconds wait, const std::function<void()>& waiting);
+  /// Ends what LockProject began: commits its work (on SQLite) and frees
+  /// the lock. When the commit fails the work is rolled back and the error
+  /// thrown.
+  void UnlockProject(int projectId);
+
   /// The number of statements prepared so far (reuse keeps it small).
   int PreparedCount() const { return prepared_count_; }
 
@@ -154,10 +170,21 @@ class Repository {
   /// Reads the rows of an executed query into `row`, then finishes it.
   void ReadRows(QSqlQuery& query, const std::function<void(const QSqlQuery&)>& row);
   bool InstallIfEmpty(bool withDialectRows);
+  /// Makes the index of object names one on the folded name (see
+  /// StatementSet::FoldedName), unless it is so already; within the
+  /// caller's transaction.
+  void FoldObjectNames();
+  /// Whether the index of object names is on the folded name.
+  bool ObjectNamesFolded();
+  /// The text of the index of object names as the database keeps it; empty
+  /// when there is none.
+  QString ObjectNameIndexText();
   void Begin();
   void Commit();
   void Rollback();
   [[noreturn]] void Fail(const QString& what, const QString& driverText) const;
+  /// The SQLite library's connection under QtSql's; null on other backends.
+  sqlite3* SQLiteHandle() const;
   std::vector<std::string> TableNames();
 
   RepositoryLocation location_;

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "text/error.h"
+#include "text/utf8.h"
 
 namespace ambrix {
 
@@ -72,6 +73,9 @@ void AddSqlAnywhere(std::map<std::string, QString>& s) {
   s["cmdAddAlarm"] = Crlf({"insert into AlarmObject( Object_id, Alarm_id, NumLine, NumPos, Word )",
                            "values( :Object_id, :Alarm_id, :NumLine, :NumPos, :Word )"});
   s["cmdDeleteAlarm"] = Crlf({"delete AlarmObject", "where Object_id = :Object_id"});
+  s["cmdDeleteAlarmAll"] = Crlf({"delete AlarmObject", "where Object_id in (", "  select Object_id from MetaObject",
+                                 "  where Project_id = :Project_id and",
+                                 "    IsNull( :TypeObject_id, TypeObject_id ) = TypeObject_id )"});
   // An object stored with its compilation result at once (reverse-engineering
   // that compiles what it reads).
   s["cmdScriptAppendCompiled"] = Crlf(
@@ -140,6 +144,10 @@ void AddCommon(std::map<std::string, QString>& s) {
   s["cmdAddAlarm"] = Lf({"insert into AlarmObject( Object_id, Alarm_id, NumLine, NumPos, Word )",
                          "values( :Object_id, :Alarm_id, :NumLine, :NumPos, :Word )"});
   s["cmdDeleteAlarm"] = Lf({"delete from AlarmObject", "where Object_id = :Object_id"});
+  // The alarms a reset of cmdObjectDeleteAll makes stale.
+  s["cmdDeleteAlarmAll"] = Lf({"delete from AlarmObject", "where Object_id in (", "  select Object_id from MetaObject",
+                               "  where Project_id = :Project_id and",
+                               "    coalesce( :TypeObject_id, TypeObject_id ) = TypeObject_id )"});
   s["cmdScriptAppendCompiled"] = Lf(
       {"insert into MetaObject( Object, ParentObject_id, TypeObject_id, Project_id, SourceScript, DestScript, DropScript )",
        "values( :Object, :ParentObject_id, :TypeObject_id, :Project_id, :SourceScript, :DestScript, :DropScript )"});
@@ -155,8 +163,9 @@ void AddCommon(std::map<std::string, QString>& s) {
                           "  o.TypeObject_id in ( :IndexType, :UniqueType )", "order by o.Object_id"});
 }
 
-// SQLite compares object and type names ignoring case through the columns'
-// NOCASE collation (see schema_sqlite.sql), as the reference server does.
+// SQLite compares type names ignoring case through the columns' NOCASE
+// collation (see schema_sqlite.sql); object names are compared folded (see
+// FoldedName), as the reference server compares them.
 void AddSQLite(std::map<std::string, QString>& s) {
   AddCommon(s);
   s["dsTreeObject"] = Lf({
@@ -181,19 +190,8 @@ void AddSQLite(std::map<std::string, QString>& s) {
       "  o.Object, o.TypeName, o.ParentObject_id, p.Object",
       "from o join MetaObject p on p.Object_id = o.ParentObject_id",
       "order by 1, 5, 2"});
-  s["dsParentScript"] = Lf({"select m.Object_id", "from MetaObject m", "where m.Project_id = :Project_id and",
-                            "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id",
-                            "order by m.Object_id"});
   // A binding reads a default or a rule: another object of that name (a
   // table, say) is not what it binds.
-  s["dsObjectType"] = Lf({"select o.SourceScript", "from MetaObject o",
-                          "  join TypeObject t on t.TypeObject_id = o.TypeObject_id", "where",
-                          "  o.Project_id = :Project_id and", "  o.Object = :Object and",
-                          "  lower( t.Name ) in ( 'default', 'rule' )", "order by o.Object_id"});
-  s["dsScript"] = Lf({"select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, m.Project_id,",
-                      "  m.SourceScript", "from MetaObject m", "where", "  m.Project_id = :Project_id and",
-                      "  m.Object = :Object and", "  m.TypeObject_id = :TypeObject_id and",
-                      "  coalesce( m.ParentObject_id, 0 ) = coalesce( :ParentObject_id, 0 )", "order by m.Object_id"});
   // The scripts come as UTF-8 bytes (a blob) and are stored as the text they
   // are: no conversion through UTF-16 (see AppendCompiledObject).
   s["cmdScriptAppendCompiled"] = Lf(
@@ -203,24 +201,12 @@ void AddSQLite(std::map<std::string, QString>& s) {
 }
 
 // PostgreSQL compares names case-sensitively, so the lookups fold both sides
-// with lower() (the index of schema_postgresql.sql is on lower( Object )).
+// (see FoldedName; the repository's index is on the folded name).
 // Unquoted aliases come back in lower case; columns are read by name
 // ignoring case. Null parent keys sort first, as on the reference server.
 void AddPostgreSQL(std::map<std::string, QString>& s) {
   AddCommon(s);
   s["dsTreeObject"] = Lf({"select *", "from sp_get_TreeObject( :Project_id )"});
-  s["dsParentScript"] = Lf({"select m.Object_id", "from MetaObject m", "where m.Project_id = :Project_id and",
-                            "  lower( m.Object ) = lower( :Object ) and", "  m.TypeObject_id = :TypeObject_id",
-                            "order by m.Object_id"});
-  s["dsObjectType"] = Lf({"select o.SourceScript", "from MetaObject o",
-                          "  join TypeObject t on t.TypeObject_id = o.TypeObject_id", "where",
-                          "  o.Project_id = :Project_id and", "  lower( o.Object ) = lower( :Object ) and",
-                          "  lower( t.Name ) in ( 'default', 'rule' )", "order by o.Object_id"});
-  s["dsScript"] = Lf({"select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, m.Project_id,",
-                      "  m.SourceScript", "from MetaObject m", "where", "  m.Project_id = :Project_id and",
-                      "  lower( m.Object ) = lower( :Object ) and", "  m.TypeObject_id = :TypeObject_id and",
-                      "  coalesce( m.ParentObject_id, 0 ) = coalesce( cast( :ParentObject_id as integer ), 0 )",
-                      "order by m.Object_id"});
 }
 
 QString Num(int value) { return QString::number(value); }
@@ -243,6 +229,49 @@ StatementSet::StatementSet(Backend backend) : backend_(backend) {
     case Backend::PostgreSQL: AddPostgreSQL(texts_); break;
     case Backend::SqlAnywhere: AddSqlAnywhere(texts_); break;
   }
+  if (backend == Backend::SqlAnywhere) return;
+  // The look-ups by name compare folded names, as the index does (its
+  // expression must be written alike for the planner to use it).
+  const QString name = FoldedName(QStringLiteral("m.Object")) + QStringLiteral(" = ") +
+                       FoldedName(QStringLiteral(":Object"));
+  const QString parent = backend == Backend::SQLite ? QStringLiteral(":ParentObject_id")
+                                                    : QStringLiteral("cast( :ParentObject_id as integer )");
+  texts_["dsParentScript"] = QStringLiteral(
+                                 "select m.Object_id\nfrom MetaObject m\nwhere m.Project_id = :Project_id and\n  ") +
+                             name + QStringLiteral(" and\n  m.TypeObject_id = :TypeObject_id\norder by m.Object_id");
+  // A binding reads a default or a rule: another object of that name (a
+  // table, say) is not what it binds.
+  texts_["dsObjectType"] = QStringLiteral(
+                               "select m.SourceScript\nfrom MetaObject m\n"
+                               "  join TypeObject t on t.TypeObject_id = m.TypeObject_id\nwhere\n"
+                               "  m.Project_id = :Project_id and\n  ") +
+                           name + QStringLiteral(" and\n  lower( t.Name ) in ( 'default', 'rule' )\norder by m.Object_id");
+  texts_["dsScript"] = QStringLiteral(
+                           "select m.Object_id, m.Object, m.ParentObject_id, m.TypeObject_id, m.Project_id,\n"
+                           "  m.SourceScript\nfrom MetaObject m\nwhere\n  m.Project_id = :Project_id and\n  ") +
+                       name + QStringLiteral(" and\n  m.TypeObject_id = :TypeObject_id and\n  coalesce( m.ParentObject_id, 0 ) = coalesce( ") +
+                       parent + QStringLiteral(", 0 )\norder by m.Object_id");
+}
+
+QString StatementSet::FoldedName(const QString& operand) const {
+  // SQLite: the program's own function (Repository registers it on each
+  // connection). PostgreSQL: translate() with the letters of the text
+  // layer's case table (its lower() would follow the server's locale).
+  if (backend_ == Backend::SQLite) return QStringLiteral("fold_name( ") + operand + QStringLiteral(" )");
+  QString capitals, smalls;
+  for (char32_t c = 0; c < 0x500; ++c) {
+    const char32_t small = LowerChar(c);
+    if (small == c) continue;
+    capitals += QString::fromUcs4(&c, 1);
+    smalls += QString::fromUcs4(&small, 1);
+  }
+  return QStringLiteral("translate( %1, '%2', '%3' )").arg(operand, capitals, smalls);
+}
+
+QString StatementSet::ObjectNameIndex(bool unique) const {
+  return QStringLiteral("create %1index MetaObject_Name on MetaObject( Project_id, %2, TypeObject_id, "
+                        "coalesce( ParentObject_id, 0 ) )")
+      .arg(unique ? QStringLiteral("unique ") : QString(), FoldedName(QStringLiteral("Object")));
 }
 
 const QString& StatementSet::Text(const std::string& name) const {

@@ -60,6 +60,15 @@ class StatementSet {
   /// 5: the creation scripts (`Object`, `DestScript`), in increasing type order.
   QString CreationScriptsStatement(int projectId, const std::string& typeList) const;
 
+  /// `operand` (a column or a placeholder) with its letters folded to their
+  /// small forms: the one folding of object names for look-ups, uniqueness
+  /// and parents on every backend, that of the text layer's LowerCase (the
+  /// Windows-1251 letters: ASCII and Cyrillic). The server's own lower() is
+  /// not enough: SQLite's folds ASCII only, PostgreSQL's follows its locale.
+  QString FoldedName(const QString& operand) const;
+  /// The unique index of object names (MetaObject_Name) on the folded name.
+  QString ObjectNameIndex(bool unique) const;
+
  private:
   QString TypeListQuery(const QString& columns, const QString& condition, int projectId,
                         const std::string& typeList, const QString& order) const;

@@ -22,6 +22,7 @@
 #include "driver/convert_data_module.h"
 #include "driver/batch_memory.h"
 #include "driver/core_workers.h"
+#include "driver/object_limits.h"
 #include "driver/operation_guard.h"
 #include "parser/parser_word_list.h"
 #include "recognition/batch_statements.h"
@@ -131,8 +132,8 @@ struct TReadBatch {
 };
 
 // The key of an object in TConvertDataModule::ObjectKeys: its type's key, its
-// parent's key (0: none) and its name with ASCII letters in lower case
-// (SQLite's NOCASE). The text is made in a buffer kept for the next key,
+// parent's key (0: none) and its name folded as the repository's look-ups
+// fold it (StatementSet::FoldedName). The text is made in a buffer kept for the next key,
 // valid until then.
 std::string_view ObjectKey(const QVariant& typeId, const QVariant& parentId, std::string_view name) {
   thread_local std::string key;
@@ -146,13 +147,15 @@ std::string_view ObjectKey(const QVariant& typeId, const QVariant& parentId, std
   std::memcpy(out, number, numberSize);
   out += numberSize;
   *out++ = ':';
-  for (char c : name) *out++ = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  std::memcpy(out, name.data(), name.size());
+  // Folded as the repository's look-ups fold (a letter's small form has
+  // its byte length).
+  LowerCaseInPlace(key);
   return key;
 }
 
-// Reads the keys and names of the open project's objects on SQLite, whose
-// NOCASE collation ObjectKey folds as well (PostgreSQL's lower() follows the
-// server's locale).
+// Reads the keys and names of the open project's objects on SQLite (on
+// PostgreSQL the look-ups run on the server, folding names alike).
 void LoadObjectKeys(TConvertDataModule& m, bool withNames) {
   m.ObjectKeys.Clear();
   m.ObjectKeysLoaded = false;
@@ -227,6 +230,7 @@ bool FitsStoredNames(const TConvertDataModule& m, const TBatchObject& object, co
 // converting them at reading gave where it is what a compilation run would
 // store.
 void StoreBatchObjects(TConvertDataModule& m, const std::vector<TBatchObject>& objects) {
+  CheckObjectLimits(objects);
   for (const TBatchObject& object : objects) {
     if (!object.Selected) continue;
 
@@ -278,6 +282,9 @@ void StoreBatchObjects(TConvertDataModule& m, const std::vector<TBatchObject>& o
         m.cmdScriptUpdate.SetParam("SourceScript", text);
         m.cmdScriptUpdate.SetParam("Object_id", objectId);
         m.cmdScriptUpdate.Execute();
+        // The alarms of the old source's result go with it.
+        m.cmdDeleteAlarm.SetParam("Object_id", objectId);
+        m.cmdDeleteAlarm.Execute();
       });
       m.Log("Заменен обьект " + ObjectLabel(object));
       withResult = converted && FitsStoredNames(m, object, storedName, parentId) &&
@@ -334,6 +341,34 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
   if (!std::filesystem::is_regular_file(std::filesystem::path(options.FileName), ignored))
     throw Error("Файл скрипта не найден");
 
+  // One import into a project at a time: the keys read below stay true
+  // while this one stores, and a second import waits for the first instead
+  // of failing half-way on a name the first stored meanwhile. On SQLite the
+  // import is one transaction: a run killed half-way leaves nothing of it.
+  repository().LockProject(ProjectId, ImportLockWait,
+                           [this] { Log("Репозиторий занят другой программой (импорт?): ожидание ..."); });
+  bool locked = true;
+  auto unlock = [&] {
+    if (!locked) return;
+    locked = false;
+    repository().UnlockProject(ProjectId);
+  };
+  try {
+    // What a failing batch ended the run with stays stored, as each batch
+    // before it would without the lock.
+    ImportLocked(options, encoding);
+  } catch (...) {
+    try {
+      unlock();
+    } catch (...) {
+      // The failure of the import is the one to report.
+    }
+    throw;
+  }
+  unlock();
+}
+
+void TConvertDataModule::ImportLocked(const TOptAddScript& options, TextEncoding encoding) {
   Options = options;
   SelectedTypes = SelectedTypeNames(options);
   dsScript.SetParam("Project_id", ProjectId);

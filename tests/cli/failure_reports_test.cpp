@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 
 #include "run_ambrix.h"
+#include "text/utf8.h"
 
 namespace ambrix::test {
 namespace {
@@ -81,6 +82,17 @@ TEST_F(FailureReports, ShowAndCompileSayWhatTheyDidNotDo) {
   // An object of a type the repository has and no converter knows.
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open((dir_ / "repo.sqlite3").c_str(), &db), SQLITE_OK);
+  // The index of names calls the program's folding, which a tool writing
+  // objects must have as well.
+  sqlite3_create_function_v2(
+      db, "fold_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+      [](sqlite3_context* context, int, sqlite3_value** values) {
+        std::string name(reinterpret_cast<const char*>(sqlite3_value_text(values[0])),
+                         static_cast<std::size_t>(sqlite3_value_bytes(values[0])));
+        LowerCaseInPlace(name);
+        sqlite3_result_text(context, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+      },
+      nullptr, nullptr, nullptr);
   ASSERT_EQ(sqlite3_exec(db,
                          "insert into TypeObject( TypeObject_id, Name, Num ) values( 99, 'synonym', 99 );"
                          "insert into TypeObjectDialect( TypeObject_id, Dialect_id ) values( 99, 1 );"

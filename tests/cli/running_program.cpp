@@ -8,17 +8,20 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace ambrix::test {
 
-RunningProgram::RunningProgram(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+RunningProgram::RunningProgram(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                               const std::filesystem::path& errFile) {
   pid_ = fork();
   if (pid_ == 0) {
     const int devNull = open("/dev/null", O_RDWR);
     dup2(devNull, 0);
     dup2(devNull, 1);
-    dup2(devNull, 2);
+    dup2(errFile.empty() ? devNull : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
     if (chdir(dir.c_str()) != 0) _exit(127);
     setenv("XDG_DATA_HOME", dir.c_str(), 1);
     std::string program = AMBRIX_EXECUTABLE;
@@ -51,14 +54,29 @@ void RunningProgram::Kill() {
 
 bool RunningProgram::WaitForFile(const std::filesystem::path& dir,
                                  const std::function<bool(const std::string&)>& wanted) {
-  // A bound on the wait, not a measure: the file appears within moments.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
-  while (std::chrono::steady_clock::now() < deadline) {
+  return WaitUntil([&] {
     for (const std::string& name : FileNames(dir))
       if (wanted(name)) return true;
+    return false;
+  });
+}
+
+bool RunningProgram::WaitForText(const std::filesystem::path& file, const std::string& text) {
+  return WaitUntil([&] {
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return bytes.find(text) != std::string::npos;
+  });
+}
+
+bool RunningProgram::WaitUntil(const std::function<bool()>& done) {
+  // A bound on the wait, not a measure: what is waited for comes within moments.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (done()) return true;
     if (pid_ <= 0 || waitpid(pid_, &status_, WNOHANG) == pid_) {
       pid_ = -1;
-      return false;
+      return done();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }

@@ -193,13 +193,25 @@ TEST_P(Compilation, ClearCompilationResetsTheOpenProjectOnly) {
   EXPECT_TRUE(m().dsTreeObject.IsOpen());
   EXPECT_EQ(alarmsChanged_, 1);
   EXPECT_EQ(log_, (std::vector<std::string>{"Результат компиляции всех обьектов сброшен"}));
+  EXPECT_EQ(Alarms().size(), 1u);  // the view's, which keeps its result
 
+  // The alarms go with the results they came from.
   m().ClearCompilation(0);
   for (const StoredObject& object : Objects()) EXPECT_FALSE(object.dest.has_value()) << object.name;
   EXPECT_EQ(Objects(other)[0].dest, "other");
-  EXPECT_EQ(Alarms().size(), 1u);
-  EXPECT_EQ(m().dsAlarmObject.RowCount(), 1);
+  EXPECT_EQ(Alarms().size(), 0u);
+  EXPECT_EQ(m().dsAlarmObject.RowCount(), 0);
   EXPECT_EQ(log_.size(), 2u);
+}
+
+// A source replaced by reverse-engineering loses its result, and the alarms
+// of that result with it.
+TEST_P(Compilation, AReplacedSourceLosesTheAlarmsOfItsOldResult) {
+  Compile("V");
+  ASSERT_EQ(Alarms().size(), 1u);
+  Import("CREATE VIEW V AS\nSELECT name FROM sysobjects WHERE id > 0\nGO\n");
+  EXPECT_FALSE(Object("V").dest.has_value());
+  EXPECT_EQ(Alarms().size(), 0u);
 }
 
 // Deleting removes the object (with its children and alarms, as the

@@ -225,6 +225,52 @@ TEST_P(Seeding, OpeningAnOlderRepositoryBringsTheProgramsDialectRowsUpToDate) {
   EXPECT_EQ(repository->RunNamed("dsProject").rows.size(), 1u);
 }
 
+// A repository whose index held names as stored (an earlier version) gets
+// one on the folded name when opened: unique when no two objects of it
+// differ in the case of a Cyrillic letter only, else not (both objects
+// stay, and a look-up finds the first).
+TEST_P(Seeding, OpeningAnOlderRepositoryIndexesTheFoldedNames) {
+  // As stored: SQLite's NOCASE folds ASCII only, and so does PostgreSQL's
+  // lower() under a C locale.
+  const QString olderIndex = QStringLiteral(
+      "create unique index MetaObject_Name on MetaObject( Project_id, Object, TypeObject_id, "
+      "coalesce( ParentObject_id, 0 ) )");
+  for (const bool twoInOneCase : {false, true}) {
+    SCOPED_TRACE(twoInOneCase ? "with names one in the new folding" : "with distinct names");
+    std::unique_ptr<Repository> older = Repository::Connect(location());
+    if (older->IsEmpty()) older->Install();
+    older->Run(QStringLiteral("delete from Project"));
+    older->Execute(QStringLiteral("drop index MetaObject_Name"));
+    older->Execute(olderIndex);
+    const int project =
+        older->RunNamed("dsProject.Insert", {{"Name", "Old"}, {"Dialect_id", 1}}).rows.at(0).at(0).toInt();
+    for (const char* name : {"Заказы", twoInOneCase ? "ЗАКАЗЫ" : "Клиенты"})
+      older->RunNamed("cmdScriptAppend", {{"Object", QString::fromUtf8(name)},
+                                          {"TypeObject_id", 4},
+                                          {"Project_id", project},
+                                          {"SourceScript", QStringLiteral("source")}});
+    older.reset();
+
+    std::unique_ptr<Repository> repository = Repository::Open(location());
+    const QueryResult found = repository->RunNamed(
+        "dsScript", {{"Project_id", project}, {"Object", QStringLiteral("зАкАзЫ")}, {"TypeObject_id", 4}});
+    ASSERT_EQ(found.rows.size(), twoInOneCase ? 2u : 1u);
+    EXPECT_EQ(found.rows[0][1].toString(), QStringLiteral("Заказы"));
+    const bool unique = [&] {
+      try {
+        repository->RunNamed("cmdScriptAppend", {{"Object", QStringLiteral("КЛИЕНТЫ")},
+                                                 {"TypeObject_id", 4},
+                                                 {"Project_id", project},
+                                                 {"SourceScript", QStringLiteral("source")}});
+        return false;
+      } catch (const RepositoryError&) {
+        return true;
+      }
+    }();
+    EXPECT_EQ(unique, !twoInOneCase);
+  }
+}
+
 AMBRIX_ALL_BACKENDS(Seeding);
 
 TEST(SQLiteRepository, IsCreatedOnFirstUseAndKeptAfterwards) {
