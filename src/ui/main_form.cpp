@@ -786,6 +786,7 @@ void TMainForm::ProjectAddScriptActionExecute() {
       if (!form.Execute(false)) return;
       form.GetOptions(options);
     }
+    ReadScripts_.push_back(options.FileName);
     ObjectTree->collapseAll();
     FocusFirstNode();
     ProgressBarPanel->show();
@@ -809,6 +810,7 @@ void TMainForm::ProjectGenerateActionExecute() {
       if (!form.Execute(true)) return;
       form.GetOptions(options);
     }
+    options.KeptFiles = ReadScripts_;
     ObjectTree->collapseAll();
     FocusFirstNode();
     ProgressBarPanel->show();

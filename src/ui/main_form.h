@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QMainWindow>
 #include <QStringList>
@@ -183,6 +185,9 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<IConverterPort> Converter_;
   bool ProjectOpened_ = false;
   QString OpenedProjectName_;
+  // The scripts read in this window: a generated script is never written over
+  // one of them (the converter compares them as files).
+  std::vector<std::string> ReadScripts_;
   int SavedPageIndex_ = 0;
   bool ObjectActions_ = false;
   bool Busy_ = false;

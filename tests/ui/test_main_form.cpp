@@ -526,6 +526,31 @@ class MainFormTests : public QObject {
     QCOMPARE(w.hooks.Started[0].WorkingDirectory, QStringLiteral("/tmp/out"));
   }
 
+  // A script read in the window is one the generation may never write over
+  // (the converter refuses a kept file, compared as files).
+  void GenerationKeepsTheScriptsReadInTheWindow() {
+    Window w;
+    w.Open(1);
+    QTemporaryDir dir;
+    const QString script = dir.filePath(QStringLiteral("source.sql"));
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("create table Customers (id int)\nGO\n");
+    file.close();
+    w.hooks.ChosenFile = script;
+    WhenModal<TAddScriptOptForm>([](TAddScriptOptForm* f) {
+      f->ScriptButton->click();
+      f->RunButton->click();
+    });
+    w.form->ProjectAddScriptAction->trigger();
+    WhenModal<TAddScriptOptForm>([](TAddScriptOptForm* f) {
+      f->ScriptButton->click();
+      f->RunButton->click();
+    });
+    w.form->ProjectGenerateAction->trigger();
+    QCOMPARE(w.fake->lastOptions.KeptFiles, std::vector<std::string>{script.toStdString()});
+  }
+
   void WritableEditorLaunchLeavesOutReadOnlySwitch() {
     TGuiConfig config = Window::DefaultConfig();
     config.EditorReadOnly = false;
