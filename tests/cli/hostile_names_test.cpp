@@ -171,7 +171,7 @@ TEST_F(HostileNames, NoNameAddsAStatement) {
   const std::vector<std::string> names = {
       "x */ drop table Orders /* y",  "x'; drop table Orders; --", "x]; drop table Orders; --",
       "x\"; drop table Orders; --",   "x\\'; drop table Orders --", "x -- drop table Orders",
-      "Заказы'; drop table Orders --"};
+      "Заказы'; drop table Orders --", "x\ndrop table Orders\n-- y", "x\r\n'; drop table Orders --"};
   for (const std::string& name : names) {
     const std::string out = convert(name);
     const std::string code = CodeOnly(out);
