@@ -347,25 +347,9 @@ void TConvertDataModule::AddScript(const TOptAddScript& options) {
   // import is one transaction: a run killed half-way leaves nothing of it.
   repository().LockProject(ProjectId, ImportLockWait,
                            [this] { Log("Репозиторий занят другой программой (импорт?): ожидание ..."); });
-  bool locked = true;
-  auto unlock = [&] {
-    if (!locked) return;
-    locked = false;
-    repository().UnlockProject(ProjectId);
-  };
-  try {
-    // What a failing batch ended the run with stays stored, as each batch
-    // before it would without the lock.
-    ImportLocked(options, encoding);
-  } catch (...) {
-    try {
-      unlock();
-    } catch (...) {
-      // The failure of the import is the one to report.
-    }
-    throw;
-  }
-  unlock();
+  // What a failing batch ended the run with stays stored, as each batch
+  // before it would without the lock; the import's failure is the one told.
+  RunGuarded([&] { ImportLocked(options, encoding); }, [&] { repository().UnlockProject(ProjectId); });
 }
 
 void TConvertDataModule::ImportLocked(const TOptAddScript& options, TextEncoding encoding) {

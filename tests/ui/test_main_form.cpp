@@ -29,6 +29,21 @@ namespace ambrix::ui::test {
 
 namespace {
 
+// Writes a script file for a test; false when it cannot.
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Triggers `action` and accepts its options dialog with the hooks' chosen file.
+void RunWithChosenFile(QAction* action) {
+  WhenModal<TAddScriptOptForm>([](TAddScriptOptForm* f) {
+    f->ScriptButton->click();
+    f->RunButton->click();
+  });
+  action->trigger();
+}
+
 QStringList LogLines(const TMainForm& form) {
   return form.LogView->toPlainText().split(u'\n');
 }
@@ -448,10 +463,7 @@ class MainFormTests : public QObject {
     w.Open(1);
     QTemporaryDir dir;
     const QString script = dir.filePath(QStringLiteral("new.sql"));
-    QFile file(script);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("create table Customers (id int)\nGO\n");
-    file.close();
+    QVERIFY(WriteFile(script, "create table Customers (id int)\nGO\n"));
     w.fake->pendingScript = {{0, 0, QStringLiteral("Customers"), QStringLiteral("TABLE"), 0,
                               QStringLiteral("create table Customers (id int)"), std::nullopt}};
     w.hooks.ChosenFile = script;
@@ -533,21 +545,10 @@ class MainFormTests : public QObject {
     w.Open(1);
     QTemporaryDir dir;
     const QString script = dir.filePath(QStringLiteral("source.sql"));
-    QFile file(script);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("create table Customers (id int)\nGO\n");
-    file.close();
+    QVERIFY(WriteFile(script, "create table Customers (id int)\nGO\n"));
     w.hooks.ChosenFile = script;
-    WhenModal<TAddScriptOptForm>([](TAddScriptOptForm* f) {
-      f->ScriptButton->click();
-      f->RunButton->click();
-    });
-    w.form->ProjectAddScriptAction->trigger();
-    WhenModal<TAddScriptOptForm>([](TAddScriptOptForm* f) {
-      f->ScriptButton->click();
-      f->RunButton->click();
-    });
-    w.form->ProjectGenerateAction->trigger();
+    RunWithChosenFile(w.form->ProjectAddScriptAction);
+    RunWithChosenFile(w.form->ProjectGenerateAction);
     QCOMPARE(w.fake->lastOptions.KeptFiles, std::vector<std::string>{script.toStdString()});
   }
 
