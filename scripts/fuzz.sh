@@ -4,7 +4,7 @@
 # batches, recognising and converting their objects.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     TARGET: decode, parse, convert
 # The work corpus grows in build-asan/fuzz-work/<target>/, seeded with the batches
-# of ../shared/corpus and examples/ and with the regression inputs of
+# of the shared corpus (see scripts/corpus-dir.sh) and examples/ and with the regression inputs of
 # tests/fuzz/<target>/. A crash, a sanitizer report or a hang stops the run
 # with exit 1; its input is in build-asan/fuzz-work/findings/. Make it a regression
 # input: copy it to tests/fuzz/<target>/ (the tests replay every file there).
@@ -26,7 +26,10 @@ mkdir -p "$work/findings" "$work/seeds"
 seeds=$work/seeds
 if [ ! -e "$seeds/.done" ]; then
   rm -rf "$seeds" && mkdir -p "$seeds/batches" "$seeds/files"
-  for f in "$root"/../shared/corpus/*/*.sql "$root"/examples/*.sql; do
+  # shellcheck source=corpus-dir.sh
+  source "$root/scripts/corpus-dir.sh"
+  corpus_root=$(corpus_dir "$root")
+  for f in ${corpus_root:+"$corpus_root"/*/*.sql} "$root"/examples/*.sql; do
     [ -f "$f" ] || continue
     name=$(basename "$(dirname "$f")")-$(basename "$f" .sql)
     head -c 65536 "$f" >"$seeds/files/$name"

@@ -11,29 +11,26 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
-"$root/scripts/setup.sh"
-
+# The shared corpus of real scripts, found before the build so that a CI run
+# without it stops at once; the tests are told where it is.
+# shellcheck source=corpus-dir.sh
+source "$root/scripts/corpus-dir.sh"
 # shellcheck source=pg-test-server.sh
 source "$root/scripts/pg-test-server.sh"
-trap pg_test_server_stop EXIT
-pg_test_server_for_tests
-# The shared corpus of real scripts, where the tests look for it
-# (tests/support/corpus_dir.h).
-corpus_found() {
-  if [ -n "${AMBRIX_CORPUS_DIR:-}" ]; then
-    [ -d "$AMBRIX_CORPUS_DIR" ]
-  else
-    [ -d "$root/../shared/corpus" ] || [ -d "$root/../../shared/corpus" ]
-  fi
-}
-if ! corpus_found; then
-  if ci_run; then
-    echo "test: error: CI is set and there is no corpus (../shared/corpus beside the sources, or the folder \$AMBRIX_CORPUS_DIR names)" >&2
-    exit 1
-  fi
+corpus=$(corpus_dir "$root")
+if [ -n "$corpus" ]; then
+  export AMBRIX_CORPUS_DIR=$corpus
+elif ci_run; then
+  echo "test: error: CI is set and there is no corpus (../shared/corpus beside the sources or beside the repository they were cloned from, or the folder \$AMBRIX_CORPUS_DIR names)" >&2
+  exit 1
+else
   echo "test: no corpus: the corpus tests will be skipped" >&2
 fi
 
+"$root/scripts/setup.sh"
+
+trap pg_test_server_stop EXIT
+pg_test_server_for_tests
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
