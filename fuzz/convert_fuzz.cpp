@@ -7,10 +7,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace ambrix;
-  static const std::vector<std::string> kAllTypes = {
-      "DEFAULT", "RULE", "DOMAIN", "TABLE", "VIEW", "PROCEDURE", "FUNCTION", "CONSTRAINT PRIMARY KEY",
-      "CONSTRAINT DEFAULT", "CONSTRAINT RULE", "CONSTRAINT UNIQUE", "CONSTRAINT FOREIGN KEY", "INDEX", "TRIGGER"};
   TConvertCore& core = fuzz::Core();
+  // Every type a converter is registered for is read and converted.
+  static const std::vector<std::string> kAllTypes = [&core] {
+    std::vector<std::string> types;
+    for (int i = 0; i < core.Analizers.Count(); ++i) types.push_back(core.Analizers.Items(i).GetTypeName());
+    return types;
+  }();
   for (std::vector<std::string>& batch : fuzz::Batches(fuzz::Text(data, size))) {
     std::vector<TBatchObject> objects;
     try {
