@@ -33,24 +33,34 @@ void RecogniseBatch(TConvertCore& core, std::vector<std::string>& lines, TSQLObj
   // may be recognised (a command, a procedure call) starts further on.
   const std::string& comment = core.Context.CommentTermName;
   const TCommandList& commands = core.Commands;
-  const std::function<bool(const TTerm*)> later = [&](const TTerm* term) {
+  const auto recognisable = [&](const TTerm* term) {
     return term->Kind == tkDefined &&
            (commands.IndexOfKeyTerm(term) >= 0 || term->StartText() == "EXEC" || term->StartText() == "EXECUTE");
   };
+  // A batch of data statements or permissions (INSERT ..., GRANT ...) that no
+  // command recognises is one stretch of statements without a word to say,
+  // however long: it is only checked too. An option setting among them would
+  // start a stretch of its own after which other statements are named, so
+  // a SET has such a batch parsed as before. (`lead` is set before the
+  // later words are watched.)
   TParser::TLead lead;
+  const std::function<bool(const TTerm*)> later = [&](const TTerm* term) {
+    return recognisable(term) || (isSettings(term) && lead.term && isCommand(lead.term));
+  };
+  const auto wanted = [&](const TTerm* term) {
+    return term && (term->TypeName == comment || (isCommand(term) && recognisable(term)));
+  };
   bool parsed;
   try {
-    parsed = core.Parser.ParseIfWanted(
-        lines, core.Terms, words,
-        [&](const TTerm* term) { return term && (term->TypeName == comment || isCommand(term)); }, &lead, &later);
+    parsed = core.Parser.ParseIfWanted(lines, core.Terms, words, wanted, &lead, &later);
   } catch (...) {
     log("Ошибка обработки скрипта:");
     log(JoinLines(lines));
     throw;
   }
   if (!parsed) {
-    // Option settings (SET ...) pass without a word.
-    if (!isSettings(lead.term)) incomprehensible(lead.line);
+    // Option settings (SET ...) and data statements pass without a word.
+    if (!isSettings(lead.term) && !(lead.term && isCommand(lead.term))) incomprehensible(lead.line);
     return;
   }
   if (words.Empty()) return;

@@ -181,16 +181,30 @@ void TParser::RememberFirstTerm(std::string_view text, std::uint64_t hash, int f
 }
 
 [[gnu::always_inline]] inline TParser::Found TParser::FindTerm(int i, int entry) {
-  const TTextWord& word = Words->Words(i);
-  TextEntry& e = entries_[static_cast<std::size_t>(entry)];
-  int& first = e.firstTerm;
+  // Without an entry (a batch that is only checked keeps no table of its
+  // texts: a long batch of data has hundreds of thousands of them) the
+  // words remembered from earlier parses are the only cache.
+  int uncached = -2;
+  std::string_view text;
+  std::uint64_t hash;
+  int* firstTerm = &uncached;
+  if (entry >= 0) {
+    TextEntry& e = entries_[static_cast<std::size_t>(entry)];
+    text = e.text;
+    hash = e.hash;
+    firstTerm = &e.firstTerm;
+  } else {
+    text = Words->Text(i);
+    hash = QuickHash(text);
+  }
+  int& first = *firstTerm;
   if (first == -2) {
-    first = KnownFirstTerm(e.text, e.hash);
+    first = KnownFirstTerm(text, hash);
     if (first == -2) {
-      upperWord_.assign(word.Text);
+      upperWord_.assign(text);
       UpperCaseInPlace(upperWord_);
       first = Terms->IndexOfFirstUpperWord(upperWord_);
-      RememberFirstTerm(e.text, e.hash, first);
+      RememberFirstTerm(text, hash, first);
     }
   }
   if (first < 0) return {};
@@ -198,12 +212,13 @@ void TParser::RememberFirstTerm(std::string_view text, std::uint64_t hash, int f
 
   if (term->StartWords.size() == 1) {
     if (term->IgnoreNear != 0) {
+      const TTextWord word = Words->Words(i);
       if (i > 0) {
-        const TTextWord& prev = Words->Words(i - 1);
+        const TTextWord prev = Words->Words(i - 1);
         if (prev.Touches(word) && CharClasses(prev.Text) == term->IgnoreNear) return {};
       }
       if (i + 1 < Words->Count()) {
-        const TTextWord& next = Words->Words(i + 1);
+        const TTextWord next = Words->Words(i + 1);
         if (word.Touches(next) && CharClasses(next.Text) == term->IgnoreNear) return {};
       }
     }
@@ -227,7 +242,7 @@ void TParser::RememberFirstTerm(std::string_view text, std::uint64_t hash, int f
       if (w < Words->Count()) {
         if (!joinedEnds_.empty()) joined_.push_back(' ');
         // Only the new word is upper-cased: the words before it already are.
-        upperWord_.assign(Words->Words(w).Text);
+        upperWord_.assign(Words->Text(w));
         UpperCaseInPlace(upperWord_);
         joined_.append(upperWord_);
       }
@@ -245,19 +260,19 @@ void TParser::FlushPending(TParserWordList& target) {
   std::vector<Pending>& pending = pending_;
   std::size_t k = 0;
   while (k < pending.size()) {
-    const TTextWord& first = Words->Words(pending[k].word);
-    const TTextWord* last = &first;
+    const TTextWord first = Words->Words(pending[k].word);
+    TTextWord last = first;
     std::size_t j = k + 1;
-    while (j < pending.size() && last->Touches(Words->Words(pending[j].word))) last = &Words->Words(pending[j++].word);
+    for (TTextWord next; j < pending.size() && last.Touches(next = Words->Words(pending[j].word)); ++j) last = next;
     TTerm* term;
     if (j == k + 1) {
       term = PlainTermOf(pending[k].entry);
     } else {
       scratch_.clear();
-      for (std::size_t g = k; g < j; ++g) scratch_ += Words->Words(pending[g].word).Text;
+      for (std::size_t g = k; g < j; ++g) scratch_ += Words->Text(pending[g].word);
       term = PlainTermOf(scratch_);
     }
-    target.AddParsedWord(term, first.StartPoint(), nullptr, last->EndPoint(), first.StartPoint());
+    target.AddParsedWord(term, first.StartPoint(), nullptr, last.EndPoint(), first.StartPoint());
     k = j;
   }
   pending.clear();
@@ -273,11 +288,11 @@ void TParser::FlushRaw(int afterWord, int beforeWord, TParserWordList& target) {
   const std::size_t blanks = std::min(scratch_.find_first_not_of(' '), scratch_.size());
   scratch_.erase(0, blanks);
   if (scratch_.empty()) return;
-  const TTextWord& a = Words->Words(afterWord);
+  const TTextWord a = Words->Words(afterWord);
   const TTextPoint start{a.Line, a.LastCol() + 1 + static_cast<int>(blanks)};
   TTextPoint end;
   if (beforeWord >= 0) {
-    const TTextWord& z = Words->Words(beforeWord);
+    const TTextWord z = Words->Words(beforeWord);
     end = {z.Line, z.Col - 1};
   } else {
     end = {a.Line, a.LastCol() + ColumnCount(scratch_)};
@@ -324,8 +339,8 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
     levels.pop_back();
     if constexpr (kBuild) {
       Level& outer = levels.back();
-      const TTextWord& a = Words->Words(done.startWord);
-      const TTextWord& z = Words->Words(e);
+      const TTextWord a = Words->Words(done.startWord);
+      const TTextWord z = Words->Words(e);
       outer.target->AddParsedWord(const_cast<TTerm*>(done.term), a.StartPoint(), std::move(done.children),
                                   z.EndPoint(), z.StartPoint());
     }
@@ -343,10 +358,10 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
       // The delimiter is never closed: name the first word after its start.
       const int after = level.startLast + 1;
       if (after < count) {
-        const TTextWord& w = Words->Words(after);
+        const TTextWord w = Words->Words(after);
         throw Error("Ошибка вложений разделителя: " + PositionText(w.Line, w.Col), w.Line, w.Col);
       }
-      const TTextWord& w = Words->Words(level.startLast);
+      const TTextWord w = Words->Words(level.startLast);
       throw Error("Ошибка вложений разделителя: " + PositionText(w.Line, w.LastCol() + 1), w.Line, w.LastCol() + 1);
     }
 
@@ -362,10 +377,10 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
           close(i);
           continue;
         }
-      } else if (Words->Words(i).Text.size() == f.size() && EqualsUpper(Words->Words(i).Text, f)) {
+      } else if (Words->Text(i).size() == f.size() && EqualsUpper(Words->Text(i), f)) {
         const int k = static_cast<int>(e.EndWords.size());
         if (k == 1 || EqualsUpper(Words->JoinWords(i, k), e.EndText())) {
-          if (level.escapes && i + 1 < count && Words->Words(i + 1).Text == Words->Words(i).Text &&
+          if (level.escapes && i + 1 < count && Words->Text(i + 1) == Words->Text(i) &&
               Words->Words(i).Touches(Words->Words(i + 1))) {
             i += 2;
             continue;
@@ -386,12 +401,12 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
     }
 
     if (level.raw) {
-      if (level.nests && Words->Words(i).Text == level.term->StartText()) ++level.depth;
+      if (level.nests && Words->Text(i) == level.term->StartText()) ++level.depth;
       ++i;
       continue;
     }
 
-    const int entry = EntryOf(Words->Words(i).Text);
+    const int entry = kBuild ? EntryOf(Words->Text(i)) : -1;
     const Found found = FindTerm(i, entry);
     if (found.term < 0) {
       if constexpr (kBuild) pending.push_back({i, entry});
@@ -406,8 +421,8 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
     }
     if (term->EndWords.empty()) {
       if constexpr (kBuild) {
-        const TTextWord& a = Words->Words(i);
-        const TTextWord& z = Words->Words(j);
+        const TTextWord a = Words->Words(i);
+        const TTextWord z = Words->Words(j);
         level.target->AddParsedWord(term, a.StartPoint(), nullptr, z.EndPoint(), z.StartPoint());
       }
       i = j + 1;
@@ -416,15 +431,15 @@ bool TParser::ParseWords(TParserWordList& result, const std::function<bool(const
     if (term->EndsAtLineEnd() && Words->IsLastOnLine(j)) {
       // A line comment with nothing after it on its line.
       if constexpr (kBuild) {
-        const TTextWord& a = Words->Words(i);
-        const TTextWord& z = Words->Words(j);
+        const TTextWord a = Words->Words(i);
+        const TTextWord z = Words->Words(j);
         level.target->AddParsedWord(term, a.StartPoint(), result.NewChildList(), z.EndPoint(), z.StartPoint());
       }
       i = j + 1;
       continue;
     }
     if (levels.size() > kMaxNesting) {
-      const TTextWord& w = Words->Words(i);
+      const TTextWord w = Words->Words(i);
       throw Error("Слишком глубокая вложенность разделителей: " + PositionText(w.Line, w.Col), w.Line, w.Col);
     }
     Level inner;
@@ -477,7 +492,7 @@ bool TParser::ParseIfWanted(std::vector<std::string>& lines, TTermList& terms, T
   if (wanted) {
     // The first word starts the result's first node: a plain word or the
     // term it opens, just as the parse below finds it.
-    const Found found = FindTerm(0, EntryOf(Words->Words(0).Text));
+    const Found found = FindTerm(0, EntryOf(Words->Text(0)));
     const TTerm* first = found.term < 0 ? nullptr : Terms->Items(found.term);
     if (!wanted(first)) {
       if (lead) *lead = TLead{first, Words->Words(0).Line};

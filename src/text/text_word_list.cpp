@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
+#include "text/error.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
 
@@ -114,14 +116,31 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
   if (Separators != separators_.normal) Separators = separators_.normal;
 }
 
+void TTextWordList::Clear() {
+  count_ = 0;
+  if (blocks_.size() > kKeptBlocks) blocks_.resize(kKeptBlocks);
+  text_.clear();
+  if (text_.capacity() > kKeptBlocks * kBlockSize * sizeof(Packed)) std::string().swap(text_);
+  lineStarts_.clear();
+}
+
+int TTextWordList::CharCount(std::string_view text) { return static_cast<int>(Utf8Length(text)); }
+
+TTextWordList::Packed& TTextWordList::Append() {
+  const std::size_t block = count_ >> kBlockShift;
+  if (block == blocks_.size()) blocks_.push_back(std::make_unique<Packed[]>(kBlockSize));
+  return blocks_[block][count_++ & (kBlockSize - 1)];
+}
+
 [[gnu::flatten]] void TTextWordList::Parse(std::vector<std::string>& lines,
                                            const std::vector<std::string>& separators) {
-  words_.clear();
+  count_ = 0;
   text_.clear();
   SplitLineBreaks(lines);
   std::size_t bytes = 0;
   for (const auto& line : lines) bytes += line.size();
-  words_.reserve(bytes / 4 + 16);  // about one word in four characters of T-SQL
+  // Words keep their place in the text in 32 bits.
+  if (bytes > kSizeMask) throw Error("Пакет слишком велик для разбора: " + std::to_string(bytes >> 20) + " МБ");
   // The words view `text_`: it is filled once, at its final size, so that no
   // view ever moves.
   text_.reserve(bytes);
@@ -155,12 +174,14 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
       knownByte = byte;
       return knownCol;
     };
+    const std::uint32_t asciiBit = ascii ? kAsciiBit : 0;
+    const auto lineStart = static_cast<std::uint32_t>(line.data() - text_.data());
     auto emit = [&](std::size_t from, std::size_t to) __attribute__((always_inline)) {
-      TTextWord& word = words_.emplace_back();
-      word.Line = static_cast<int>(lineIndex);
-      word.Col = columnOf(from);
-      word.Text = line.substr(from, to - from);
-      word.Length = ascii ? static_cast<int>(to - from) : static_cast<int>(Utf8Length(word.Text));
+      Packed& word = Append();
+      word.line = static_cast<std::int32_t>(lineIndex);
+      word.col = columnOf(from);
+      word.offset = lineStart + static_cast<std::uint32_t>(from);
+      word.size = static_cast<std::uint32_t>(to - from) | asciiBit;
     };
     auto skipBlanks = [&](std::size_t p) __attribute__((always_inline)) {
       while (p < n && IsBlank(line[p])) ++p;
@@ -212,7 +233,7 @@ std::string TTextWordList::JoinWords(int start, int count) const {
   if (start < 0) start = 0;
   for (int i = start; i < Count() && i - start < count; ++i) {
     if (i > start) r.push_back(' ');
-    r += words_[static_cast<std::size_t>(i)].Text;
+    r += Words(i).Text;
   }
   return r;
 }
@@ -228,10 +249,10 @@ void TTextWordList::RebuildText(int fromIndex, int toIndex, std::string& out) co
   if (fromIndex < 0) fromIndex = 0;
   if (toIndex >= Count()) toIndex = Count() - 1;
   if (fromIndex > toIndex) return;
-  int line = words_[static_cast<std::size_t>(fromIndex)].Line;
-  int col = words_[static_cast<std::size_t>(fromIndex)].Col;
+  int line = Words(fromIndex).Line;
+  int col = Words(fromIndex).Col;
   for (int i = fromIndex; i <= toIndex; ++i) {
-    const TTextWord& w = words_[static_cast<std::size_t>(i)];
+    const TTextWord w = Words(i);
     if (w.Line > line) {
       for (int k = line; k < w.Line; ++k) out += "\r\n";
       line = w.Line;
@@ -242,14 +263,14 @@ void TTextWordList::RebuildText(int fromIndex, int toIndex, std::string& out) co
     col = w.LastCol() + 1;
   }
   if (toIndex + 1 < Count()) {
-    const TTextWord& next = words_[static_cast<std::size_t>(toIndex) + 1];
+    const TTextWord next = Words(toIndex + 1);
     if (next.Line == line && next.Col > col) out.append(static_cast<std::size_t>(next.Col - col), ' ');
   }
 }
 
 void TTextWordList::SourceBetween(int afterWord, int beforeWord, std::string& out) const {
   out.clear();
-  const TTextWord& a = words_[static_cast<std::size_t>(afterWord)];
+  const TTextWord a = Words(afterWord);
   const std::size_t from = static_cast<std::size_t>(a.Text.data() + a.Text.size() - text_.data());
   int lastLine;
   std::size_t to;
@@ -257,7 +278,7 @@ void TTextWordList::SourceBetween(int afterWord, int beforeWord, std::string& ou
     lastLine = a.Line;
     to = lineStarts_[static_cast<std::size_t>(lastLine) + 1];
   } else {
-    const TTextWord& b = words_[static_cast<std::size_t>(beforeWord)];
+    const TTextWord b = Words(beforeWord);
     lastLine = b.Line;
     to = static_cast<std::size_t>(b.Text.data() - text_.data());
   }
@@ -277,7 +298,7 @@ void TTextWordList::SourceBetween(int afterWord, int beforeWord, std::string& ou
 
 bool TTextWordList::IsLastOnLine(int i) const {
   if (i >= Count() - 1) return true;
-  return words_[static_cast<std::size_t>(i) + 1].Line > words_[static_cast<std::size_t>(i)].Line;
+  return At(static_cast<std::size_t>(i) + 1).line > At(static_cast<std::size_t>(i)).line;
 }
 
 }  // namespace ambrix

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,13 +47,24 @@ class TTextWordList {
   /// is; for a caller that splits many batches with one separator list.
   void Parse(std::vector<std::string>& lines, const std::vector<std::string>& separators);
 
-  int Count() const { return static_cast<int>(words_.size()); }
-  const TTextWord& Words(int i) const { return words_[static_cast<std::size_t>(i)]; }
-  void Clear() {
-    words_.clear();
-    text_.clear();
-    lineStarts_.clear();
+  int Count() const { return static_cast<int>(count_); }
+  /// Word `i` (0 <= i < Count()), made from the compact form the list keeps.
+  TTextWord Words(int i) const {
+    const Packed& w = At(static_cast<std::size_t>(i));
+    TTextWord word;
+    word.Line = w.line;
+    word.Col = w.col;
+    word.Text = std::string_view(text_.data() + w.offset, w.size & kSizeMask);
+    word.Length = (w.size & kAsciiBit) ? static_cast<int>(w.size & kSizeMask) : CharCount(word.Text);
+    return word;
   }
+  /// The text of word `i` alone (cheaper than `Words(i).Text`).
+  std::string_view Text(int i) const {
+    const Packed& w = At(static_cast<std::size_t>(i));
+    return std::string_view(text_.data() + w.offset, w.size & kSizeMask);
+  }
+  /// Empties the list; the room of a very large batch goes back.
+  void Clear();
 
   /// The texts of at most `count` words from `start` on, joined by single
   /// spaces; empty when `start` is past the end or `count` <= 0.
@@ -91,7 +103,28 @@ class TTextWordList {
   };
   void PrepareSeparators(const std::vector<std::string>& separators);
 
-  std::vector<TTextWord> words_;
+  // A word as the list keeps it: a batch of data statements has a word in
+  // every three bytes or so, and these stay for the whole parse. The words
+  // are kept in blocks of a fixed size, so that a growing list never copies
+  // what it holds (nor needs the room of both copies at once).
+  struct Packed {
+    std::uint32_t offset;  // of the text in text_
+    std::uint32_t size;    // bytes of the text; kAsciiBit: all of them ASCII
+    std::int32_t line;
+    std::int32_t col;
+  };
+  static constexpr std::uint32_t kAsciiBit = 0x80000000u;
+  static constexpr std::uint32_t kSizeMask = 0x7FFFFFFFu;
+  static constexpr std::size_t kBlockShift = 14;
+  static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockShift;
+  // Blocks kept for the next batch after Clear: about four megabytes.
+  static constexpr std::size_t kKeptBlocks = 16;
+  static int CharCount(std::string_view text);
+  const Packed& At(std::size_t i) const { return blocks_[i >> kBlockShift][i & (kBlockSize - 1)]; }
+  Packed& Append();
+
+  std::vector<std::unique_ptr<Packed[]>> blocks_;
+  std::size_t count_ = 0;
   std::string text_;  // the lines the words view, one after another
   std::vector<std::size_t> lineStarts_;  // where each line starts in text_, and the end
   SeparatorIndex separators_;

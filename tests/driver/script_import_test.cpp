@@ -297,6 +297,52 @@ TEST_P(ScriptImport, ABatchThatIsNoCommandStillFailsWhereItsDelimitersDoNotClose
   EXPECT_EQ(Object("B").name, "B");
 }
 
+// A batch led by data statements or permissions that no command handles
+// (INSERT, GRANT, ...) is only checked, not parsed into a tree; what it gives
+// must be what a parse gave: the commands further on in it are read, an
+// option setting among its statements makes the statements after it named,
+// and its delimiters are checked all the same.
+TEST_P(ScriptImport, DataStatementBatchesGiveWhatAParseOfThemGave) {
+  struct Case {
+    const char* script;
+    std::vector<std::string> objects;       // names stored, in order
+    std::vector<std::string> notUnderstood;  // the "not understood" lines
+  };
+  const Case cases[] = {
+      {"INSERT INTO T VALUES (1, 'a')\ninsert T values (2, 'b')\nGO\n", {}, {}},
+      {"GRANT SELECT ON T TO public\nDELETE FROM T\nGO\n", {}, {}},
+      {"INSERT INTO T VALUES (1)\nCREATE TABLE X (x int)\nGO\n", {"X"}, {}},
+      {"GRANT SELECT ON T TO public\nEXEC sp_addtype Money2, 'decimal(10,2)'\nGO\n", {"Money2"}, {}},
+      {"INSERT INTO T VALUES (1)\nSET NOCOUNT ON\nPRINT 'after'\nGO\n", {}, {"PRINT 'after'"}},
+      {"INSERT INTO T VALUES (1)\nPRINT 'within'\nGO\n", {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    log_.clear();
+    m().AddScript(AllTypes(WriteFile("data.sql", c.script), amUpdateAll));
+    std::vector<std::string> names;
+    for (const auto& object : Objects()) names.push_back(object.name);
+    std::vector<std::string> expected = c.objects;
+    std::vector<std::string> notUnderstood;
+    for (const auto& line : log_) {
+      if (line.rfind("Не понятная команда: ", 0) == 0) notUnderstood.push_back(line);
+    }
+    std::vector<std::string> expectedLines;
+    for (const auto& text : c.notUnderstood) expectedLines.push_back("Не понятная команда: \"" + text + "\"");
+    for (const auto& name : expected) EXPECT_THAT(names, ::testing::Contains(name));
+    EXPECT_EQ(notUnderstood, expectedLines);
+  }
+
+  // Only checked, but checked: an unclosed string fails where it opens.
+  std::vector<TSkippedFailure> skipped;
+  m().OnSkipped = [&](const TSkippedFailure& failure) { skipped.push_back(failure); };
+  TOptAddScript options = AllTypes(WriteFile("bad.sql", "INSERT INTO T VALUES (1)\nINSERT INTO T VALUES ('x)\nGO\n"));
+  options.KeepGoing = true;
+  m().AddScript(options);
+  ASSERT_EQ(skipped.size(), 1u);
+  EXPECT_EQ(skipped[0].Message, "Ошибка вложений разделителя: 1:24");
+}
+
 // The last batch needs no GO line: it is handled at the end of the file.
 TEST_P(ScriptImport, HandlesALastBatchWithoutItsGoLine) {
   Import("CREATE TABLE A (a int)\nGO\nCREATE TABLE B (b int)\n\n");
