@@ -117,30 +117,30 @@ void TTextWordList::Parse(std::vector<std::string>& lines) {
 }
 
 void TTextWordList::Clear() {
-  count_ = 0;
-  if (blocks_.size() > kKeptBlocks) blocks_.resize(kKeptBlocks);
+  words_.clear();
   text_.clear();
-  if (text_.capacity() > kKeptBlocks * kBlockSize * sizeof(Packed)) std::string().swap(text_);
   lineStarts_.clear();
+  // The room of a very large batch goes back.
+  if (words_.capacity() > kKeptWords) std::vector<Packed>().swap(words_);
+  if (text_.capacity() > kKeptWords * sizeof(Packed)) std::string().swap(text_);
 }
 
 int TTextWordList::CharCount(std::string_view text) { return static_cast<int>(Utf8Length(text)); }
 
-TTextWordList::Packed& TTextWordList::Append() {
-  const std::size_t block = count_ >> kBlockShift;
-  if (block == blocks_.size()) blocks_.push_back(std::make_unique<Packed[]>(kBlockSize));
-  return blocks_[block][count_++ & (kBlockSize - 1)];
-}
-
 [[gnu::flatten]] void TTextWordList::Parse(std::vector<std::string>& lines,
                                            const std::vector<std::string>& separators) {
-  count_ = 0;
+  words_.clear();
   text_.clear();
   SplitLineBreaks(lines);
   std::size_t bytes = 0;
   for (const auto& line : lines) bytes += line.size();
   // Words keep their place in the text in 32 bits.
   if (bytes > kSizeMask) throw Error("Пакет слишком велик для разбора: " + std::to_string(bytes >> 20) + " МБ");
+  // A word takes at least a byte and mostly a blank or a separator beside
+  // it: half the bytes is room enough but for odd texts, and the room not
+  // used is never touched (so never resident); the list is never copied to
+  // grow, which would need the room of both copies at once.
+  words_.reserve(bytes / 2 + 16);
   // The words view `text_`: it is filled once, at its final size, so that no
   // view ever moves.
   text_.reserve(bytes);
@@ -177,7 +177,7 @@ TTextWordList::Packed& TTextWordList::Append() {
     const std::uint32_t asciiBit = ascii ? kAsciiBit : 0;
     const auto lineStart = static_cast<std::uint32_t>(line.data() - text_.data());
     auto emit = [&](std::size_t from, std::size_t to) __attribute__((always_inline)) {
-      Packed& word = Append();
+      Packed& word = words_.emplace_back();
       word.line = static_cast<std::int32_t>(lineIndex);
       word.col = columnOf(from);
       word.offset = lineStart + static_cast<std::uint32_t>(from);

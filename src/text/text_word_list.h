@@ -47,7 +47,7 @@ class TTextWordList {
   /// is; for a caller that splits many batches with one separator list.
   void Parse(std::vector<std::string>& lines, const std::vector<std::string>& separators);
 
-  int Count() const { return static_cast<int>(count_); }
+  int Count() const { return static_cast<int>(words_.size()); }
   /// Word `i` (0 <= i < Count()), made from the compact form the list keeps.
   TTextWord Words(int i) const {
     const Packed& w = At(static_cast<std::size_t>(i));
@@ -104,9 +104,7 @@ class TTextWordList {
   void PrepareSeparators(const std::vector<std::string>& separators);
 
   // A word as the list keeps it: a batch of data statements has a word in
-  // every three bytes or so, and these stay for the whole parse. The words
-  // are kept in blocks of a fixed size, so that a growing list never copies
-  // what it holds (nor needs the room of both copies at once).
+  // every three bytes or so, and these stay for the whole parse.
   struct Packed {
     std::uint32_t offset;  // of the text in text_
     std::uint32_t size;    // bytes of the text; kAsciiBit: all of them ASCII
@@ -115,16 +113,12 @@ class TTextWordList {
   };
   static constexpr std::uint32_t kAsciiBit = 0x80000000u;
   static constexpr std::uint32_t kSizeMask = 0x7FFFFFFFu;
-  static constexpr std::size_t kBlockShift = 14;
-  static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockShift;
-  // Blocks kept for the next batch after Clear: about four megabytes.
-  static constexpr std::size_t kKeptBlocks = 16;
+  // Room kept for the next batch after Clear: about four megabytes.
+  static constexpr std::size_t kKeptWords = std::size_t{1} << 18;
   static int CharCount(std::string_view text);
-  const Packed& At(std::size_t i) const { return blocks_[i >> kBlockShift][i & (kBlockSize - 1)]; }
-  Packed& Append();
+  const Packed& At(std::size_t i) const { return words_[i]; }
 
-  std::vector<std::unique_ptr<Packed[]>> blocks_;
-  std::size_t count_ = 0;
+  std::vector<Packed> words_;
   std::string text_;  // the lines the words view, one after another
   std::vector<std::size_t> lineStarts_;  // where each line starts in text_, and the end
   SeparatorIndex separators_;
