@@ -52,7 +52,16 @@ TEST(Term, MeasuresTheExtentOfItsPrintedTexts) {
                                          {"a\r\nbc", 1, 2},
                                          {"a\rb\nc\r\n", 3, 0},
                                          {"\n\nдва ", 2, 4},
-                                         {"x\r", 1, 0}}) {
+                                         {"x\r", 1, 0},
+                                         // Longer than eight bytes: counted a block at a time where
+                                         // no control character is, byte by byte around one.
+                                         {"abcdefghijklmnopq", 0, 17},
+                                         {"строка из букв", 0, 14},
+                                         {"abcdefgh\tij", 0, 12},
+                                         {"abc\tdefghijk", 0, 13},
+                                         {"abcdefgh\r\nijklmnopqrs", 1, 11},
+                                         {"первая строка\nвторая строка", 1, 13},
+                                         {"xyz\u0436\u0436\u0436\u0436\u0436\u0436\u0436abc", 0, 13}}) {
     SCOPED_TRACE(std::string(c.text));
     const TTextExtent extent = ExtentOf(c.text);
     EXPECT_EQ(extent.lineBreaks, c.lineBreaks);
