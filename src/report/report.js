@@ -130,8 +130,10 @@ window.addEventListener('error', (e) => window.reportErrors.push(String(e.messag
       if (w[2] < 1 || w[2] > lines.length) continue;
       const line = lines[w[2] - 1];
       const start = indexOfCodePoint(line, w[3] - 1);
+      // The word itself when it stands there; else (the conversion rewrote
+      // it) the name or keyword that begins at the place.
       let end = start + (w[4] ? indexOfCodePoint(line.slice(start), [...w[4]].length) : 0);
-      if (end === start) {
+      if (end === start || line.slice(start, end).toLowerCase() !== w[4].toLowerCase()) {
         const word = /^[\w@#$]+/.exec(line.slice(start));
         end = start + (word ? word[0].length : Math.min(1, line.length - start));
       }
