@@ -55,7 +55,7 @@ std::string DefaultOutput(const std::string& input) {
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   if (fs::exists(a, error) && fs::exists(b, error)) return fs::equivalent(a, b, error);
-  return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
+  return fs::weakly_canonical(fs::absolute(a, error), error) == fs::weakly_canonical(fs::absolute(b, error), error);
 }
 
 std::string CsvField(const std::string& text) {
