@@ -202,6 +202,7 @@ window.addEventListener('error', (e) => window.reportErrors.push(String(e.messag
     view.innerHTML = html;
     view.hidden = false;
     view.dataset.object = String(o);
+    view.dataset.warning = String(current);
     const mark = current >= 0 ? [...view.querySelectorAll('#dest-code mark')].find(
       (m) => m.dataset.w.split(' ').includes(String(current))) : null;
     view.scrollIntoView({ block: 'start' });

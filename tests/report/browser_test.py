@@ -56,7 +56,9 @@ class Browser:
         self.process = subprocess.Popen([driver, "--port=%d" % self.port], stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         self.base = "http://127.0.0.1:%d" % self.port
-        for _ in range(200):
+        # Limits that only a hung program reaches: a busy machine is slow.
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
             try:
                 if self.call("GET", "/status").get("ready"):
                     break
@@ -88,11 +90,18 @@ class Browser:
 
     def open(self, path, fragment=""):
         self.call("POST", self.session + "/url", {"url": "file://" + os.path.abspath(path) + fragment})
-        for _ in range(200):
-            if self.run("return document.documentElement.dataset.ready === '1'"):
-                return
+        if not self.wait_for("return document.documentElement.dataset.ready === '1'"):
+            raise Failed("%s: the page's script never finished (%s)" % (path, self.errors()))
+
+    def wait_for(self, script, *args):
+        """Whether `script` came true: a followed link is handled after the
+        click returns (hashchange is an event of its own)."""
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            if self.run(script, *args):
+                return True
             time.sleep(0.02)
-        raise Failed("%s: the page's script never finished (%s)" % (path, self.errors()))
+        return False
 
     def click(self, selector):
         """Clicks the element as a reader does: scrolled to the middle of the
@@ -245,6 +254,8 @@ def check_link(browser, row):
         return {w: tr.dataset.w, object: tr.cells[1].textContent, place: tr.cells[2].textContent,
                 word: tr.cells[3].textContent};""", row)
     browser.click("#warnings tbody tr[data-w]:nth-child(%d) a" % (row + 1))
+    check(browser.wait_for("return document.getElementById('object-view').dataset.warning === arguments[0]",
+                           expected["w"]), "the link of warning %s showed no object" % expected["w"])
     seen = browser.run("""const view = document.getElementById('object-view');
         const mark = view.querySelector('#dest-code mark.current');
         const box = mark && mark.getBoundingClientRect();
@@ -297,6 +308,8 @@ def check_hostile(browser, binary, work):
     check(sorted(names) == sorted(['<img src=x onerror="window.pwned=1">', "p</script><script>window.pwned=2</script>"]),
           "object names shown as %s" % names)
     browser.click("#objects tbody tr:nth-child(2) a")
+    check(browser.wait_for("return document.getElementById('object-view').dataset.object === '1'"),
+          "the object's link showed nothing")
     source = browser.run("return document.getElementById('source-code').textContent")
     check("'</script><script>window.pwned=3</script> & &amp; <b>'" in source, "the source is not shown as text: %r" % source)
     check(browser.run("return window.pwned === undefined && !document.querySelector("
@@ -345,7 +358,7 @@ def main():
                       "a screenshot looks blank (%d bytes, %s)" % (len(png), image))
             # A link opened from outside the page (a bookmark) lands too.
             browser.open(pubs, "#w0")
-            check(browser.run("return !!document.querySelector('#dest-code mark.current')"), "#w0 marks no word")
+            check(browser.wait_for("return !!document.querySelector('#dest-code mark.current')"), "#w0 marks no word")
 
             check_loads(browser, mixed)
             check_filters(browser, mixed_alarms)
