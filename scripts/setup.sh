@@ -10,6 +10,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libqt6sql6-psql libjemalloc-dev postgresql time)
+# The conversion report is tested in a real browser (tests/report/browser_test.py).
+packages+=(chromium chromium-driver python3)
 # The sanitizer build is clang's: libFuzzer comes with it.
 [ "${1:-}" = "--asan" ] && packages+=(clang libclang-rt-dev)
 missing=()

@@ -68,6 +68,7 @@ int App::Dispatch() {
   if (name == "generate") return Generate();
   if (name == "alarms") return Alarms();
   if (name == "show") return Show();
+  if (name == "report") return Report();
   return UsageError("unknown command '" + name + "'");
 }
 
@@ -99,6 +100,7 @@ std::string App::CheckOptions() {
     return "--format is text, csv or json, not '" + *format + "'";
   if (inv_.Has("source") + inv_.Has("dest") + inv_.Has("drop") > 1) return "give only one of --source, --dest, --drop";
   if (inv_.command->name == "generate" && !inv_.Value("output")) return "generate needs the file to write: -o FILE";
+  if (inv_.command->name == "report" && !inv_.Value("output")) return "report needs the page to write: -o FILE";
   if (const auto jobs = inv_.Value("jobs")) {
     const bool digits = !jobs->empty() && jobs->size() <= 3 &&
                         std::all_of(jobs->begin(), jobs->end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -150,7 +152,8 @@ void App::PlugCallbacks(Target& converter) {
     failures_.push_back(std::move(failure));
     // Without --keep-going the first failure ends the run: it leaves the
     // converter as the failure itself would.
-    if (!inv_.Has("keep-going")) throw Error(skipped.Message);
+    // A report shows failures: it never ends at the first.
+    if (!inv_.Has("keep-going") && inv_.command->name != "report") throw Error(skipped.Message);
   };
   converter.OnScriptPlaced = [this](int objectId, int line) { placed_.emplace_back(objectId, line); };
   converter.OnObjectRead = [this](const std::string& type, const std::string& name, int line) {

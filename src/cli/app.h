@@ -11,6 +11,7 @@
 #include "cli/progress_bar.h"
 #include "driver/convert_data_module.h"
 #include "driver/direct_conversion.h"
+#include "report/conversion_report.h"
 #include "text/text_key_map.h"
 
 namespace ambrix::cli {
@@ -59,6 +60,7 @@ class App {
   int Generate();
   int Alarms();
   int Show();
+  int Report();
 
   /// The converter on the repository of --repository (or the default one, or
   /// a private in-memory one when `inMemory`), with its callbacks plugged in.
@@ -142,6 +144,18 @@ class App {
   std::string_view ReadKey(const std::string& typeName, const std::string& objectName);
   std::string readKey_;
 
+  // The conversion report (report_command.cpp).
+  /// convert --report without a repository: collects each object's outcome
+  /// from the conversion, which keeps no sources.
+  void CollectDirectOutcomes();
+  /// The report of the run: of the objects the conversion without a
+  /// repository compiled, or of every object of the open project.
+  report::TConversionReport MakeReport();
+  /// Writes the report to `file` and says so; returns `exitCode`.
+  int WriteReport(const std::string& file, int exitCode);
+  /// The objects the conversion without a repository compiled, by key.
+  std::unordered_map<int, report::TReportObject> outcomes_;
+  std::string reportProject_;  ///< convert: the project's name
 };
 
 }  // namespace ambrix::cli

@@ -46,7 +46,8 @@ std::vector<CommandSpec> MakeCommands() {
                "the first input's name), which is created when missing.",
                "ambrix convert examples/pubs.sql -o pubs.asa.sql", 1, -1,
                {{"output", 'o', "OUTPUT", "the script to write"}, kTypes, kKeepGoing, kWait, kInputEncoding, kOutputEncoding,
-                {"project", 0, "NAME", "with --repository: the project to work in"}}});
+                {"project", 0, "NAME", "with --repository: the project to work in"},
+                {"report", 0, "FILE", "also write the conversion report, one HTML page, to FILE (see ambrix report --help)"}}});
   c.push_back({"project list", "", "list the projects of the repository", "Prints one line per project: its name, its dialect and its ODBC alias.", "ambrix project list", 0, 0, {}});
   c.push_back({"project create", "NAME", "create a project",
                "Creates an empty project for the source dialect (the repository's first dialect unless\n"
@@ -82,6 +83,15 @@ std::vector<CommandSpec> MakeCommands() {
                "and the word it is about.",
                "ambrix alarms shop --format csv", 1, 1,
                {{"format", 0, "FORMAT", "text (default), csv or json"}}});
+  c.push_back({"report", "PROJECT -o FILE", "write a project's conversion report as one HTML page",
+               "Compiles the pending objects of PROJECT (a failure is shown in the report, not an end), then\n"
+               "writes FILE: one HTML page that needs nothing else (no network, no server) with the objects\n"
+               "per type (found, converted, failed, with warnings) and a bar each, the warnings in a table\n"
+               "filtered by kind and object type, and each object's source and converted script side by\n"
+               "side with the warned words marked; a warning's link opens its object at the word.\n"
+               "`ambrix convert ... --report FILE` writes the same page for the objects it converts.",
+               "ambrix report shop -o shop-report.html", 1, 1,
+               {{"output", 'o', "FILE", "the page to write (required)"}}});
   c.push_back({"show", "PROJECT OBJECT", "print one object's scripts",
                "Prints the converted creation script of an object (compiling it first when it is not compiled\n"
                "yet), or its source or drop script. An OBJECT is a name, or TYPE:NAME.",

@@ -52,6 +52,16 @@ std::string CliTypeName(std::string_view repositoryName) {
   return name;
 }
 
+int TypeOrder(std::string_view repositoryName) {
+  const std::string name = Hyphenated(repositoryName);
+  int order = 0;
+  for (const TypeNames& type : kTypeNames) {
+    if (name == Hyphenated(type.repository)) return order;
+    ++order;
+  }
+  return order;
+}
+
 std::string ChooseTypes(const std::vector<std::string>& values, TOptAddScript& options) {
   if (values.empty()) {
     options.SelectAllTypes();

@@ -19,6 +19,10 @@ std::optional<std::string> RepositoryTypeName(std::string_view userName);
 /// "primary-key"); an unknown name comes back lower-cased with hyphens.
 std::string CliTypeName(std::string_view repositoryName);
 
+/// The place of a type object (repository name) in the list of types above:
+/// the order reports list them in; an unknown type comes last.
+int TypeOrder(std::string_view repositoryName);
+
 /// Sets the type flags of `options` from `--types` values (each a list
 /// separated by commas); with no value every type is chosen. Returns the
 /// message of a usage error, or an empty string.

@@ -55,7 +55,7 @@ std::string DefaultOutput(const std::string& input) {
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   if (fs::exists(a, error) && fs::exists(b, error)) return fs::equivalent(a, b, error);
-  return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
+  return fs::weakly_canonical(fs::absolute(a, error), error) == fs::weakly_canonical(fs::absolute(b, error), error);
 }
 
 std::string CsvField(const std::string& text) {
@@ -344,6 +344,11 @@ int App::Convert() {
   inputs_ = inv_.args;
   const std::string output = inv_.Value("output").value_or(DefaultOutput(inputs_[0]));
   if (const std::string problem = OutputProblem(output); !problem.empty()) return UsageError(problem);
+  const std::optional<std::string> reportFile = inv_.Value("report");
+  if (reportFile) {
+    if (const std::string problem = OutputProblem(*reportFile); !problem.empty()) return UsageError(problem);
+    if (SameFile(*reportFile, output)) return UsageError("the report " + *reportFile + " would overwrite the output " + output);
+  }
   for (const std::string& input : inputs_)
     if (!CheckInput(input)) return kExitError;
 
@@ -356,15 +361,19 @@ int App::Convert() {
   options.Mode = amUpdateChanged;
   // Every object read is generated: it is compiled as soon as it is stored.
   options.CompileOnImport = true;
+  reportProject_ = name;
   auto work = [&]() -> int {
     for (const std::string& input : inputs_)
       if (!ImportFile(input, options)) return kExitError;
-    return CompileAndGenerate(options, &output);
+    const int exitCode = CompileAndGenerate(options, &output);
+    // The report goes with a written script.
+    return reportFile && exitCode != kExitError ? WriteReport(*reportFile, exitCode) : exitCode;
   };
   if (!persistent) {
     // Without a repository: the objects are kept in memory for this run.
     direct_ = std::make_unique<TDirectConversion>(inv_.Value("jobs") ? std::stoi(*inv_.Value("jobs")) : 0);
     PlugCallbacks(*direct_);
+    if (reportFile) CollectDirectOutcomes();
     direct_->Open(name);
     return work();
   }

@@ -299,7 +299,17 @@ long long TDirectConversion::FindParent(const std::string& parentName, std::stri
   throw Error("Родительский обьект не обнаружен");
 }
 
-void TDirectConversion::StoreResult(std::uint32_t index, TBatchObject& read) {
+void TDirectConversion::TellOutcome(std::uint32_t index, std::string_view source, std::string_view dest,
+                                    std::string_view failure, bool converted) const {
+  const TObject& object = objects_[index];
+  const TObject* parent = object.ParentIndex != 0 ? &objects_[object.ParentIndex - 1] : nullptr;
+  OnObjectOutcome(TObjectOutcome{static_cast<int>(object.Id(*this)), types_[object.TypeIndex].Name, object.Name,
+                                 parent != nullptr ? std::string_view(parent->Name) : std::string_view(), source, dest,
+                                 failure, converted});
+}
+
+void TDirectConversion::StoreResult(std::uint32_t index, TBatchObject& read, std::string_view source) {
+  if (OnObjectOutcome) TellOutcome(index, source, read.Dest, {}, true);
   TObject& object = objects_[index];
   object.Compiled = true;
   object.ScriptOffset = spill_->Append(object.TypeIndex, read.Dest);
@@ -399,11 +409,12 @@ void TDirectConversion::StoreBatchObjects(std::vector<TBatchObject>& objects, co
         for (const std::string& logLine : read.Logs) Log(logLine);
     }
     TObject& object = objects_[index];
-    if (!withResult || KeepsSource(read.TypeName)) {
+    const bool keep = !withResult || KeepsSource(read.TypeName);
+    if (keep) {
       sources_[index] = std::move(read.Text);
       object.HasSource = true;
     }
-    if (withResult) StoreResult(index, read);
+    if (withResult) StoreResult(index, read, keep ? sources_[index] : read.Text);
     bool counted = false;
     for (auto& [name, count] : typeCounts_)
       if (SameText(name, read.TypeName)) {
@@ -616,7 +627,10 @@ void TDirectConversion::CompilePending(const TOptAddScript& options) {
                     },
                     [&] { core_.Words.Clear(); });
                 for (const std::string& line : logs) Log(line);
-                if (destLines.empty()) return;
+                if (destLines.empty()) {
+                  if (OnObjectOutcome) TellOutcome(index, Source(index), {}, {}, false);
+                  return;
+                }
                 for (int i = 0; i < alarms.Count(); ++i)
                   if (alarms_.count(UpperCase(alarms.Items(i).VarName)) == 0)
                     throw Error("Имя предупреждения [" + alarms.Items(i).VarName + "] не найдено");
@@ -625,10 +639,11 @@ void TDirectConversion::CompilePending(const TOptAddScript& options) {
                 result.HasDrop = !dropLines.empty();
                 if (result.HasDrop) result.Drop = JoinLines(dropLines);
                 result.Alarms = std::move(alarms);
-                StoreResult(index, result);
+                StoreResult(index, result, Source(index));
               },
               [&](const Error& error) {
                 ++skipped;
+                if (OnObjectOutcome) TellOutcome(index, Source(index), {}, error.what(), false);
                 const std::string& shown = onWorkers ? name : object.Name;
                 if (OnSkipped) OnSkipped(TSkippedFailure{0, shown, typeName, error.what()});
                 Log("Обьект [" + shown + "] пропущен: " + error.what());

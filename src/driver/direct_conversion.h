@@ -42,6 +42,19 @@ class TDirectConversion : public IObjectSourceLookup {
   std::function<void(int objectId, int line)> OnScriptPlaced;
   std::function<void(const std::string& typeName, const std::string& objectName, int line)> OnObjectRead;
 
+  /// What became of one object when it was compiled: converted (Dest holds
+  /// its creation script), failed (Failure holds why), or neither (its type
+  /// has no converter). The texts live only during the call.
+  struct TObjectOutcome {
+    int ObjectId = 0;
+    std::string_view TypeName;  ///< lower case, as the repository stores it
+    std::string_view ObjectName, ParentName, Source, Dest, Failure;
+    bool Converted = false;
+  };
+  /// Called for every object compiled, again for one replaced, when set (for
+  /// a report: the sources are not kept otherwise). Unset, it costs nothing.
+  std::function<void(const TObjectOutcome& outcome)> OnObjectOutcome;
+
   /// Starts the project `name` (its name goes into the script's header).
   void Open(const std::string& name);
   /// Reads a script: TConvertDataModule::AddScript of a project opened with
@@ -83,7 +96,9 @@ class TDirectConversion : public IObjectSourceLookup {
   static std::string_view Key(int typeId, long long parentId, std::string_view name);
   long long FindParent(const std::string& parentName, std::string& parentType) const;
   void StoreBatchObjects(std::vector<TBatchObject>& objects, const std::vector<int>& lineNumbers);
-  void StoreResult(std::uint32_t index, TBatchObject& read);
+  void StoreResult(std::uint32_t index, TBatchObject& read, std::string_view source);
+  void TellOutcome(std::uint32_t index, std::string_view source, std::string_view dest, std::string_view failure,
+                   bool converted) const;
   const std::string& Source(std::uint32_t index) const;
   void CompilePending(const TOptAddScript& options);
   std::unordered_map<long long, std::string> IndexTargetNames() const;

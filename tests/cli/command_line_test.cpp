@@ -23,7 +23,7 @@ TEST_F(CommandLine, EveryCommandHasItsHelp) {
   const std::vector<std::vector<std::string>> commands = {
       {"convert"}, {"project", "list"}, {"project", "create"}, {"project", "delete"}, {"project", "show"},
       {"import"},  {"compile"},         {"reset"},             {"generate"},         {"alarms"},
-      {"show"}};
+      {"show"},    {"report"}};
   for (const auto& command : commands) {
     std::vector<std::string> args = command;
     args.push_back("--help");
