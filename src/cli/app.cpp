@@ -68,6 +68,7 @@ int App::Dispatch() {
   if (name == "generate") return Generate();
   if (name == "alarms") return Alarms();
   if (name == "show") return Show();
+  if (name == "repository init") return RepositoryInit();
   return UsageError("unknown command '" + name + "'");
 }
 

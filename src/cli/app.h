@@ -59,6 +59,8 @@ class App {
   int Generate();
   int Alarms();
   int Show();
+  /// `repository init`: in repository_command.cpp.
+  int RepositoryInit();
 
   /// The converter on the repository of --repository (or the default one, or
   /// a private in-memory one when `inMemory`), with its callbacks plugged in.
