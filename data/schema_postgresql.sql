@@ -115,3 +115,9 @@ as $$
   ) as tree( Level, ID, ParentID, Object_id, Object, TypeObject, ParentObject_id, ParentObject )
   order by tree.Level, lower( tree.Object ), tree.ID
 $$;
+
+-- The version of this schema, one row: the program writes it when it installs
+-- or upgrades the repository, and reads it to know what an upgrade starts from.
+create table RepositoryVersion (
+  Version integer not null
+);

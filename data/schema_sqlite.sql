@@ -80,3 +80,9 @@ create table AlarmObject (
 );
 create index AlarmObject_Object on AlarmObject( Object_id );
 create index AlarmObject_Alarm on AlarmObject( Alarm_id );
+
+-- The version of this schema, one row: the program writes it when it installs
+-- or upgrades the repository, and reads it to know what an upgrade starts from.
+create table RepositoryVersion (
+  Version integer not null
+);

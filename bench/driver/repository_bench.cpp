@@ -15,6 +15,7 @@
 
 #include "driver/data_set.h"
 #include "driver/repository.h"
+#include "driver/repository_init.h"
 
 namespace ambrix {
 namespace {
@@ -82,7 +83,7 @@ void BM_StoreObjects_PostgreSQL(benchmark::State& state) {
   RepositoryLocation location = admin;
   location.database = name;
   {
-    InstallRepository(location);
+    InitRepository(location);
     auto repository = Repository::Open(location);
     StoreObjects(state, *repository);
   }

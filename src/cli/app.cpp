@@ -69,6 +69,7 @@ int App::Dispatch() {
   if (name == "alarms") return Alarms();
   if (name == "show") return Show();
   if (name == "report") return Report();
+  if (name == "repository init") return RepositoryInit();
   return UsageError("unknown command '" + name + "'");
 }
 

@@ -61,6 +61,8 @@ class App {
   int Alarms();
   int Show();
   int Report();
+  /// `repository init`: in repository_command.cpp.
+  int RepositoryInit();
 
   /// The converter on the repository of --repository (or the default one, or
   /// a private in-memory one when `inMemory`), with its callbacks plugged in.

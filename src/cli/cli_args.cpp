@@ -35,6 +35,16 @@ const std::vector<OptionSpec> kCommonOptions = {
     {"version", 0, "", "show the version and exit"},
 };
 
+// The commands that set up the repository itself.
+void AddRepositoryCommands(std::vector<CommandSpec>& c) {
+  c.push_back({"repository init", "", "install or upgrade the repository",
+               "Sets up the repository named by --repository (default: the SQLite file in\n"
+               "$XDG_DATA_HOME/ambrix/): installs the schema and the dialect rows into an empty database,\n"
+               "upgrades a repository an earlier version of the program made, and leaves one that is up\n"
+               "to date as it is. Refuses a database that holds other tables. Safe to run again.",
+               "ambrix repository init --repository postgresql://team@db.example/ambrix", 0, 0, {}});
+}
+
 std::vector<CommandSpec> MakeCommands() {
   std::vector<CommandSpec> c;
   c.push_back({"convert", "INPUT... [-o OUTPUT]", "convert SQL Server scripts to one SQL Anywhere script in one step",
@@ -98,6 +108,7 @@ std::vector<CommandSpec> MakeCommands() {
                "ambrix show shop Customer --source", 2, 2,
                {{"source", 0, "", "the source script"}, {"dest", 0, "", "the converted creation script (default)"},
                 {"drop", 0, "", "the drop script"}}});
+  AddRepositoryCommands(c);
   return c;
 }
 
@@ -138,6 +149,20 @@ const char kTypesHelp[] =
     "  unique, foreign-key, check, default-constraint (the repository's names, such as\n"
     "  \"constraint primary key\", are accepted too).\n";
 
+// The words that name a group of commands ("project list", "repository init").
+bool IsCommandGroup(const std::string& word) { return word == "project" || word == "repository"; }
+
+// The subcommands of a group, for the usage error that names them.
+std::string Subcommands(const std::string& group) {
+  std::vector<std::string> names;
+  for (const CommandSpec& c : Commands())
+    if (c.name.rfind(group + " ", 0) == 0) names.push_back(c.name.substr(group.size() + 1));
+  std::string list;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    list += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+  return list;
+}
+
 bool TakesTypes(const CommandSpec& command) {
   return std::any_of(command.options.begin(), command.options.end(),
                      [](const OptionSpec& o) { return o.name == "types" || o.name == "type"; });
@@ -164,7 +189,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   // The command is known once its name is read; options before it may only be common ones.
   auto command = [&]() -> const CommandSpec* {
     if (words.empty()) return nullptr;
-    if (words[0] == "project") return words.size() >= 2 ? FindCommand("project " + words[1]) : nullptr;
+    if (IsCommandGroup(words[0])) return words.size() >= 2 ? FindCommand(words[0] + " " + words[1]) : nullptr;
     return FindCommand(words[0]);
   };
   auto fail = [&](const std::string& message) {
@@ -240,17 +265,17 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   }
   inv.command = command();
   if (!inv.command) {
-    if (words[0] == "project") {
+    if (IsCommandGroup(words[0])) {
       if (words.size() < 2) {
         if (inv.help) return result;
-        return fail("'project' needs a subcommand: list, create, delete or show");
+        return fail("'" + words[0] + "' needs a subcommand: " + Subcommands(words[0]));
       }
-      return fail("unknown project subcommand '" + words[1] + "'");
+      return fail("unknown " + words[0] + " subcommand '" + words[1] + "'");
     }
     return fail("unknown command '" + words[0] + "'");
   }
   if (inv.help || inv.version) return result;
-  const std::size_t nameWords = words[0] == "project" ? 2 : 1;
+  const std::size_t nameWords = IsCommandGroup(words[0]) ? 2 : 1;
   inv.args.assign(words.begin() + static_cast<std::ptrdiff_t>(nameWords), words.end());
   const int count = static_cast<int>(inv.args.size());
   if (count < inv.command->minArgs) return fail("missing arguments: " + inv.command->synopsis);

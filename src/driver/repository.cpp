@@ -346,7 +346,9 @@ std::unique_ptr<Repository> Repository::Open(const RepositoryLocation& location)
   }
   if (repository->IsEmpty())
     repository->Fail(QStringLiteral("The database ") + Location(location) +
-                         QStringLiteral(" holds no repository yet; install one into it first"),
+                         QStringLiteral(" holds no repository yet; install one into it first: ambrix repository init "
+                                        "--repository ") +
+                         Location(location),
                      QString());
   repository->Fail(QStringLiteral("The database ") + Location(location) +
                        QStringLiteral(" is not a repository of this program (its tables differ)"),
@@ -683,6 +685,7 @@ bool Repository::InstallIfEmpty(bool withDialectRows) {
       RunScript(schema);
     }
     FoldObjectNames();
+    RecordSchemaVersion();
     if (withDialectRows)
       for (const DialectTable& table : DialectTables()) LoadTable(table.table, table.columns, table.rows);
     installed = true;
@@ -743,16 +746,52 @@ void Repository::FoldObjectNames() {
   Execute(s.ObjectNameIndex(unique));
 }
 
-void Repository::Upgrade() {
+QString Repository::SchemaStatement(const QString& fragment) {
+  const char* schemaFile = backend() == Backend::SQLite ? "schema_sqlite.sql" : "schema_postgresql.sql";
+  for (const QString& statement : SplitSqlScript(data::EmbeddedFile(schemaFile)))
+    if (statement.contains(fragment, Qt::CaseInsensitive)) return statement;
+  Fail(QStringLiteral("The repository schema is missing from the program"), QString());
+}
+
+bool Repository::HasVersionTable() {
+  const std::vector<std::string> tables = TableNames();
+  return std::find(tables.begin(), tables.end(), "repositoryversion") != tables.end();
+}
+
+int Repository::SchemaVersion() {
+  if (HasVersionTable()) {
+    const QueryResult stored = Run(QStringLiteral("select max( Version ) from RepositoryVersion"));
+    if (!stored.rows.empty() && !stored.rows[0][0].isNull()) return stored.rows[0][0].toInt();
+  }
+  // Before the version was recorded, what the repository is tells it: the
+  // index of object names, which each earlier version made differently.
+  const QString key = ObjectNameIndexText();
+  if (!key.isEmpty() && !key.contains(QStringLiteral("ParentObject_id"), Qt::CaseInsensitive)) return 1;
+  if (!ObjectNamesFolded()) return 2;
+  return 3;
+}
+
+void Repository::RecordSchemaVersion() {
+  if (!HasVersionTable()) Execute(SchemaStatement(QStringLiteral("table RepositoryVersion")));
+  Run(QStringLiteral("delete from RepositoryVersion"));
+  Run(QStringLiteral("insert into RepositoryVersion( Version ) values( %1 )").arg(kRepositorySchemaVersion));
+}
+
+RepositoryUpgrade Repository::Upgrade() {
+  RepositoryUpgrade done;
+  done.fromVersion = SchemaVersion();
+  done.toVersion = std::max(done.fromVersion, kRepositorySchemaVersion);
+  if (done.fromVersion > kRepositorySchemaVersion)
+    Fail(QStringLiteral("The repository %1 has schema version %2, made by a later version of this program "
+                        "(this one knows versions up to %3)")
+             .arg(Location(location_))
+             .arg(done.fromVersion)
+             .arg(kRepositorySchemaVersion),
+         QString());
   // An object's key holds its parent since indexes of one name on two tables
   // are two objects: an older key (project, name, type) is made anew.
-  const QString key = ObjectNameIndexText();
-  if (!key.isEmpty() && !key.contains(QStringLiteral("ParentObject_id"), Qt::CaseInsensitive)) {
-    const char* schemaFile = backend() == Backend::SQLite ? "schema_sqlite.sql" : "schema_postgresql.sql";
-    QString create;
-    for (const QString& statement : SplitSqlScript(data::EmbeddedFile(schemaFile)))
-      if (statement.contains(QStringLiteral("index MetaObject_Name"), Qt::CaseInsensitive)) create = statement;
-    if (create.isEmpty()) Fail(QStringLiteral("The repository schema is missing from the program"), QString());
+  if (done.fromVersion < 2) {
+    const QString create = SchemaStatement(QStringLiteral("index MetaObject_Name"));
     InTransaction([&] {
       Execute(QStringLiteral("drop index MetaObject_Name"));
       Execute(create);
@@ -760,10 +799,13 @@ void Repository::Upgrade() {
   }
   // Names are compared folded since Cyrillic letters are folded as Latin
   // ones: an index on the name as stored is made anew on the folded name.
-  if (!ObjectNamesFolded())
+  // The version is recorded in the repository itself from version 4 on, so
+  // that a later change of the schema knows what it starts from.
+  if (done.fromVersion < kRepositorySchemaVersion)
     InTransaction([&] {
       if (backend() == Backend::PostgreSQL) Execute(QStringLiteral("lock table MetaObject in exclusive mode"));
       FoldObjectNames();  // another program may have done it meanwhile
+      RecordSchemaVersion();
     });
 
   const std::vector<DialectTable> tables = DialectTables();
@@ -845,13 +887,14 @@ void Repository::Upgrade() {
   };
   // A repository made without the program's dialect keeps its own alone.
   if (Run(QStringLiteral("select count(*) from Dialect where Dialect_id = %1").arg(kShippedDialect)).rows[0][0].toInt() == 0)
-    return;
-  if (!sync(false)) return;
+    return done;
+  if (!sync(false)) return done;
   InTransaction([&] {
     // Two programs may upgrade at once: the second finds the work done.
     if (backend() == Backend::PostgreSQL) Execute(QStringLiteral("lock table ReservedWord, Alarm in exclusive mode"));
-    sync(true);
+    done.dialectRowsChanged = sync(true);
   });
+  return done;
 }
 
 void Repository::LoadTable(const std::string& table, const std::vector<std::string>& columns,
@@ -884,8 +927,6 @@ void Repository::LoadTable(const std::string& table, const std::vector<std::stri
     Run(text, params);
   }
 }
-
-void InstallRepository(const RepositoryLocation& location) { Repository::Connect(location)->Install(); }
 
 std::vector<QString> SplitSqlScript(std::string_view script) {
   std::vector<QString> statements;

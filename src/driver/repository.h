@@ -56,6 +56,18 @@ class QueryRow {
   ~QueryRow() = default;
 };
 
+/// The version of the repository schema this program makes. 1 to 3 are the
+/// forms earlier versions made without recording it (see SchemaVersion); 4
+/// records it in the table RepositoryVersion.
+constexpr int kRepositorySchemaVersion = 4;
+
+/// What Repository::Upgrade did.
+struct RepositoryUpgrade {
+  int fromVersion = kRepositorySchemaVersion;  ///< the schema version found
+  int toVersion = kRepositorySchemaVersion;    ///< the schema version now
+  bool dialectRowsChanged = false;             ///< the shipped dialect rows were brought up to date
+};
+
 /// One connection to a repository database, with the statement set of its
 /// backend. Every statement commits on its own (no transaction is held open,
 /// but for an import on SQLite: see LockProject);
@@ -65,7 +77,7 @@ class Repository {
  public:
   /// Connects. A SQLite repository is created on first use: the file (and its
   /// folder) with the schema and the dialect rows. Any other database must
-  /// already hold a repository (see InstallRepository).
+  /// already hold a repository (see InitRepository).
   static std::unique_ptr<Repository> Open(const RepositoryLocation& location);
 
   /// Connects without looking at what the database holds.
@@ -102,19 +114,35 @@ class Repository {
   bool IsInstalled();
   /// Whether the database (its current schema) holds no table at all.
   bool IsEmpty();
+  /// The tables of the database (its current schema), in lower case.
+  std::vector<std::string> TableNames();
 
   /// Creates the schema and, unless told not to, loads the dialect rows the
   /// program carries, all in one transaction, into an empty database; throws
   /// when it is not empty. (Without dialect rows: for a dialect of one's own.)
   void Install(bool withDialectRows = true);
+  /// Install, into an empty database only: false, with nothing done, when
+  /// the database holds any table (checked within the transaction, so that
+  /// of two programs installing at once one does it).
+  bool InstallIfEmpty(bool withDialectRows);
 
   /// Brings a repository an earlier version of the program made up to this
-  /// one: the rows of the dialect the program carries (dialect 1: its
-  /// reserved words, alarm kinds and type objects) become the ones it carries
-  /// now, in one transaction, when they differ. Rows of other dialects and
-  /// every project stay as they are. Open runs it on every repository it
+  /// one: its schema to kRepositorySchemaVersion (each step in one
+  /// transaction), then the rows of the dialect the program carries (dialect
+  /// 1: its reserved words, alarm kinds and type objects) become the ones it
+  /// carries now, in one transaction, when they differ. Rows of other
+  /// dialects and every project stay as they are. Throws, changing nothing,
+  /// for a schema of a later version. Open runs it on every repository it
   /// opens.
-  void Upgrade();
+  RepositoryUpgrade Upgrade();
+
+  /// The schema version of an installed repository: the one it records, or,
+  /// for one made before versions were recorded, the one its object name
+  /// index shows (1: keyed without the parent, 2: on the name as stored,
+  /// 3: on the folded name).
+  int SchemaVersion();
+  /// Whether the repository records its schema version (from version 4 on).
+  bool HasVersionTable();
 
   /// Inserts rows into one table; `columns` names each row's fields in
   /// order; nullopt is stored as null.
@@ -169,7 +197,12 @@ class Repository {
   QSqlQuery& Exec(Prepared& prepared, const ParamValues& params);
   /// Reads the rows of an executed query into `row`, then finishes it.
   void ReadRows(QSqlQuery& query, const std::function<void(const QSqlQuery&)>& row);
-  bool InstallIfEmpty(bool withDialectRows);
+  /// The statement of the backend's schema script that contains `fragment`
+  /// ("index MetaObject_Name"); throws when there is none.
+  QString SchemaStatement(const QString& fragment);
+  /// Makes the version table hold kRepositorySchemaVersion; within the
+  /// caller's transaction.
+  void RecordSchemaVersion();
   /// Makes the index of object names one on the folded name (see
   /// StatementSet::FoldedName), unless it is so already; within the
   /// caller's transaction.
@@ -185,7 +218,6 @@ class Repository {
   [[noreturn]] void Fail(const QString& what, const QString& driverText) const;
   /// The SQLite library's connection under QtSql's; null on other backends.
   sqlite3* SQLiteHandle() const;
-  std::vector<std::string> TableNames();
 
   RepositoryLocation location_;
   QString connection_name_;
@@ -205,11 +237,6 @@ class Repository {
   std::size_t nextRecent_ = 0;
   int prepared_count_ = 0;
 };
-
-/// Installs the schema and the dialect rows into an empty database (the
-/// setup of a PostgreSQL server for a team). Throws when the database already
-/// holds tables.
-void InstallRepository(const RepositoryLocation& location);
 
 /// The statements of a script separated by semicolons. Semicolons inside
 /// quotes, dollar quotes and comments do not split; comments are dropped.

@@ -1,12 +1,12 @@
 #include "ui/about_form.h"
 
-#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "text/version.h"
 
 namespace ambrix::ui {
 
@@ -23,7 +23,7 @@ QLabel* TitleLabel(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-TAboutForm::TAboutForm(TUiHooks hooks, QWidget* parent) : QDialog(parent), Hooks_(std::move(hooks)) {
+TAboutForm::TAboutForm(TUiHooks /*hooks*/, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutForm"));
   setWindowTitle(QStringLiteral("О программе"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -43,15 +43,15 @@ TAboutForm::TAboutForm(TUiHooks hooks, QWidget* parent) : QDialog(parent), Hooks
   panelLayout->addWidget(new QLabel(QStringLiteral("Версия 1.0"), panel));
   panelLayout->addSpacing(12);
   auto* contact = new QHBoxLayout;
-  contact->addWidget(new QLabel(QStringLiteral("Координаты для общения:"), panel));
-  MailLabel = new QLabel(QStringLiteral("ambrix@example.org"), panel);
-  MailLabel->setObjectName(QStringLiteral("MailLabel"));
-  MailLabel->setCursor(Qt::PointingHandCursor);
-  MailLabel->setStyleSheet(QStringLiteral("color: blue;"));
-  MailLabel->installEventFilter(this);
-  contact->addWidget(MailLabel);
+  contact->addWidget(new QLabel(QStringLiteral("Программа:"), panel));
+  ProgramLabel = new QLabel(QStringLiteral("Velkor Ambrix Database Convertor, ambrix ") + QString::fromLatin1(Version()),
+                            panel);
+  ProgramLabel->setObjectName(QStringLiteral("ProgramLabel"));
+  ProgramLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  contact->addWidget(ProgramLabel);
   contact->addStretch();
   panelLayout->addLayout(contact);
+  panelLayout->addWidget(new QLabel(QStringLiteral("Справка: ambrix --help и README.md"), panel));
 
   OkButton = new QPushButton(QStringLiteral("OK"), this);
   OkButton->setDefault(true);
@@ -65,19 +65,6 @@ TAboutForm::TAboutForm(TUiHooks hooks, QWidget* parent) : QDialog(parent), Hooks
   buttons->addStretch();
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-void TAboutForm::MailLabelClick() {
-  if (Hooks_.OpenUrl) Hooks_.OpenUrl(QStringLiteral("mailto:") + MailLabel->text());
-}
-
-bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == MailLabel && event->type() == QEvent::MouseButtonRelease &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    MailLabelClick();
-    return true;
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace ambrix::ui

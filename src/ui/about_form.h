@@ -9,24 +9,17 @@ class QPushButton;
 
 namespace ambrix::ui {
 
-/// The About box: program name, direction of conversion, version and a
-/// contact address that opens the mail program.
+/// The About box: program name, direction of conversion, version, and the
+/// program's own name and version where a contact address would stand (the
+/// project has no address of its own to show).
 class TAboutForm : public QDialog {
   Q_OBJECT
  public:
   TAboutForm(TUiHooks hooks, QWidget* parent = nullptr);
 
-  QLabel* MailLabel = nullptr;
+  /// "Velkor Ambrix Database Convertor, ambrix VERSION".
+  QLabel* ProgramLabel = nullptr;
   QPushButton* OkButton = nullptr;
-
-  /// Asks the desktop to open "mailto:" + the address.
-  void MailLabelClick();
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
-  TUiHooks Hooks_;
 };
 
 }  // namespace ambrix::ui

@@ -1,6 +1,8 @@
 #include "ui/add_script_opt_form.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -39,6 +41,36 @@ constexpr std::array<TypeBoxPlace, 14> kTypeBoxes{{
     {"Index", 1, 5},
     {"Trigger", 1, 6},
 }};
+
+// The encodings offered: the caption and the name the run options take.
+struct EncodingChoice {
+  const char* Caption;
+  const char* Name;
+};
+constexpr std::array<EncodingChoice, 5> kInputEncodings{{
+    {"авто (по метке порядка байтов, иначе UTF-8 или Windows-1251)", ""},
+    {"UTF-8", "utf-8"},
+    {"Windows-1251", "windows-1251"},
+    {"UTF-16LE", "utf-16le"},
+    {"UTF-16BE", "utf-16be"},
+}};
+constexpr std::array<EncodingChoice, 2> kOutputEncodings{{
+    {"UTF-8", "utf-8"},
+    {"Windows-1251", "windows-1251"},
+}};
+
+template <std::size_t N>
+QComboBox* EncodingBox(const std::array<EncodingChoice, N>& choices, QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  for (const EncodingChoice& choice : choices)
+    box->addItem(QString::fromUtf8(choice.Caption), QString::fromLatin1(choice.Name));
+  return box;
+}
+
+void ChooseEncoding(QComboBox* box, const QString& name) {
+  const int index = box->findData(name.trimmed().toLower());
+  box->setCurrentIndex(index < 0 ? 0 : index);
+}
 
 QPushButton* BoldButton(const QString& caption, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
@@ -87,6 +119,18 @@ TAddScriptOptForm::TAddScriptOptForm(TUiHooks hooks, QWidget* parent)
   processLayout->addWidget(UpdateChangedRadio);
   processLayout->addWidget(UpdateAllRadio);
 
+  EncodingGroup = new QGroupBox(QStringLiteral("Кодировка и ошибки"), this);
+  InputEncodingBox = EncodingBox(kInputEncodings, EncodingGroup);
+  InputEncodingBox->setObjectName(QStringLiteral("InputEncodingBox"));
+  OutputEncodingBox = EncodingBox(kOutputEncodings, EncodingGroup);
+  OutputEncodingBox->setObjectName(QStringLiteral("OutputEncodingBox"));
+  KeepGoingBox = new QCheckBox(QStringLiteral("Продолжать после ошибки (пропуская пакет или обьект)"), EncodingGroup);
+  KeepGoingBox->setObjectName(QStringLiteral("KeepGoingBox"));
+  auto* encodingLayout = new QFormLayout(EncodingGroup);
+  encodingLayout->addRow(QStringLiteral("Кодировка скрипта MSSQL:"), InputEncodingBox);
+  encodingLayout->addRow(QStringLiteral("Кодировка скрипта ASA:"), OutputEncodingBox);
+  encodingLayout->addRow(KeepGoingBox);
+
   RunButton = BoldButton(QStringLiteral("Выполнить"), this);
   RunButton->setObjectName(QStringLiteral("RunButton"));
   RunButton->setEnabled(false);
@@ -106,6 +150,7 @@ TAddScriptOptForm::TAddScriptOptForm(TUiHooks hooks, QWidget* parent)
   layout->addWidget(scriptGroup);
   layout->addWidget(typeGroup);
   layout->addWidget(ProcessGroup);
+  layout->addWidget(EncodingGroup);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   PrepareMode();
@@ -115,6 +160,17 @@ void TAddScriptOptForm::PrepareMode() {
   setWindowTitle(ForGeneration_ ? QStringLiteral("Генерация скрипта ASA")
                                 : QStringLiteral("Реинженеринг скрипта MSSQL"));
   ProcessGroup->setVisible(!ForGeneration_);
+  // The script read has the input encoding, the script written the output one.
+  auto* form = static_cast<QFormLayout*>(EncodingGroup->layout());
+  form->setRowVisible(InputEncodingBox, !ForGeneration_);
+  form->setRowVisible(OutputEncodingBox, ForGeneration_);
+}
+
+void TAddScriptOptForm::SetRunSettings(const QString& inputEncoding, const QString& outputEncoding,
+                                       bool keepGoing) {
+  ChooseEncoding(InputEncodingBox, inputEncoding);
+  ChooseEncoding(OutputEncodingBox, outputEncoding);
+  KeepGoingBox->setChecked(keepGoing);
 }
 
 bool TAddScriptOptForm::Execute(bool forGeneration) {
@@ -145,6 +201,9 @@ void TAddScriptOptForm::GetOptions(TOptAddScript& options) const {
       &options.WithCheck,      &options.WithUnique,     &options.WithForeignKey,
       &options.WithIndex,      &options.WithTrigger};
   for (size_t i = 0; i < TypeBoxes.size(); ++i) *flags[i] = TypeBoxes[i]->isChecked();
+  options.InputEncoding = InputEncodingBox->currentData().toString().toStdString();
+  options.OutputEncoding = OutputEncodingBox->currentData().toString().toStdString();
+  options.KeepGoing = KeepGoingBox->isChecked();
   options.Mode = OnlyNewRadio->isChecked()         ? amOnlyNew
                  : UpdateChangedRadio->isChecked() ? amUpdateChanged
                                                    : amUpdateAll;

@@ -8,6 +8,7 @@
 #include "ui/ui_hooks.h"
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -38,10 +39,20 @@ class TAddScriptOptForm : public QDialog {
   QRadioButton* OnlyNewRadio = nullptr;
   QRadioButton* UpdateChangedRadio = nullptr;
   QRadioButton* UpdateAllRadio = nullptr;
+  /// The encoding the script is read in (reverse-engineering) or written in
+  /// (generation), and whether a failing batch or object is passed over.
+  QGroupBox* EncodingGroup = nullptr;
+  QComboBox* InputEncodingBox = nullptr;
+  QComboBox* OutputEncodingBox = nullptr;
+  QCheckBox* KeepGoingBox = nullptr;
   QPushButton* RunButton = nullptr;
   QPushButton* CancelButton = nullptr;
   /// The type check boxes in the order of the run options record.
   std::array<QCheckBox*, 14> TypeBoxes{};
+
+  /// Starts the dialog from saved settings: encoding names as the run
+  /// options take them (empty: auto, and utf-8), an unknown one as the default.
+  void SetRunSettings(const QString& inputEncoding, const QString& outputEncoding, bool keepGoing);
 
   /// Puts a file name into ScriptEdit and updates RunButton.
   void SetFileName(const QString& fileName);

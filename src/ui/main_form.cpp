@@ -12,26 +12,37 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
 #include <QProgressBar>
 #include <QSaveFile>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QHBoxLayout>
 
+#include "driver/repository_init.h"
+#include "driver/repository_location.h"
 #include "text/error.h"
 #include "ui/about_form.h"
 #include "ui/add_script_opt_form.h"
+#include "ui/editor_settings_form.h"
 #include "ui/project_form.h"
 #include "ui/sql_highlighter.h"
+#include "ui/view_search.h"
 
 namespace ambrix::ui {
 
@@ -148,6 +159,8 @@ void TMainForm::CreateActions() {
                                  QStringLiteral("Выход"), QKeySequence(QStringLiteral("Ctrl+Q")));
   EditFindAction = MakeAction(this, "EditFindAction", QStringLiteral("Найти ..."),
                               QStringLiteral("Найти"), QKeySequence(QStringLiteral("Ctrl+F")));
+  EditFindNextAction = MakeAction(this, "EditFindNextAction", QStringLiteral("Найти далее"),
+                                  QStringLiteral("Найти далее"), QKeySequence(QStringLiteral("F3")));
   EditClearCompileAction = MakeAction(this, "EditClearCompileAction",
                                       QStringLiteral("Сбросить всю компиляцию"), {});
   EditClearCompileTypeAction = MakeAction(this, "EditClearCompileTypeAction",
@@ -161,6 +174,9 @@ void TMainForm::CreateActions() {
   OptionEditorAction = MakeAction(this, "OptionEditorAction",
                                   QStringLiteral("Настройки редактора ..."),
                                   QStringLiteral("Настройки редактора"));
+  OptionRepositoryAction = MakeAction(this, "OptionRepositoryAction",
+                                      QStringLiteral("Установить/обновить репозиторий ..."),
+                                      QStringLiteral("Установить репозиторий в пустую базу или обновить его"));
   HelpAboutAction = MakeAction(this, "HelpAboutAction", QStringLiteral("О программе ..."),
                                QStringLiteral("О программе"));
 
@@ -178,10 +194,12 @@ void TMainForm::CreateActions() {
   bind(EditViewAction, &TMainForm::EditViewActionExecute);
   bind(EditDeleteAction, &TMainForm::EditDeleteActionExecute);
   bind(HelpAboutAction, &TMainForm::HelpAboutActionExecute);
-  // "Свойства", "Печать", "Найти" and the editor settings have no operation:
-  // they are shown disabled.
-  for (QAction* idle : {ProjectPropAction, ProjectPrintAction, EditFindAction, OptionEditorAction})
-    idle->setEnabled(false);
+  bind(EditFindAction, &TMainForm::EditFindActionExecute);
+  connect(EditFindNextAction, &QAction::triggered, this, [this] { EditFindNextActionExecute(); });
+  bind(ProjectPropAction, &TMainForm::ProjectPropActionExecute);
+  bind(ProjectPrintAction, &TMainForm::ProjectPrintActionExecute);
+  bind(OptionEditorAction, &TMainForm::OptionEditorActionExecute);
+  bind(OptionRepositoryAction, &TMainForm::OptionRepositoryActionExecute);
 }
 
 void TMainForm::CreateMenus() {
@@ -201,6 +219,7 @@ void TMainForm::CreateMenus() {
 
   EditMenu = menuBar()->addMenu(QStringLiteral("Правка"));
   EditMenu->addAction(EditFindAction);
+  EditMenu->addAction(EditFindNextAction);
   EditSeparators[0] = EditMenu->addSeparator();
   EditMenu->addAction(EditClearCompileAction);
   EditMenu->addAction(EditClearCompileTypeAction);
@@ -211,6 +230,7 @@ void TMainForm::CreateMenus() {
 
   OptionsMenu = menuBar()->addMenu(QStringLiteral("Опции"));
   OptionsMenu->addAction(OptionEditorAction);
+  OptionsMenu->addAction(OptionRepositoryAction);
   HelpMenu = menuBar()->addMenu(QStringLiteral("Помощь"));
   HelpMenu->addAction(HelpAboutAction);
 
@@ -262,6 +282,27 @@ void TMainForm::CreateWidgets() {
   PageControl->setObjectName(QStringLiteral("PageControl"));
   PageControl->setTabPosition(QTabWidget::South);
   pageLayout->addWidget(PageControl);
+
+  // The find bar, under the pages: it searches the page shown.
+  FindPanel = new QWidget(PageControlPanel);
+  FindPanel->setObjectName(QStringLiteral("FindPanel"));
+  auto* findLayout = new QHBoxLayout(FindPanel);
+  findLayout->setContentsMargins(2, 2, 2, 2);
+  findLayout->addWidget(new QLabel(QStringLiteral("Найти:"), FindPanel));
+  FindEdit = new QLineEdit(FindPanel);
+  FindEdit->setObjectName(QStringLiteral("FindEdit"));
+  findLayout->addWidget(FindEdit, 1);
+  FindNextButton = new QPushButton(QStringLiteral("Найти далее"), FindPanel);
+  findLayout->addWidget(FindNextButton);
+  auto* findClose = new QPushButton(QStringLiteral("Закрыть"), FindPanel);
+  findLayout->addWidget(findClose);
+  connect(FindEdit, &QLineEdit::returnPressed, this, [this] { EditFindNextActionExecute(); });
+  connect(FindNextButton, &QPushButton::clicked, this, [this] { EditFindNextActionExecute(); });
+  connect(findClose, &QPushButton::clicked, FindPanel, &QWidget::hide);
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), FindEdit, nullptr, nullptr, Qt::WidgetShortcut),
+          &QShortcut::activated, FindPanel, &QWidget::hide);
+  FindPanel->hide();
+  pageLayout->addWidget(FindPanel);
 
   MSSQLTab = new QWidget;
   MSSQLTab->setObjectName(QStringLiteral("MSSQLTab"));
@@ -421,8 +462,12 @@ void TMainForm::UpdateActions() {
     action->setVisible(open);
     action->setEnabled(open && idle);
   }
-  for (QAction* action : {ProjectPropAction, ProjectPrintAction, EditFindAction})
+  for (QAction* action : {ProjectPropAction, ProjectPrintAction, EditFindAction, EditFindNextAction}) {
     action->setVisible(open);
+    action->setEnabled(open && idle);
+  }
+  OptionEditorAction->setEnabled(!Busy_);
+  OptionRepositoryAction->setEnabled(!Busy_);
   for (int i = 0; i < 4; ++i) ProjectSeparators[i]->setVisible(open);
   EditMenu->menuAction()->setVisible(open);
   EditSeparators[0]->setVisible(open);
@@ -470,15 +515,35 @@ bool TMainForm::FormActivate() {
   if (Activated_) return Converter_ != nullptr;
   Activated_ = true;
   AddLog(QStringLiteral("Инициализация конвертора ... "));
-  try {
+  const auto create = [this] {
     Converter_ = Factory_();
     if (!Converter_) throw Error("Конвертор не создан");
+  };
+  try {
+    create();
   } catch (const std::exception& e) {
     Converter_.reset();
-    Ask(QMessageBox::Critical, QStringLiteral("Не возможно инициализировать конвертор"),
-        QString::fromUtf8(e.what()), QMessageBox::Ok);
-    if (Terminate) Terminate();
-    return false;
+    QString failure = QString::fromUtf8(e.what());
+    // A team's server with an empty database: the repository can be
+    // installed into it here, as `ambrix repository init` does.
+    if (ServerDatabaseIsEmpty() &&
+        Ask(QMessageBox::Question, QStringLiteral("Репозиторий"),
+            QStringLiteral("База данных ") + RepositoryText() +
+                QStringLiteral(" не содержит репозитория. Установить в неё репозиторий ?"),
+            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+      try {
+        InitRepositoryAndTell();
+        create();
+      } catch (const std::exception& again) {
+        Converter_.reset();
+        failure = QString::fromUtf8(again.what());
+      }
+    }
+    if (!Converter_) {
+      Ask(QMessageBox::Critical, QStringLiteral("Не возможно инициализировать конвертор"), failure, QMessageBox::Ok);
+      if (Terminate) Terminate();
+      return false;
+    }
   }
   ConverterCallbacks callbacks;
   callbacks.OnLog = [this](const QString& msg) { AddLog(msg); };
@@ -781,11 +846,7 @@ void TMainForm::FollowOpenProject() {
 void TMainForm::ProjectAddScriptActionExecute() {
   RunCommand([this] {
     TOptAddScript options;
-    {
-      TAddScriptOptForm form(Hooks_, this);
-      if (!form.Execute(false)) return;
-      form.GetOptions(options);
-    }
+    if (!AskRunOptions(false, options)) return;
     ReadScripts_.push_back(options.FileName);
     ObjectTree->collapseAll();
     FocusFirstNode();
@@ -805,11 +866,7 @@ void TMainForm::ProjectAddScriptActionExecute() {
 void TMainForm::ProjectGenerateActionExecute() {
   RunCommand([this] {
     TOptAddScript options;
-    {
-      TAddScriptOptForm form(Hooks_, this);
-      if (!form.Execute(true)) return;
-      form.GetOptions(options);
-    }
+    if (!AskRunOptions(true, options)) return;
     options.KeptFiles = ReadScripts_;
     ObjectTree->collapseAll();
     FocusFirstNode();
@@ -945,6 +1002,194 @@ void TMainForm::EditDeleteActionExecute() {
 void TMainForm::HelpAboutActionExecute() {
   TAboutForm form(Hooks_, this);
   form.exec();
+}
+
+// ---------------------------------------------------------------------------
+// Run options, find, properties, printing and settings.
+
+bool TMainForm::AskRunOptions(bool forGeneration, TOptAddScript& options) {
+  {
+    TAddScriptOptForm form(Hooks_, this);
+    form.SetRunSettings(Config_.InputEncoding, Config_.OutputEncoding, Config_.KeepGoing);
+    if (!form.Execute(forGeneration)) return false;
+    form.GetOptions(options);
+  }
+  // The encoding of the other kind of run stays as it was saved.
+  if (forGeneration)
+    Config_.OutputEncoding = QString::fromStdString(options.OutputEncoding);
+  else
+    Config_.InputEncoding = QString::fromStdString(options.InputEncoding);
+  Config_.KeepGoing = options.KeepGoing;
+  try {
+    SaveGuiConfig(Config_);
+  } catch (const std::exception& e) {
+    AddLog(QString::fromUtf8(e.what()));  // the run goes on with the settings chosen
+  }
+  return true;
+}
+
+void TMainForm::EditFindActionExecute() {
+  if (!ProjectOpened_) return;
+  FindPanel->show();
+  FindEdit->setFocus();
+  FindEdit->selectAll();
+}
+
+bool TMainForm::EditFindNextActionExecute() {
+  if (!ProjectOpened_) return false;
+  const QString text = FindEdit->text();
+  if (text.isEmpty()) {
+    EditFindActionExecute();
+    return false;
+  }
+  QWidget* page = PageControl->currentWidget();
+  const bool found = page == MSSQLTab ? FindInTextView(SourceView, text)
+                     : page == ASATab ? FindInTextView(DestView, text)
+                                      : FindInTreeView(AlarmGrid, text);
+  if (found)
+    statusBar()->clearMessage();
+  else
+    statusBar()->showMessage(QStringLiteral("Не найдено: \"") + text + u'"');
+  return found;
+}
+
+std::vector<PropertyRow> TMainForm::PropertyRows() {
+  std::vector<PropertyRow> rows;
+  if (!Converter_ || !ProjectOpened_) return rows;
+  const std::vector<AlarmRow> alarms = Converter_->AlarmRows();
+  QStandardItem* node = CurrentNode();
+  if (node && !IsGroupLevel(node->data(LevelRole).toInt()) && Converter_->ObjectScriptOpen()) {
+    const int objectId = node->data(ObjectIdRole).toInt();
+    const long long own = std::count_if(alarms.begin(), alarms.end(),
+                                        [&](const AlarmRow& alarm) { return alarm.Object_id == objectId; });
+    QString parent;
+    for (const TreeRow& row : Converter_->TreeRows())
+      if (row.Object_id == objectId && !IsGroupLevel(row.Level)) parent = row.ParentObject;
+    const std::optional<QString> dest = Converter_->DestScript();
+    rows = {{QStringLiteral("Обьект"), node->data(ObjectNameRole).toString()},
+            {QStringLiteral("Тип"), node->data(TypeObjectRole).toString()},
+            {QStringLiteral("Родитель"), parent.isEmpty() ? QStringLiteral("нет") : parent},
+            {QStringLiteral("Проект"), Converter_->ProjectName()},
+            {QStringLiteral("Строк исходного скрипта"),
+             QString::number(Converter_->SourceScript().split(u'\n').size())},
+            {QStringLiteral("Скомпилирован"), dest ? QStringLiteral("да") : QStringLiteral("нет")},
+            {QStringLiteral("Предупреждений"), QString::number(own)}};
+    return rows;
+  }
+  int objects = 0;
+  for (const TreeRow& row : Converter_->TreeRows()) objects += IsGroupLevel(row.Level) ? 0 : 1;
+  rows = {{QStringLiteral("Проект"), Converter_->ProjectName()},
+          {QStringLiteral("ODBC"), Converter_->ProjectDNS().isEmpty() ? QStringLiteral("нет") : Converter_->ProjectDNS()},
+          {QStringLiteral("Обьектов"), QString::number(objects)},
+          {QStringLiteral("Предупреждений"), QString::number(alarms.size())},
+          {QStringLiteral("Репозиторий"), RepositoryText()}};
+  return rows;
+}
+
+void TMainForm::ProjectPropActionExecute() {
+  RunCommand([this] {
+    if (!ProjectOpened_) return;
+    QStandardItem* node = CurrentNode();
+    const bool object = node && !IsGroupLevel(node->data(LevelRole).toInt());
+    TPropertiesForm form(object ? QStringLiteral("Свойства обьекта") : QStringLiteral("Свойства проекта"),
+                         PropertyRows(), this);
+    form.exec();
+  });
+}
+
+QString TMainForm::PrintedText() const {
+  QWidget* page = PageControl->currentWidget();
+  if (page == MSSQLTab) return SourceView->toPlainText();
+  if (page == ASATab) return DestView->toPlainText();
+  // The alarm grid: each group's caption, then its rows indented under it.
+  QString text;
+  const std::function<void(const QModelIndex&, int)> add = [&](const QModelIndex& parent, int depth) {
+    for (int r = 0; r < AlarmModel->rowCount(parent); ++r) {
+      const QModelIndex row = AlarmModel->index(r, 0, parent);
+      QStringList cells;
+      for (int c = 0; c < AlarmModel->columnCount(parent); ++c) {
+        const QString cell = row.siblingAtColumn(c).data().toString();
+        if (!cell.isEmpty()) cells << cell;
+      }
+      text += QString(depth * 2, u' ') + cells.join(QStringLiteral("  ")) + u'\n';
+      add(row, depth + 1);
+    }
+  };
+  add({}, 0);
+  return text;
+}
+
+void TMainForm::ProjectPrintActionExecute() {
+  RunCommand([this] {
+    if (!ProjectOpened_) return;
+    QPrinter printer;
+    printer.setDocName(windowTitle());
+    if (!Hooks_.ChoosePrinter || !Hooks_.ChoosePrinter(this, printer)) return;
+    QTextDocument document;
+    document.setDefaultFont(SourceView->font());
+    document.setPlainText(PrintedText());
+    document.print(&printer);
+    AddLog(QStringLiteral("Напечатано: ") + PageControl->tabText(PageControl->currentIndex()));
+  });
+}
+
+void TMainForm::OptionEditorActionExecute() {
+  RunCommand([this] {
+    TEditorSettingsForm form(Config_, this);
+    if (form.exec() != QDialog::Accepted) return;
+    form.GetSettings(Config_);
+    SaveGuiConfig(Config_);
+  });
+}
+
+QString TMainForm::RepositoryText() const {
+  const QString configured = Config_.Repository.trimmed();
+  const RepositoryLocation location =
+      configured.isEmpty() ? DefaultRepositoryLocation() : ParseRepositoryLocation(configured.toStdString());
+  return QString::fromStdString(location.ToString());
+}
+
+bool TMainForm::ServerDatabaseIsEmpty() const {
+  try {
+    const RepositoryLocation location = ParseRepositoryLocation(RepositoryText().toStdString());
+    // A SQLite repository is made on first use: only a server's is installed by hand.
+    return location.backend == Backend::PostgreSQL && Repository::Connect(location)->IsEmpty();
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void TMainForm::InitRepositoryAndTell() {
+  const RepositoryInitResult done = InitRepository(ParseRepositoryLocation(RepositoryText().toStdString()));
+  const QString where = QString::fromStdString(done.location);
+  QString text;
+  switch (done.outcome) {
+    case RepositoryInitResult::Outcome::Installed:
+      text = QStringLiteral("В базу %1 установлен репозиторий (схема версии %2)").arg(where).arg(done.toVersion);
+      break;
+    case RepositoryInitResult::Outcome::Upgraded:
+      text = QStringLiteral("Репозиторий %1 обновлён со схемы версии %2 до %3")
+                 .arg(where)
+                 .arg(done.fromVersion)
+                 .arg(done.toVersion);
+      break;
+    case RepositoryInitResult::Outcome::UpToDate:
+      text = QStringLiteral("Репозиторий %1 уже в актуальном состоянии (схема версии %2)").arg(where).arg(done.toVersion);
+      break;
+  }
+  if (done.dialectRowsChanged) text += QStringLiteral("; строки диалекта обновлены");
+  AddLog(text);
+  Ask(QMessageBox::Information, QStringLiteral("Репозиторий"), text, QMessageBox::Ok);
+}
+
+void TMainForm::OptionRepositoryActionExecute() {
+  RunCommand([this] {
+    if (Ask(QMessageBox::Question, QStringLiteral("Репозиторий"),
+            QStringLiteral("Установить или обновить репозиторий ") + RepositoryText() + QStringLiteral(" ?"),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+      return;
+    InitRepositoryAndTell();
+  });
 }
 
 }  // namespace ambrix::ui

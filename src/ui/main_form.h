@@ -9,11 +9,15 @@
 #include <QStringList>
 
 #include "ui/converter_port.h"
+#include "ui/properties_form.h"
 #include "ui/gui_config.h"
 #include "ui/ui_hooks.h"
 
 class QAction;
 class QLabel;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
 class QMenu;
 class QModelIndex;
 class QPlainTextEdit;
@@ -85,6 +89,28 @@ class TMainForm : public QMainWindow {
   void EditClearCompileTypeActionExecute();
   void EditDeleteActionExecute();
   void HelpAboutActionExecute();
+  /// "Найти": shows the find bar over the current page (the source or the
+  /// converted script, or the alarm grid) with the text to find selected.
+  void EditFindActionExecute();
+  /// "Найти далее" (F3, Enter in the find bar): the next match on the current
+  /// page; the status bar says when there is none. False then.
+  bool EditFindNextActionExecute();
+  /// "Свойства": the properties of the selected object or of the project.
+  void ProjectPropActionExecute();
+  /// The lines "Свойства" shows.
+  std::vector<PropertyRow> PropertyRows();
+  /// "Печать": prints the current page's text through the print dialog.
+  void ProjectPrintActionExecute();
+  /// The text "Печать" prints: the current script view's, or the alarm
+  /// grid's rows as lines.
+  QString PrintedText() const;
+  /// "Настройки редактора": edits and saves the external editor's settings.
+  void OptionEditorActionExecute();
+  /// "Установить/обновить репозиторий": sets up the configured repository as
+  /// `ambrix repository init` does and says what it did.
+  void OptionRepositoryActionExecute();
+  /// The repository the window works on, as a location text.
+  QString RepositoryText() const;
   void AlarmGridDblClick(const QModelIndex& index);
   void ExpandAlarms();    ///< "Раскрыть все"
   void CollapseAlarms();  ///< "Свернуть все"
@@ -113,12 +139,14 @@ class TMainForm : public QMainWindow {
   QAction* ProjectPrintAction = nullptr;
   QAction* ProjectExitAction = nullptr;
   QAction* EditFindAction = nullptr;
+  QAction* EditFindNextAction = nullptr;
   QAction* EditClearCompileAction = nullptr;
   QAction* EditClearCompileTypeAction = nullptr;
   QAction* EditCompileAction = nullptr;
   QAction* EditViewAction = nullptr;
   QAction* EditDeleteAction = nullptr;
   QAction* OptionEditorAction = nullptr;
+  QAction* OptionRepositoryAction = nullptr;
   QAction* HelpAboutAction = nullptr;
 
   // Menus and their separators that follow the window's state.
@@ -149,6 +177,9 @@ class TMainForm : public QMainWindow {
   QMenu* AlarmMenu = nullptr;
   QWidget* ProgressBarPanel = nullptr;
   QProgressBar* ProgressBar = nullptr;
+  QWidget* FindPanel = nullptr;  ///< the find bar under the pages, hidden until "Найти"
+  QLineEdit* FindEdit = nullptr;
+  QPushButton* FindNextButton = nullptr;
   QWidget* LogPanel = nullptr;
   QPlainTextEdit* LogView = nullptr;
 
@@ -165,6 +196,13 @@ class TMainForm : public QMainWindow {
   /// disabled while it runs, and a failure is shown in an error box.
   bool RunCommand(const std::function<void()>& body);
   void ProcessMessages();
+  /// The options dialog of one run, started from the saved run settings;
+  /// false when cancelled. The settings chosen are saved.
+  bool AskRunOptions(bool forGeneration, TOptAddScript& options);
+  /// Sets up the repository and says what was done; throws when refused.
+  void InitRepositoryAndTell();
+  /// Whether the configured repository is a server's database holding no table.
+  bool ServerDatabaseIsEmpty() const;
 
   void ObjectTreeChangeNode();
   void ReloadTree(bool keepCurrent);

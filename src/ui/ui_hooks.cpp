@@ -1,5 +1,8 @@
 #include "ui/ui_hooks.h"
 
+#include <QPrintDialog>
+#include <QPrinter>
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QProcess>
@@ -49,6 +52,10 @@ TUiHooks DefaultUiHooks() {
     return QProcess::startDetached(program, arguments, workingDirectory);
   };
   hooks.OpenUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
+  hooks.ChoosePrinter = [](QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+  };
   return hooks;
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+class QPrinter;
 class QWidget;
 
 namespace ambrix::ui {
@@ -25,6 +26,8 @@ struct TUiHooks {
                      const QString& workingDirectory)>
       StartDetached;
   std::function<bool(const QString& url)> OpenUrl;
+  /// Lets the user set up `printer` (the print dialog); false when cancelled.
+  std::function<bool(QWidget* parent, QPrinter& printer)> ChoosePrinter;
 };
 
 /// The hooks of the running program: real message boxes, file dialogs,

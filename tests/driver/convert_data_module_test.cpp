@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/repository_init.h"
 #include "driver/convert_data_module.h"
 #include "parser/term.h"
 #include "repository_fixture.h"
@@ -31,7 +32,7 @@ class ConverterTest : public test::ScratchTest {
     ScratchTest::SetUp();
     if (Unavailable()) return;
     auto repository = Repository::Connect(location());
-    repository->Install();
+    InitRepository(*repository);
     module_ = std::make_unique<TConvertDataModule>(std::move(repository));
     module_->OnLog = [this](const std::string& line) { log_.push_back(line); };
     module_->OnAlarmsChanged = [this](TConvertDataModule& sender) {

@@ -1,5 +1,7 @@
 #include "operations_fixture.h"
 
+#include "driver/repository_init.h"
+
 #include <QDir>
 
 #include <fstream>
@@ -34,8 +36,9 @@ const std::string kTableScript =
 void OperationsTest::SetUp() {
   ScratchTest::SetUp();
   if (Unavailable()) return;
+  // Set up as `ambrix repository init` sets up a team's server.
   auto repository = Repository::Connect(location());
-  repository->Install();
+  InitRepository(*repository);
   module_ = std::make_unique<TConvertDataModule>(std::move(repository));
   module_->OnLog = [this](const std::string& line) { log_.push_back(line); };
   module_->OnProgressStart = [this](int max) { progress_.push_back(-max); };

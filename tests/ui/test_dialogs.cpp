@@ -1,5 +1,6 @@
 // The project list, the options dialog and the About box.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 
 #include "fake_converter.h"
 #include "test_classes.h"
+#include "text/version.h"
 #include "ui/about_form.h"
 #include "ui/add_script_opt_form.h"
 #include "ui/project_form.h"
@@ -348,20 +350,66 @@ class DialogTests : public QObject {
 
   // ----- About
 
-  void AboutShowsItsLinesAndOpensMail() {
+  void AboutShowsItsLinesAndNoMadeUpAddress() {
     RecordingHooks hooks;
     TAboutForm form(hooks.Hooks());
     QCOMPARE(form.windowTitle(), QStringLiteral("О программе"));
     QStringList texts;
     for (QLabel* label : form.findChildren<QLabel*>()) texts << label->text();
     for (const char* line : {"Ambrix Database Convertor", "(MS SQLServer 2000 -> Sybase Anywhere Studio 9)",
-                             "Версия 1.0", "Координаты для общения:"})
+                             "Версия 1.0"})
       QVERIFY2(texts.contains(QString::fromUtf8(line)), line);
+    QCOMPARE(form.ProgramLabel->text(),
+             QStringLiteral("Velkor Ambrix Database Convertor, ambrix ") + QString::fromLatin1(Version()));
+    for (const QString& text : texts) QVERIFY2(!text.contains(u'@') && !text.contains(QStringLiteral("example")), qPrintable(text));
     form.show();
-    QTest::mouseClick(form.MailLabel, Qt::LeftButton);
-    QCOMPARE(hooks.Urls, QStringList{QStringLiteral("mailto:") + form.MailLabel->text()});
+    QTest::mouseClick(form.ProgramLabel, Qt::LeftButton);
+    QVERIFY(hooks.Urls.isEmpty());
     form.OkButton->click();
     QCOMPARE(form.result(), int(QDialog::Accepted));
+  }
+
+  // The encoding of the script the run reads or writes, and keep-going: each
+  // mode shows its own encoding; the dialog starts from the saved settings
+  // and its answer carries what was chosen.
+  void OffersTheEncodingsAndKeepGoing() {
+    struct Case {
+      bool forGeneration;
+      QString savedInput, savedOutput;
+      bool keepGoing;
+      std::string input, output;  // what the answer carries
+    };
+    const Case cases[] = {
+        {false, QStringLiteral("windows-1251"), QString(), true, "windows-1251", "utf-8"},
+        {false, QStringLiteral("no-such"), QString(), false, "", "utf-8"},
+        {true, QString(), QStringLiteral("WINDOWS-1251"), true, "", "windows-1251"},
+        {true, QStringLiteral("utf-16be"), QStringLiteral("utf-8"), false, "utf-16be", "utf-8"},
+    };
+    for (const Case& c : cases) {
+      RecordingHooks hooks;
+      hooks.ChosenFile = QStringLiteral("/tmp/x.sql");
+      TAddScriptOptForm form(hooks.Hooks());
+      form.SetRunSettings(c.savedInput, c.savedOutput, c.keepGoing);
+      WhenModal<TAddScriptOptForm>([&c](TAddScriptOptForm* f) {
+        QCOMPARE(f->InputEncodingBox->isVisibleTo(f), !c.forGeneration);
+        QCOMPARE(f->OutputEncodingBox->isVisibleTo(f), c.forGeneration);
+        QVERIFY(f->KeepGoingBox->isVisibleTo(f));
+        f->ScriptButton->click();
+        f->RunButton->click();
+      });
+      QVERIFY(form.Execute(c.forGeneration));
+      TOptAddScript options;
+      form.GetOptions(options);
+      QCOMPARE(options.InputEncoding, c.input);
+      QCOMPARE(options.OutputEncoding, c.output);
+      QCOMPARE(options.KeepGoing, c.keepGoing);
+    }
+    // The input encodings offered are those the command line takes.
+    RecordingHooks none;
+    TAddScriptOptForm form(none.Hooks());
+    QStringList names;
+    for (int i = 0; i < form.InputEncodingBox->count(); ++i) names << form.InputEncodingBox->itemData(i).toString();
+    QCOMPARE(names, (QStringList{QString(), "utf-8", "windows-1251", "utf-16le", "utf-16be"}));
   }
 };
 

@@ -158,6 +158,7 @@ class MainFormTests : public QObject {
         {f.ProjectPrintAction, "Печать ...", "Печать", ""},
         {f.ProjectExitAction, "Выход", "Выход", "Ctrl+Q"},
         {f.EditFindAction, "Найти ...", "Найти", "Ctrl+F"},
+        {f.EditFindNextAction, "Найти далее", "Найти далее", "F3"},
         {f.EditClearCompileAction, "Сбросить всю компиляцию", "Сбросить всю компиляцию", ""},
         {f.EditClearCompileTypeAction, "Сбросить компиляцию текущего типа",
          "Сбросить компиляцию текущего типа", ""},
@@ -165,6 +166,8 @@ class MainFormTests : public QObject {
         {f.EditViewAction, "Редактор", "Редактор", "Alt+E"},
         {f.EditDeleteAction, "Удалить", "Удалить обьект", "Alt+Del"},
         {f.OptionEditorAction, "Настройки редактора ...", "Настройки редактора", ""},
+        {f.OptionRepositoryAction, "Установить/обновить репозиторий ...",
+         "Установить репозиторий в пустую базу или обновить его", ""},
         {f.HelpAboutAction, "О программе ...", "О программе", ""},
     };
     for (const Row& row : rows) {

@@ -1,6 +1,13 @@
 // The main window over the real converter object and a temporary SQLite
 // repository holding the dialect the program carries.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QStatusBar>
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,6 +21,9 @@
 
 #include "driver/convert_data_module.h"
 #include "ui/add_script_opt_form.h"
+#include "ui/editor_settings_form.h"
+#include "ui/properties_form.h"
+#include "driver/repository.h"
 #include "driver/repository_location.h"
 #include "test_classes.h"
 #include "ui/driver_converter.h"
@@ -35,6 +45,8 @@ struct RepositoryWindow {
     module = owned.get();
     TGuiConfig config;
     config.EditorPath = QStringLiteral("/usr/bin/dbisql");
+    config.Repository = QString::fromStdString(location.ToString());
+    config.Path = dir.filePath(QStringLiteral("ambrix-gui.ini"));
     form = std::make_unique<TMainForm>(
         config, [&owned] { return WrapConverter(std::move(owned)); }, hooks.Hooks());
     form->FormActivate();
@@ -91,6 +103,28 @@ struct RepositoryWindow {
     const QModelIndexList found = form->TreeModel->match(form->TreeModel->index(0, 0), Qt::DisplayRole, caption,
                                                          1, Qt::MatchExactly | Qt::MatchRecursive);
     return found.isEmpty() ? QModelIndex() : found.first();
+  }
+
+  /// Writes a script file in the test folder; returns its path.
+  QString WriteScript(const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
+    return path;
+  }
+
+  /// Runs reverse-engineering (false) or generation (true) of `file` from
+  /// the window, choosing in the options dialog as `choose` does.
+  void RunFromOptions(bool forGeneration, const QString& file,
+                      const std::function<void(TAddScriptOptForm*)>& choose = {}) {
+    hooks.ChosenFile = file;
+    if (forGeneration) hooks.Answers = {QMessageBox::No};  // do not open the editor
+    WhenModal<TAddScriptOptForm>([choose](TAddScriptOptForm* f) {
+      f->ScriptButton->click();
+      if (choose) choose(f);
+      f->RunButton->click();
+    });
+    (forGeneration ? form->ProjectGenerateAction : form->ProjectAddScriptAction)->trigger();
   }
 
   QTemporaryDir dir;
@@ -284,6 +318,232 @@ class RepositoryWindowTests : public QObject {
     QCOMPARE(w.form->ObjectTree->currentIndex().data().toString(), QStringLiteral("Objects"));
     QCOMPARE(w.form->PageControl->currentWidget(), w.form->ASATab);
     QCOMPARE(w.form->DestView->textCursor().selectedText().toLower(), QStringLiteral("sysobjects"));
+  }
+
+  // ----- run options from the options dialog
+
+  // Windows-1251 chosen in the dialog: the script is written in it, the
+  // choice is saved and the next dialog starts from it; a character the code
+  // page lacks fails the generation naming its line and column.
+  void GeneratesInTheEncodingChosenAndSavesIt() {
+    RepositoryWindow w;
+    w.demo = w.AddProject(QStringLiteral("Demo"));
+    w.Open(w.demo);
+    w.RunFromOptions(false, w.WriteScript(QStringLiteral("goods.sql"),
+                                          "CREATE TABLE dbo.\xD2\xEE\xE2\xE0\xF0 (\r\n  Id int NOT NULL\r\n)\r\nGO\r\n"),
+                     [](TAddScriptOptForm* f) {
+                       f->InputEncodingBox->setCurrentIndex(f->InputEncodingBox->findData(QStringLiteral("windows-1251")));
+                     });
+    QCOMPARE(w.hooks.Errors(), QStringList());
+    QVERIFY(w.Node(QStringLiteral("Товар")).isValid());
+
+    const QString target = w.dir.filePath(QStringLiteral("goods.asa.sql"));
+    w.RunFromOptions(true, target, [](TAddScriptOptForm* f) {
+      QCOMPARE(f->InputEncodingBox->currentData().toString(), QStringLiteral("windows-1251"));  // saved
+      f->OutputEncodingBox->setCurrentIndex(f->OutputEncodingBox->findData(QStringLiteral("windows-1251")));
+      f->KeepGoingBox->setChecked(true);
+    });
+    QCOMPARE(w.hooks.Errors(), QStringList());
+    QFile generated(target);
+    QVERIFY(generated.open(QIODevice::ReadOnly));
+    const QByteArray bytes = generated.readAll();
+    QVERIFY(bytes.contains("\xD2\xEE\xE2\xE0\xF0"));  // Товар in Windows-1251
+    QVERIFY(!bytes.contains(QStringLiteral("Товар").toUtf8()));
+    const TGuiConfig saved = ReadGuiConfig(w.form->Config().Path);
+    QCOMPARE(saved.InputEncoding, QStringLiteral("windows-1251"));
+    QCOMPARE(saved.OutputEncoding, QStringLiteral("windows-1251"));
+    QCOMPARE(saved.KeepGoing, true);
+
+    // A table whose name Windows-1251 cannot hold, on the second line of
+    // its converted script.
+    w.AddObject(w.demo, QStringLiteral("TABLE"), QStringLiteral("T2"),
+                QStringLiteral("CREATE TABLE dbo.T2 (\r\n  Ωmega int NULL\r\n)"));
+    w.RunFromOptions(true, w.dir.filePath(QStringLiteral("omega.asa.sql")), [](TAddScriptOptForm* f) {
+      QCOMPARE(f->OutputEncodingBox->currentData().toString(), QStringLiteral("windows-1251"));
+    });
+    const QStringList errors = w.hooks.Errors();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].contains(QStringLiteral("не может быть записан в кодировке windows-1251: строка ")) &&
+                 errors[0].contains(QStringLiteral(", столбец 3")),
+             qPrintable(errors[0]));
+    QVERIFY(!QFileInfo::exists(w.dir.filePath(QStringLiteral("omega.asa.sql"))));
+  }
+
+  // ----- find
+
+  void FindsInEachViewAndFindsNext() {
+    RepositoryWindow w;
+    w.AddDemo();
+    w.Open(w.demo);
+    TMainForm& f = *w.form;
+    f.SelectNode(w.Node(QStringLiteral("Orders")));
+    f.PageControl->setCurrentWidget(f.MSSQLTab);
+    QVERIFY(f.EditFindAction->isEnabled() && f.EditFindNextAction->isEnabled());
+    f.EditFindAction->trigger();
+    QVERIFY(f.FindPanel->isVisibleTo(&f));
+    f.FindEdit->setText(QStringLiteral("order"));
+    // Source: two matches, then around to the first again.
+    QVERIFY(f.EditFindNextActionExecute());
+    const int first = f.SourceView->textCursor().selectionStart();
+    QCOMPARE(f.SourceView->textCursor().selectedText(), QStringLiteral("Order"));
+    QVERIFY(f.EditFindNextActionExecute());
+    QVERIFY(f.SourceView->textCursor().selectionStart() > first);
+    f.EditFindNextAction->trigger();  // F3
+    QCOMPARE(f.SourceView->textCursor().selectionStart(), first);
+    f.FindEdit->setText(QStringLiteral("nowhere"));
+    QVERIFY(!f.EditFindNextActionExecute());
+    QCOMPARE(f.statusBar()->currentMessage(), QStringLiteral("Не найдено: \"nowhere\""));
+
+    // The converted script.
+    f.EditCompileAction->trigger();
+    QCOMPARE(f.PageControl->currentWidget(), f.ASATab);
+    f.FindEdit->setText(QStringLiteral("qty"));
+    QVERIFY(f.EditFindNextActionExecute());
+    QCOMPARE(f.DestView->textCursor().selectedText().toLower(), QStringLiteral("qty"));
+    QVERIFY(f.statusBar()->currentMessage().isEmpty());
+
+    // The alarm grid: a word inside a collapsed group.
+    w.RunFromOptions(false, w.WriteScript(QStringLiteral("v.sql"), "CREATE VIEW V2 AS SELECT name FROM sysobjects\r\nGO\r\n"));
+    f.SelectNode(w.Node(QStringLiteral("V2")));
+    f.EditCompileAction->trigger();
+    f.PageControl->setCurrentWidget(f.AlarmTab);
+    f.CollapseAlarms();
+    f.FindEdit->setText(QStringLiteral("SYSOBJ"));
+    QVERIFY(f.EditFindNextActionExecute());
+    const QModelIndex found = f.AlarmGrid->currentIndex();
+    QCOMPARE(found.data().toString().toLower(), QStringLiteral("sysobjects"));
+    QVERIFY(f.AlarmGrid->isExpanded(found.parent()) && f.AlarmGrid->isExpanded(found.parent().parent()));
+    f.FindEdit->setText(QStringLiteral("nowhere"));
+    QVERIFY(!f.EditFindNextActionExecute());
+    QCOMPARE(f.AlarmGrid->currentIndex(), found);
+  }
+
+  // ----- properties and printing
+
+  void ShowsTheProperties() {
+    RepositoryWindow w;
+    w.AddDemo();
+    w.Open(w.demo);
+    TMainForm& f = *w.form;
+    const auto value = [&](const QString& caption) {
+      for (const PropertyRow& row : f.PropertyRows())
+        if (row.first == caption) return row.second;
+      return QStringLiteral("(none)");
+    };
+    QCOMPARE(value(QStringLiteral("Проект")), QStringLiteral("Demo"));  // a group node: the project
+    QCOMPARE(value(QStringLiteral("ODBC")), QStringLiteral("dsn"));
+    QCOMPARE(value(QStringLiteral("Обьектов")), QStringLiteral("3"));
+    QCOMPARE(value(QStringLiteral("Репозиторий")), f.Config().Repository);
+    f.SelectNode(w.Node(QStringLiteral("PK_Orders")));
+    QCOMPARE(value(QStringLiteral("Обьект")), QStringLiteral("PK_Orders"));
+    QCOMPARE(value(QStringLiteral("Тип")).toUpper(), QStringLiteral("CONSTRAINT PRIMARY KEY"));
+    QCOMPARE(value(QStringLiteral("Родитель")), QStringLiteral("Orders"));
+    QCOMPARE(value(QStringLiteral("Скомпилирован")), QStringLiteral("нет"));
+    f.EditCompileAction->trigger();
+    QCOMPARE(value(QStringLiteral("Скомпилирован")), QStringLiteral("да"));
+    QStringList shown;
+    WhenModal<TPropertiesForm>([&shown](TPropertiesForm* p) {
+      for (QLabel* label : p->findChildren<QLabel*>()) shown << label->text();
+      p->OkButton->click();
+    });
+    QVERIFY(f.ProjectPropAction->isEnabled());
+    f.ProjectPropAction->trigger();
+    QVERIFY2(shown.contains(QStringLiteral("PK_Orders")) && shown.contains(QStringLiteral("Orders")),
+             qPrintable(shown.join(u',')));
+  }
+
+  void PrintsTheViewShownToAPdf() {
+    RepositoryWindow w;
+    w.AddDemo();
+    w.Open(w.demo);
+    TMainForm& f = *w.form;
+    const QString pdf = w.dir.filePath(QStringLiteral("orders.pdf"));
+    bool asked = false;
+    f.SelectNode(w.Node(QStringLiteral("Orders")));
+    f.PageControl->setCurrentWidget(f.MSSQLTab);
+    QCOMPARE(f.PrintedText(), f.SourceView->toPlainText());
+    f.PageControl->setCurrentWidget(f.AlarmTab);
+    QVERIFY(f.PrintedText().isEmpty());  // no alarm yet
+    f.PageControl->setCurrentWidget(f.MSSQLTab);
+    w.hooks.Printer = [&](QWidget*, QPrinter& printer) {
+      asked = true;
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(pdf);
+      return true;
+    };
+    QVERIFY(f.ProjectPrintAction->isEnabled());
+    f.ProjectPrintAction->trigger();
+    QVERIFY(asked);
+    QCOMPARE(w.hooks.Errors(), QStringList());
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("%PDF") && bytes.size() > 1000);
+    // Cancelled: nothing is printed.
+    QFile::remove(pdf);
+    w.hooks.Printer = [](QWidget*, QPrinter&) { return false; };
+    f.ProjectPrintAction->trigger();
+    QVERIFY(!QFileInfo::exists(pdf));
+  }
+
+  // ----- settings
+
+  void EditorSettingsAreSavedAndUsed() {
+    RepositoryWindow w;
+    w.AddDemo();
+    w.Open(w.demo);
+    WhenModal<TEditorSettingsForm>([](TEditorSettingsForm* s) {
+      QCOMPARE(s->EditorEdit->text(), QStringLiteral("/usr/bin/dbisql"));
+      s->EditorEdit->setText(QStringLiteral("/opt/sqlanywhere/dbisql"));
+      s->ReadOnlyBox->setChecked(false);
+      s->OkButton->click();
+    });
+    QVERIFY(w.form->OptionEditorAction->isEnabled());
+    w.form->OptionEditorAction->trigger();
+    const TGuiConfig saved = ReadGuiConfig(w.form->Config().Path);
+    QCOMPARE(saved.EditorPath, QStringLiteral("/opt/sqlanywhere/dbisql"));
+    QCOMPARE(saved.EditorReadOnly, false);
+    w.form->SelectNode(w.Node(QStringLiteral("Orders")));
+    w.form->EditViewAction->trigger();
+    QCOMPARE(w.hooks.Errors(), QStringList());
+    QCOMPARE(w.hooks.Started.back().Program, QStringLiteral("/opt/sqlanywhere/dbisql"));
+  }
+
+  // ----- the repository
+
+  // The window sets up its repository as `ambrix repository init` does: an
+  // older form is upgraded, then found up to date; a database of something
+  // else is refused with the reason.
+  void InstallsOrUpgradesItsRepository() {
+    RepositoryWindow w;
+    w.repo().Execute(QStringLiteral("drop table RepositoryVersion"));
+    w.form->OptionRepositoryAction->trigger();
+    QCOMPARE(w.hooks.Errors(), QStringList());
+    QCOMPARE(w.hooks.Messages.back().Caption, QStringLiteral("Репозиторий"));
+    QCOMPARE(w.hooks.Messages.back().Text, QStringLiteral("Репозиторий ") + w.form->Config().Repository +
+                                               QStringLiteral(" обновлён со схемы версии 3 до 4"));
+    QCOMPARE(w.repo().SchemaVersion(), 4);
+    w.form->OptionRepositoryAction->trigger();
+    QCOMPARE(w.hooks.Messages.back().Text, QStringLiteral("Репозиторий ") + w.form->Config().Repository +
+                                               QStringLiteral(" уже в актуальном состоянии (схема версии 4)"));
+    QVERIFY(w.form->LogView->toPlainText().contains(QStringLiteral("уже в актуальном состоянии")));
+    w.hooks.Answers = {QMessageBox::No};
+    const std::size_t asked = w.hooks.Messages.size();
+    w.form->OptionRepositoryAction->trigger();
+    QCOMPARE(w.hooks.Messages.size(), asked + 1);  // the question only
+
+    TGuiConfig other;
+    other.Repository = QStringLiteral("sqlite:") + w.WriteScript(QStringLiteral("other.db"), {});
+    {
+      auto foreign = Repository::Connect(ParseRepositoryLocation(other.Repository.toStdString()));
+      foreign->Execute(QStringLiteral("create table invoice ( id integer )"));
+    }
+    RecordingHooks hooks;
+    TMainForm form(other, [] { return std::unique_ptr<IConverterPort>(); }, hooks.Hooks());
+    form.OptionRepositoryAction->trigger();
+    QCOMPARE(hooks.Errors().size(), 1);
+    QVERIFY2(hooks.Errors()[0].contains(QStringLiteral("holds tables that are not a repository of this program (invoice)")),
+             qPrintable(hooks.Errors()[0]));
   }
 
   void WritesAScreenshotOfTheOpenProject() {

@@ -43,6 +43,43 @@ class SupportTests : public QObject {
     QCOMPARE(config.FileName, ini);
   }
 
+  // Saving changes the window's own keys and keeps every other line of the
+  // file (comments, the repository); a file not there yet is made.
+  void SavesItsSettingsKeepingTheRestOfTheFile() {
+    QTemporaryDir dir;
+    const QString ini = WriteFile(dir, QStringLiteral("ambrix-gui.ini"),
+                                  "; mine\n[Editor]\nisql=/old/isql\n[REPOSITORY]\nLOCATION=sqlite:/tmp/x.db\n");
+    const QString fresh = dir.filePath(QStringLiteral("new/folder/ambrix.ini"));
+    for (const QString& path : {ini, fresh}) {
+      TGuiConfig config = ReadGuiConfig(path);
+      QCOMPARE(config.Path, path);
+      config.EditorPath = QStringLiteral("/opt/dbisql");
+      config.EditorReadOnly = false;
+      config.InputEncoding = QStringLiteral("windows-1251");
+      config.OutputEncoding = QStringLiteral("windows-1251");
+      config.KeepGoing = true;
+      SaveGuiConfig(config);
+      const TGuiConfig again = ReadGuiConfig(path);
+      QCOMPARE(again.EditorPath, QStringLiteral("/opt/dbisql"));
+      QCOMPARE(again.EditorReadOnly, false);
+      QCOMPARE(again.InputEncoding, QStringLiteral("windows-1251"));
+      QCOMPARE(again.OutputEncoding, QStringLiteral("windows-1251"));
+      QCOMPARE(again.KeepGoing, true);
+    }
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY2(text.startsWith(QStringLiteral("; mine\n[Editor]\nISQL=/opt/dbisql\n")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("[REPOSITORY]\nLOCATION=sqlite:/tmp/x.db\n")));
+    QCOMPARE(text.count(QStringLiteral("ISQL=")), 1);
+    QCOMPARE(ReadGuiConfig(ini).Repository, QStringLiteral("sqlite:/tmp/x.db"));
+    // Saving nowhere, or where nothing can be written.
+    SaveGuiConfig(TGuiConfig{});
+    TGuiConfig blocked;
+    blocked.Path = ini + QStringLiteral("/below/a/file.ini");
+    QVERIFY_THROWS_EXCEPTION(std::exception, SaveGuiConfig(blocked));
+  }
+
   void MissingFileGivesDefaults() {
     const TGuiConfig config = ReadGuiConfig(QStringLiteral("/nonexistent/ambrix-gui.ini"));
     QVERIFY(config.EditorPath.isEmpty());

@@ -56,6 +56,7 @@ class RecordingHooks {
       Urls << url;
       return true;
     };
+    hooks.ChoosePrinter = [this](QWidget* parent, QPrinter& printer) { return Printer && Printer(parent, printer); };
     return hooks;
   }
 
@@ -74,6 +75,8 @@ class RecordingHooks {
   std::vector<StartedProgram> Started;
   bool StartResult = true;
   QStringList Urls;
+  /// Sets up the printer of "Печать"; none: the print dialog is cancelled.
+  std::function<bool(QWidget*, QPrinter&)> Printer;
 };
 
 /// Runs `body` on the modal dialog of type T as soon as it is shown. If no
