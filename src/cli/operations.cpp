@@ -18,6 +18,7 @@
 #include "driver/script_file.h"
 #include "text/encoding.h"
 #include "text/error.h"
+#include "text/json_string.h"
 #include "text/string_helpers.h"
 #include "text/utf8.h"
 
@@ -69,25 +70,9 @@ std::string CsvField(const std::string& text) {
 }
 
 std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
+  std::string out;
+  AppendJsonString(out, text);
+  return out;
 }
 
 }  // namespace

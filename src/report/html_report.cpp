@@ -9,6 +9,7 @@
 
 #include "report/report_assets.h"
 #include "text/error.h"
+#include "text/json_string.h"
 #include "text/utf8.h"
 
 namespace ambrix::report {
@@ -199,45 +200,6 @@ std::string HtmlEscaped(std::string_view text) {
     }
   }
   return out;
-}
-
-void AppendScriptJsonString(std::string& out, std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  auto unicode = [&out](unsigned value) {
-    out += "\\u";
-    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
-  };
-  out += '"';
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      ++i;
-      switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '<': case '>': case '&': unicode(c); break;
-        default:
-          if (c < 0x20 || c == 0x7F)
-            unicode(c);
-          else
-            out += static_cast<char>(c);
-      }
-      continue;
-    }
-    const std::size_t start = i;
-    const char32_t cp = DecodeUtf8(text, i);
-    if (i == start + 1)
-      unicode(0xFFFD);  // not UTF-8
-    else if (cp == 0x2028 || cp == 0x2029)
-      unicode(cp);
-    else
-      out.append(text, start, i - start);
-  }
-  out += '"';
 }
 
 std::string RenderHtmlReport(const TConversionReport& report) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "report/conversion_report.h"
+#include "text/json_string.h"
 
 namespace ambrix::report {
 
@@ -26,6 +27,8 @@ std::string HtmlEscaped(std::string_view text);
 /// `text` as a JSON string that may stand inside a <script> element: besides
 /// what JSON needs, < > & and the line separators U+2028 U+2029 are written
 /// as \u escapes, and a byte that is not UTF-8 as U+FFFD.
-void AppendScriptJsonString(std::string& out, std::string_view text);
+inline void AppendScriptJsonString(std::string& out, std::string_view text) {
+  AppendJsonString(out, text, TJsonStyle::InScript);
+}
 
 }  // namespace ambrix::report
