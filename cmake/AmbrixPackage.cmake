@@ -52,11 +52,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION database)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The libraries the programs link (Qt, SQLite, jemalloc, the C++ runtime)
-# come from dpkg-shlibdeps; the plugins Qt loads at run time are named here:
-# the SQLite driver of the default repository, the window system's platform
-# plugin, and the PostgreSQL driver for a shared repository.
+# come from dpkg-shlibdeps (the window system's platform plugins come with
+# libqt6gui6); the database drivers Qt loads at run time are named here: the
+# SQLite one of the default repository, the PostgreSQL one for a shared
+# repository.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
