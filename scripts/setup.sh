@@ -44,12 +44,16 @@ else
   # Both README commands configure build/ alike, so that the tests' build
   # reuses what the first run built. The profile is asked for explicitly; a
   # folder keeps what it was configured with when AMBRIX_PGO is not given.
+  # -O2, the code the release build has always been, without debugging
+  # information, which makes the first build longer; GCC 12's -O3 warns
+  # falsely (-Wrestrict, -Wmismatched-new-delete) on the core's sources.
+  release=(-DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG")
   pgo=()
   case "${AMBRIX_PGO:-}" in
     "") ;;
     0) pgo=(-DAMBRIX_PGO=) ;;
     *)
-      if "$root/scripts/pgo-profile.sh"; then
+      if "$root/scripts/pgo-profile.sh" "${release[@]}"; then
         pgo=(-DAMBRIX_PGO=use "-DAMBRIX_PGO_DIR=$root/build-pgo/profile")
       else
         echo "setup: the optimisation profile could not be recorded; building without it" >&2
@@ -58,10 +62,6 @@ else
   esac
   targets=()
   for t in "$@"; do targets+=(--target "$t"); done
-  # -O2, the code the release build has always been, without debugging
-  # information, which makes the first build longer; GCC 12's -O3 warns
-  # falsely (-Wrestrict, -Wmismatched-new-delete) on the core's sources.
-  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
-        "${pgo[@]}" >/dev/null
+  cmake -S "$root" -B "$root/build" "${release[@]}" "${pgo[@]}" >/dev/null
   cmake --build "$root/build" -j "$jobs" "${targets[@]}"
 fi
