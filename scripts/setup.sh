@@ -45,8 +45,8 @@ else
   # reuses what the first run built. The profile is asked for explicitly; a
   # folder keeps what it was configured with when AMBRIX_PGO is not given.
   # -O2, the code the release build has always been, without debugging
-  # information, which makes the first build longer; GCC 12's -O3 warns
-  # falsely (-Wrestrict, -Wmismatched-new-delete) on the core's sources.
+  # information, which makes the first build longer (GCC 12 at -O3 also
+  # gives a dozen false -Wrestrict and -Wmismatched-new-delete warnings).
   release=(-DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG")
   pgo=()
   case "${AMBRIX_PGO:-}" in
