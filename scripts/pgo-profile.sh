@@ -3,8 +3,8 @@
 # line instrumented in build-pgo/, runs it on a training set, and keeps what it
 # recorded in build-pgo/profile/. Done once; an existing complete profile is
 # kept (remove build-pgo/ to record again after large changes). Called by
-# scripts/setup.sh, which installs the packages first.
-#   scripts/pgo-profile.sh
+# scripts/setup.sh when AMBRIX_PGO=1, which installs the packages first.
+#   scripts/pgo-profile.sh [CMAKE_OPTION...]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 dir=$root/build-pgo
@@ -13,7 +13,9 @@ profile=$dir/profile
 
 jobs=$(nproc 2>/dev/null || echo 2)
 echo "pgo-profile: building an instrumented ambrix to record the optimisation profile" >&2
-cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAMBRIX_PGO=generate \
+# Configured with the options given (scripts/setup.sh gives those of the
+# release build), so that the profile fits the build it is used in.
+cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" -DAMBRIX_PGO=generate \
       "-DAMBRIX_PGO_DIR=$profile" >/dev/null
 cmake --build "$dir" -j "$jobs" --target ambrix generate_script >/dev/null
 

@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need (when missing), then configures and
 # builds incrementally.  Used by both commands of the README.
-#   scripts/setup.sh                 release build in build/, optimised with the profile
-#                                    scripts/pgo-profile.sh records once (AMBRIX_PGO=0: without)
+#   scripts/setup.sh [TARGET...]     release build in build/: the targets named (scripts/ambrix.sh
+#                                    builds only `ambrix`), or everything
+#   AMBRIX_PGO=1 scripts/setup.sh    the same, optimised with the profile scripts/pgo-profile.sh
+#                                    records once (AMBRIX_PGO=0: without again); build/ keeps the
+#                                    choice until it is made again
 #   scripts/setup.sh --asan          core-only AddressSanitizer+UBSan build in build-asan/, made
 #                                    with clang so that it also holds the fuzz targets
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libqt6sql6-psql libjemalloc-dev postgresql time)
-# The conversion report is tested in a real browser (tests/report/browser_test.py).
-packages+=(chromium chromium-driver python3)
+          qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libqt6sql6-psql libjemalloc-dev time python3)
+# What only the whole build and its tests need, left out of a run that builds
+# named targets (the first run's `ambrix`): the PostgreSQL server the tests
+# start, the browser the conversion report is tested in
+# (tests/report/browser_test.py), and the tools that make and check the
+# Debian package. (python3 is in the first list: configuring looks for it to
+# register the browser test.)
+if [ $# -eq 0 ]; then
+  packages+=(postgresql chromium chromium-driver dpkg-dev file man-db groff-base desktop-file-utils)
+fi
 # The sanitizer build is clang's: libFuzzer comes with it.
 [ "${1:-}" = "--asan" ] && packages+=(clang libclang-rt-dev)
 missing=()
@@ -39,15 +49,27 @@ if [ "${1:-}" = "--asan" ]; then
         -DAMBRIX_CORE_ONLY=ON -DAMBRIX_BUILD_BENCH=OFF >/dev/null
   cmake --build "$root/build-asan" -j "$jobs"
 else
+  # Both README commands configure build/ alike, so that the tests' build
+  # reuses what the first run built. The profile is asked for explicitly; a
+  # folder keeps what it was configured with when AMBRIX_PGO is not given.
+  # -O2, the code the release build has always been, without debugging
+  # information, which makes the first build longer (GCC 12 at -O3 also
+  # gives a dozen false -Wrestrict and -Wmismatched-new-delete warnings).
+  release=(-DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG")
   pgo=()
-  pgo=(-DAMBRIX_PGO=)
-  if [ "${AMBRIX_PGO:-1}" != 0 ]; then
-    if "$root/scripts/pgo-profile.sh"; then
-      pgo=(-DAMBRIX_PGO=use "-DAMBRIX_PGO_DIR=$root/build-pgo/profile")
-    else
-      echo "setup: the optimisation profile could not be recorded; building without it" >&2
-    fi
-  fi
-  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${pgo[@]}" >/dev/null
-  cmake --build "$root/build" -j "$jobs"
+  case "${AMBRIX_PGO:-}" in
+    "") ;;
+    0) pgo=(-DAMBRIX_PGO=) ;;
+    *)
+      if "$root/scripts/pgo-profile.sh" "${release[@]}"; then
+        pgo=(-DAMBRIX_PGO=use "-DAMBRIX_PGO_DIR=$root/build-pgo/profile")
+      else
+        echo "setup: the optimisation profile could not be recorded; building without it" >&2
+        pgo=(-DAMBRIX_PGO=)
+      fi ;;
+  esac
+  targets=()
+  for t in "$@"; do targets+=(--target "$t"); done
+  cmake -S "$root" -B "$root/build" "${release[@]}" "${pgo[@]}" >/dev/null
+  cmake --build "$root/build" -j "$jobs" "${targets[@]}"
 fi

@@ -34,6 +34,9 @@ pg_test_server_for_tests
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
+# The Debian package of that build, unpacked into a scratch root and checked.
+"$root/scripts/package-check.sh" "$root/build"
+
 "$root/scripts/setup.sh" --asan
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"

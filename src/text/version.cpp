@@ -2,6 +2,7 @@
 
 namespace ambrix {
 
-const char* Version() { return "0.1.0"; }
+// AMBRIX_VERSION is the project's version, set by the build.
+const char* Version() { return AMBRIX_VERSION; }
 
 }  // namespace ambrix

@@ -16,6 +16,9 @@ int main(int argc, char* argv[]) {
   std::signal(SIGXFSZ, SIG_IGN);
   QApplication::setApplicationName(QStringLiteral("ambrix-gui"));
   QApplication::setApplicationDisplayName(ambrix::ui::AppTitle());
+  // The installed desktop entry (share/applications/ambrix-gui.desktop), by
+  // which the desktop shows the window with the program's name and icon.
+  QApplication::setDesktopFileName(QStringLiteral("ambrix-gui"));
 
   const ambrix::ui::TGuiConfig config =
       ambrix::ui::ReadGuiConfig(ambrix::ui::FindConfigFile(QCoreApplication::applicationDirPath()));
