@@ -8,6 +8,7 @@
 
 #include "cli/app.h"
 #include "cli/object_types.h"
+#include "driver/script_file.h"
 #include "report/html_report.h"
 #include "text/utf8.h"
 
@@ -90,7 +91,7 @@ report::TConversionReport App::MakeReport() {
 
 int App::WriteReport(const std::string& file, int exitCode) {
   const report::TConversionReport report = MakeReport();
-  report::WriteHtmlReport(report, file);
+  WriteWholeFile(file, report::RenderHtmlReport(report));
   const report::TTypeTotals all = report.Totals().back();
   console_.Log("ambrix: wrote report " + file + " (" + std::to_string(all.Found) + " objects, " +
                std::to_string(all.Warnings) + " warnings, " + std::to_string(all.Failed) + " failed)");

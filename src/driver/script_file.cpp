@@ -150,6 +150,12 @@ void TScriptFile::Commit() {
   tempName_.clear();
 }
 
+void WriteWholeFile(const std::string& fileName, std::string_view bytes, const std::vector<std::string>& kept) {
+  TScriptFile file(fileName, TextEncoding::Utf8, kept);
+  file.AddBytes(bytes);
+  file.Commit();
+}
+
 void TScriptFile::Fail(int error) {
   throw Error("Не удалось записать файл скрипта \"" + fileName_ + "\": " + WriteErrorReason(error));
 }

@@ -47,6 +47,12 @@ class TScriptFile {
     ++line_;
   }
 
+  /// `bytes` as they are: no line end after them, no re-encoding.
+  void AddBytes(std::string_view bytes) {
+    Write(bytes);
+    line_ += static_cast<int>(CountLineEnds(bytes));
+  }
+
   /// The "GO" that ends a batch, and a blank line: the same bytes in every
   /// encoding the file is written in.
   void AddGo() {
@@ -101,6 +107,11 @@ class TScriptFile {
   // StartSync's work; waited for before the file is closed.
   std::future<int> sync_;
 };
+
+/// Writes `bytes` to the file `fileName` as TScriptFile writes a script: whole
+/// or not at all, a special file written to as it is, never over one of
+/// `kept`. Throws ambrix::Error naming the file and the reason.
+void WriteWholeFile(const std::string& fileName, std::string_view bytes, const std::vector<std::string>& kept = {});
 
 /// Throws when `output` names the same file (device and inode) as one of
 /// `kept`, or as the journal files of a SQLite repository among them.

@@ -1,10 +1,7 @@
 #include "report/html_report.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <map>
 
 #include "report/report_assets.h"
@@ -211,23 +208,6 @@ std::string RenderHtmlReport(const TConversionReport& report) {
                                                   {"batches", BatchFailures(report)},
                                                   {"data", DataBlock(report)},
                                                   {"script", std::string(Asset("report.js"))}});
-}
-
-void WriteHtmlReport(const TConversionReport& report, const std::string& path) {
-  const std::string page = RenderHtmlReport(report);
-  const std::filesystem::path target(path);
-  const std::filesystem::path temporary = target.parent_path() / ("." + target.filename().string() + ".tmp");
-  auto fail = [&](const std::string& what) {
-    const std::string reason = std::strerror(errno);
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw Error("cannot " + what + " the report " + path + ": " + reason);
-  };
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) fail("write");
-  const bool written = std::fwrite(page.data(), 1, page.size(), file) == page.size();
-  if (std::fclose(file) != 0 || !written) fail("write");
-  if (std::rename(temporary.c_str(), target.c_str()) != 0) fail("write");
 }
 
 }  // namespace ambrix::report

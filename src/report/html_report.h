@@ -17,9 +17,7 @@ namespace ambrix::report {
 /// TConversionReport::Sort).
 std::string RenderHtmlReport(const TConversionReport& report);
 
-/// Writes RenderHtmlReport(report) to `path`: beside it first, then renamed
-/// over it, so a failed write leaves the old file. Throws ambrix::Error.
-void WriteHtmlReport(const TConversionReport& report, const std::string& path);
+/// (Written to its file with WriteWholeFile, as the target script is.)
 
 /// `text` for HTML text or a quoted attribute value: & < > " ' escaped.
 std::string HtmlEscaped(std::string_view text);

@@ -13,6 +13,7 @@
 
 #include <gmock/gmock.h>
 
+#include "driver/script_file.h"
 #include "report/html_report.h"
 #include "text/error.h"
 
@@ -172,14 +173,14 @@ TEST(ReportFile, IsWrittenWholeOrNotAtAll) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("ambrix-report-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const std::filesystem::path file = dir / "r.html";
-  WriteHtmlReport(HostileReport(), file.string());
+  WriteWholeFile(file.string(), RenderHtmlReport(HostileReport()));
   std::ifstream in(file, std::ios::binary);
   const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(written, RenderHtmlReport(HostileReport()));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1)
       << "a temporary file was left beside the report";
   try {
-    WriteHtmlReport(HostileReport(), (dir / "missing" / "r.html").string());
+    WriteWholeFile((dir / "missing" / "r.html").string(), RenderHtmlReport(HostileReport()));
     ADD_FAILURE() << "a report in a missing folder was not refused";
   } catch (const Error& error) {
     EXPECT_THAT(error.what(), HasSubstr("missing/r.html"));
